@@ -1,0 +1,1 @@
+# One line per unit-test executable: name, then the libraries it tests.
