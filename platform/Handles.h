@@ -69,7 +69,7 @@ inline void CloseFind(HANDLE find) { FindClose(find); }
 inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
 inline void FreeProcessHeap(void* block) { HeapFree(GetProcessHeap(), 0, block); }
 inline void FreeAllocatedSid(PSID sid) { FreeSid(sid); }
-inline void FreeModule(HMODULE module) { FreeLibrary(module); }
+inline void FreeLoadedModule(HMODULE module) { FreeLibrary(module); }
 inline void DestroyMenuHandle(HMENU menu) { DestroyMenu(menu); }
 inline void DestroyIconHandle(HICON icon) { DestroyIcon(icon); }
 } // namespace detail
@@ -94,7 +94,7 @@ using UniqueHeapBlock = UniqueAny<detail::NullTraits<void*, detail::FreeProcessH
 using UniqueSid = UniqueAny<detail::NullTraits<PSID, detail::FreeAllocatedSid>>;
 
 // A module loaded with LoadLibrary.
-using UniqueModule = UniqueAny<detail::NullTraits<HMODULE, detail::FreeModule>>;
+using UniqueModule = UniqueAny<detail::NullTraits<HMODULE, detail::FreeLoadedModule>>;
 
 // A menu made with CreatePopupMenu / CreateMenu and not attached to a window.
 using UniqueMenu = UniqueAny<detail::NullTraits<HMENU, detail::DestroyMenuHandle>>;

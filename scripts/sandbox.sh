@@ -92,4 +92,7 @@ fi
 mkdir -p "$WINEPREFIX"
 wineserver -p
 wineboot -i >"$box/wineboot.log" 2>&1
+# Without a window manager on the private display, Wine waits for one each
+# time a managed top-level window is hidden or destroyed (about 2 s).
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 "$@"

@@ -1,1 +1,14 @@
 # One line per unit-test executable: name, then the libraries it tests.
+# The resource script is linked into ResourceTest so that it can read the
+# compiled resources from its own module.
+set(QUENBY_TEST_EXTRA_ResourceTest ${CMAKE_SOURCE_DIR}/res/Quenby.rc)
+quenby_unit_test(ResourceTest quenby_platform version)
+quenby_unit_test(RegistryCleanerTest quenby_clean)
+quenby_unit_test(FolderCleanerTest quenby_clean)
+quenby_unit_test(CleanerTest quenby_clean)
+quenby_unit_test(ProtectedStorageTest quenby_clean)
+set(QUENBY_TEST_EXTRA_FrameworkTest ${CMAKE_SOURCE_DIR}/tests/unit/FrameworkTest.rc)
+quenby_unit_test(FrameworkTest quenby_framework)
+quenby_unit_test(SettingsTest quenby_settings)
+set(QUENBY_TEST_EXTRA_AppTest ${CMAKE_SOURCE_DIR}/res/Quenby.rc)
+quenby_unit_test(AppTest quenby_app shlwapi)

@@ -1,0 +1,119 @@
+#include "app/CNotifyIconDlg.h"
+
+#include "res/resource.h"
+
+#include "framework/CWinApp.h"
+#include "platform/Handles.h"
+
+#include <shellapi.h>
+
+namespace {
+
+constexpr UINT kIconId = 0;
+constexpr const char kTooltip[] = "Personal management";
+// The request's first layout (cbSize, hWnd, uID, uFlags, uCallbackMessage,
+// hIcon, szTip[64]): every shell version understands it.
+constexpr DWORD kNotifyIconDataSize = NOTIFYICONDATAA_V1_SIZE;
+static_assert(kNotifyIconDataSize == 88, "first NOTIFYICONDATAA layout is 88 bytes");
+
+constexpr const char kShowItem[] = "Show";
+constexpr const char kHideItem[] = "Hide";
+constexpr const char kExitItem[] = "Exit";
+
+} // namespace
+
+IMPLEMENT_DYNAMIC(CNotifyIconDlg, CDialog)
+
+BEGIN_MESSAGE_MAP(CNotifyIconDlg, CDialog)
+    ON_WM_DESTROY()
+    ON_MESSAGE(WM_NOTIFYICON, &CNotifyIconDlg::OnNotifyIcon)
+    ON_COMMAND_RANGE(ID_TRAY_SHOW, ID_TRAY_EXIT, &CNotifyIconDlg::OnTrayCommand)
+    ON_WM_SYSCOMMAND()
+END_MESSAGE_MAP()
+
+CNotifyIconDlg::CNotifyIconDlg(UINT nIDTemplate, CWnd* pParentWnd)
+    : CDialog(nIDTemplate, pParentWnd) {}
+
+BOOL CNotifyIconDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    // Built afresh and zero-filled: the class keeps no state of its own.
+    NOTIFYICONDATAA data = {};
+    data.cbSize = kNotifyIconDataSize;
+    data.hWnd = m_hWnd;
+    data.uID = kIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_NOTIFYICON;
+    data.hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    lstrcpynA(data.szTip, kTooltip, sizeof(data.szTip));
+    Shell_NotifyIconA(NIM_ADD, &data);
+    // The shell keeps its own copy of the icon.
+    DestroyIcon(data.hIcon);
+    return TRUE;
+}
+
+void CNotifyIconDlg::OnDestroy() {
+    CDialog::OnDestroy();
+
+    NOTIFYICONDATAA data = {};
+    data.cbSize = kNotifyIconDataSize;
+    data.hWnd = m_hWnd;
+    data.uID = kIconId;
+    Shell_NotifyIconA(NIM_DELETE, &data);
+}
+
+LRESULT CNotifyIconDlg::OnNotifyIcon(WPARAM /*iconId*/, LPARAM lParam) {
+    switch (static_cast<UINT>(lParam)) {
+    case WM_CONTEXTMENU:
+    case WM_RBUTTONDOWN:
+        ShowTrayMenu();
+        break;
+    case WM_LBUTTONDBLCLK:
+        ShowWindow(SW_SHOW);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void CNotifyIconDlg::ShowTrayMenu() {
+    platform::UniqueMenu menu(CreatePopupMenu());
+    if (IsWindowVisible())
+        InsertMenuA(menu.get(), 0, MF_BYPOSITION | MF_STRING, ID_TRAY_HIDE, kHideItem);
+    else
+        InsertMenuA(menu.get(), 0, MF_BYPOSITION | MF_STRING, ID_TRAY_SHOW, kShowItem);
+    InsertMenuA(menu.get(), 1, MF_BYPOSITION | MF_STRING, ID_TRAY_EXIT, kExitItem);
+
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    // Without the foreground the menu would not close when the user clicks
+    // elsewhere.
+    SetForegroundWindow(m_hWnd);
+    TrackPopupMenu(menu.get(), 0, cursor.x, cursor.y, 0, m_hWnd, nullptr);
+}
+
+void CNotifyIconDlg::OnTrayCommand(UINT nID) {
+    switch (nID) {
+    case ID_TRAY_SHOW:
+        ShowWindow(SW_SHOW);
+        break;
+    case ID_TRAY_HIDE:
+        ShowWindow(SW_HIDE);
+        break;
+    default:
+        // Ends the modal loop directly: the dialog's cancel processing
+        // (and its optional save) does not run on this path.
+        PostQuitMessage(0);
+        break;
+    }
+}
+
+void CNotifyIconDlg::OnSysCommand(UINT nID, LPARAM lParam) {
+    if ((nID & 0xFFF0) == SC_MINIMIZE) {
+        ShowWindow(SW_HIDE);
+        return;
+    }
+    (void)lParam;
+    Default();
+}

@@ -1,0 +1,33 @@
+#include "app/CleanerApp.h"
+
+#include "app/CleanerDlg.h"
+
+#include <commctrl.h>
+
+namespace {
+constexpr const char kRegistryKey[] = "Marlowick software";
+} // namespace
+
+BEGIN_MESSAGE_MAP(CleanerApp, CWinApp)
+    ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
+END_MESSAGE_MAP()
+
+// The one application object. A null name lets the framework take the
+// executable's file name, so a renamed copy keeps its own settings.
+CleanerApp theApp;
+
+CleanerApp::CleanerApp() : CWinApp(nullptr) {}
+
+BOOL CleanerApp::InitInstance() {
+    InitCommonControls();
+    CWinApp::InitInstance();
+    AfxEnableControlContainer();
+    SetRegistryKey(kRegistryKey);
+
+    CleanerDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+
+    // No message loop of our own: the dialog was the program.
+    return FALSE;
+}

@@ -1,0 +1,204 @@
+#include "app/CleanerDlg.h"
+
+#include "app/AboutDlg.h"
+#include "clean/Cleaner.h"
+#include "framework/CDataExchange.h"
+#include "framework/CPaintDC.h"
+#include "framework/CWinApp.h"
+#include "platform/Handles.h"
+#include "res/resource.h"
+#include "settings/COption.h"
+#include "settings/Settings.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr const char kConfirmText[] = "Are you sure to clean?";
+constexpr const char kFinishedText[] = "Clean finish.\t\t";
+
+// Where the help file lies, relative to the executable's folder.
+constexpr const char kHelpFile[] = "\\help\\Quenby.chm";
+// The module path is read with this limit into a MAX_PATH buffer.
+constexpr DWORD kHelpModulePathLimit = 256;
+constexpr UINT kHelpDisplayTopic = 0; // HH_DISPLAY_TOPIC
+
+using HtmlHelpAFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+
+// HTML Help is loaded at its first use and stays loaded; null when the
+// component is not there.
+HtmlHelpAFn LoadHtmlHelp() {
+    static platform::UniqueModule module(LoadLibraryA("hhctrl.ocx"));
+    if (!module)
+        return nullptr;
+    return reinterpret_cast<HtmlHelpAFn>(
+        reinterpret_cast<void*>(GetProcAddress(module.get(), "HtmlHelpA")));
+}
+
+// The cleaner of each target, in target order: the order of a clean run.
+using CleanerOperation = int (Cleaner::*)();
+constexpr CleanerOperation kTargetOperations[CleanTargetCount] = {
+    &Cleaner::CleanRealPlayer,      &Cleaner::CleanMediaPlayer,  &Cleaner::CleanRecentDocuments,
+    &Cleaner::CleanIEHistory,       &Cleaner::CleanTypedUrls,    &Cleaner::CleanAutoComplete,
+    &Cleaner::CleanIntelliForms,    &Cleaner::EmptyRecycleBin,
+};
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CleanerDlg, CNotifyIconDlg)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_BN_CLICKED(IDC_CLEAN, &CleanerDlg::OnClean)
+    ON_COMMAND(ID_FILE_SAVE_DEFAULT, &CleanerDlg::SaveSelection)
+    ON_COMMAND(ID_SETTINGS_OPTIONS, &CleanerDlg::OnOptions)
+    ON_COMMAND(ID_HELP_TOPICS, &CleanerDlg::OnHelpTopics)
+    ON_COMMAND(ID_HELP_ABOUT, &CleanerDlg::OnAbout)
+    ON_WM_QUERYENDSESSION()
+END_MESSAGE_MAP()
+
+CleanerDlg::CleanerDlg(CWnd* pParent)
+    : CNotifyIconDlg(IDD_CLEANER_DIALOG, pParent), m_targetChecked{}, m_cleanAtShutdown(0),
+      m_saveAtExit(0) {
+    m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+}
+
+void CleanerDlg::DoDataExchange(CDataExchange* pDX) {
+    CNotifyIconDlg::DoDataExchange(pDX);
+    for (int i = 0; i < CleanTargetCount; ++i)
+        DDX_Check(pDX, IDC_CHECK_REALPLAYER + i, m_targetChecked[i]);
+}
+
+BOOL CleanerDlg::OnInitDialog() {
+    CNotifyIconDlg::OnInitDialog();
+
+    AppendAboutItem();
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    RestoreSelection();
+    return TRUE;
+}
+
+void CleanerDlg::AppendAboutItem() {
+    HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE);
+    if (!systemMenu)
+        return;
+    char text[256] = {};
+    if (LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, text, sizeof(text)) <= 0)
+        return;
+    AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
+}
+
+// The boxes are all clear here (the first data exchange copied the zero
+// flags into them), so only the set bits need touching.
+void CleanerDlg::RestoreSelection() {
+    CleanSelection selection = ReadCleanSelection();
+    for (int i = 0; i < CleanTargetCount; ++i) {
+        if (selection & (1u << i))
+            SendDlgItemMessage(IDC_CHECK_REALPLAYER + i, BM_SETCHECK, BST_CHECKED);
+    }
+}
+
+void CleanerDlg::SaveSelection() {
+    CleanSelection selection = 0;
+    for (int i = 0; i < CleanTargetCount; ++i) {
+        if (SendDlgItemMessage(IDC_CHECK_REALPLAYER + i, BM_GETCHECK) == BST_CHECKED)
+            selection |= 1u << i;
+    }
+    WriteCleanSelection(selection);
+}
+
+void CleanerDlg::OnClean() {
+    if (MessageBox(kConfirmText, nullptr, MB_YESNO | MB_ICONQUESTION) == IDNO)
+        return;
+
+    BeginWaitCursor();
+    UpdateData(TRUE);
+    {
+        Cleaner cleaner;
+        for (int i = 0; i < CleanTargetCount; ++i) {
+            if (m_targetChecked[i])
+                (cleaner.*kTargetOperations[i])();
+        }
+        EndWaitCursor();
+        MessageBox(kFinishedText, nullptr, MB_OK | MB_ICONINFORMATION);
+    }
+}
+
+void CleanerDlg::OnCancel() {
+    OptionFlags options = ReadOptionFlags();
+    m_saveAtExit = static_cast<int>(options & OptionSaveAtExit);
+    if (m_saveAtExit)
+        SaveSelection();
+    CNotifyIconDlg::OnCancel();
+}
+
+BOOL CleanerDlg::OnQueryEndSession() {
+    if (!Default())
+        return FALSE;
+
+    OptionFlags options = ReadOptionFlags();
+    m_cleanAtShutdown = static_cast<int>(options & OptionCleanAtShutdown);
+    m_saveAtExit = static_cast<int>(options & OptionSaveAtExit);
+    if (m_cleanAtShutdown)
+        OnClean();
+    if (m_saveAtExit)
+        SaveSelection();
+    return TRUE;
+}
+
+void CleanerDlg::OnOptions() {
+    COption options;
+    options.DoModal();
+}
+
+void CleanerDlg::OnSysCommand(UINT nID, LPARAM lParam) {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        AboutDlg about;
+        about.DoModal();
+        return;
+    }
+    CNotifyIconDlg::OnSysCommand(nID, lParam);
+}
+
+void CleanerDlg::OnAbout() { SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX, 0); }
+
+void CleanerDlg::OnPaint() {
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+
+    int cxIcon = GetSystemMetrics(SM_CXICON);
+    int cyIcon = GetSystemMetrics(SM_CYICON);
+    RECT client;
+    GetClientRect(&client);
+    int x = (client.right - client.left - cxIcon + 1) / 2;
+    int y = (client.bottom - client.top - cyIcon + 1) / 2;
+    DrawIcon(dc.GetSafeHdc(), x, y, m_hIcon);
+}
+
+HCURSOR CleanerDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+
+void CleanerDlg::OnHelpTopics() {
+    char path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameA(nullptr, path, kHelpModulePathLimit);
+    // A path cut at the limit would name the wrong folder, and a help path
+    // that no longer fits MAX_PATH cannot be opened: do nothing then.
+    if (length == 0 || length >= kHelpModulePathLimit)
+        return;
+    char* lastBackslash = std::strrchr(path, '\\');
+    if (!lastBackslash)
+        return;
+    *lastBackslash = '\0';
+    if (std::strlen(path) + std::strlen(kHelpFile) >= sizeof(path))
+        return;
+    std::strcat(path, kHelpFile);
+
+    if (HtmlHelpAFn htmlHelp = LoadHtmlHelp())
+        htmlHelp(m_hWnd, path, kHelpDisplayTopic, 0);
+}

@@ -1,0 +1,45 @@
+// The program's main window: the eight cleaning targets as check boxes,
+// "Clean" and "Exit", the sponsor notice and the web-browser pane, under the
+// menu bar; it also owns the notification-area icon through its base.
+#pragma once
+
+#include "app/CNotifyIconDlg.h"
+#include "clean/CleanTarget.h"
+
+class CleanerDlg : public CNotifyIconDlg {
+public:
+    explicit CleanerDlg(CWnd* pParent = nullptr);
+    ~CleanerDlg() override = default;
+
+    BOOL OnInitDialog() override;
+
+    // The confirmed clean run of the checked targets (the "Clean" button, and
+    // the shutdown query when that option is set).
+    void OnClean();
+    // Stores the check boxes as they are on screen as the default selection.
+    void SaveSelection();
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    // The exit path: saves the selection when that option is set, then ends.
+    void OnCancel() override;
+
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnOptions();
+    void OnHelpTopics();
+    void OnAbout();
+    BOOL OnQueryEndSession();
+
+    HICON m_hIcon;
+    int m_targetChecked[CleanTargetCount];
+    int m_cleanAtShutdown;
+    int m_saveAtExit;
+
+private:
+    void AppendAboutItem();
+    void RestoreSelection();
+
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,64 @@
+#include "clean/WidePath.h"
+
+#include <windows.h>
+
+namespace {
+
+const wchar_t ExtendedPrefix[] = L"\\\\?\\";
+const wchar_t ExtendedUncPrefix[] = L"\\\\?\\UNC\\";
+const wchar_t UncStart[] = L"\\\\";
+const size_t UncStartLength = 2;
+
+// The absolute, normalised form of `path`: the "\\?\" form is passed to the
+// file system unparsed, so it must hold no relative parts, no forward
+// slashes and no doubled separators.
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return path;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+    if (length == 0 || length >= needed)
+        return path;
+    full.resize(length);
+    return full;
+}
+
+bool StartsWith(const std::wstring& text, const wchar_t* start) {
+    return text.compare(0, wcslen(start), start) == 0;
+}
+
+} // namespace
+
+namespace WidePath {
+
+std::wstring FromAnsi(const char* text) {
+    if (text == nullptr)
+        return std::wstring();
+    const int needed = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (needed <= 1)
+        return std::wstring();
+    std::wstring wide(needed, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], needed);
+    wide.resize(needed - 1);
+    return wide;
+}
+
+std::wstring Join(const std::wstring& folder, const std::wstring& name) {
+    return folder + L'\\' + name;
+}
+
+std::wstring ForApi(const std::wstring& path) {
+    if (path.size() < MAX_PATH || StartsWith(path, ExtendedPrefix))
+        return path;
+    const std::wstring full = FullPath(path);
+    if (StartsWith(full, UncStart))
+        return ExtendedUncPrefix + full.substr(UncStartLength);
+    return ExtendedPrefix + full;
+}
+
+bool NameIs(const wchar_t* name, const wchar_t* fixed) {
+    return CompareStringOrdinal(name, -1, fixed, -1, TRUE) == CSTR_EQUAL;
+}
+
+} // namespace WidePath

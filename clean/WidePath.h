@@ -1,0 +1,23 @@
+// Wide-character paths for the folder walk. Names outside the ANSI code page
+// and paths of MAX_PATH characters or more cannot pass through the "A" file
+// calls, so the walk composes its paths here and hands them to the "W" calls.
+#pragma once
+
+#include <string>
+
+namespace WidePath {
+
+// `text` converted from the ANSI code page; empty for null or unconvertible text.
+std::wstring FromAnsi(const char* text);
+
+// folder, a backslash, name.
+std::wstring Join(const std::wstring& folder, const std::wstring& name);
+
+// The form of `path` to hand to a file call: unchanged when short, else the
+// full path with the "\\?\" prefix that lifts the MAX_PATH limit.
+std::wstring ForApi(const std::wstring& path);
+
+// Whether a file name equals `fixed`, ignoring case as the file system does.
+bool NameIs(const wchar_t* name, const wchar_t* fixed);
+
+} // namespace WidePath

@@ -1,0 +1,38 @@
+// Test seams for the few platform calls whose failures cannot be produced on
+// demand on a working system: a version query that fails for both structure
+// sizes or reports an older platform, a logon name that cannot be read, a
+// process token that cannot be opened, a process heap that is out of memory.
+//
+// Production code calls these through the pointers below, which start out as
+// the real functions, so `platform::seam::GetVersionExA(&info)` still reads as
+// that call. A test swaps one of them for the life of a ScopedOverride. Every
+// other call goes straight to the platform.
+#pragma once
+
+#include <windows.h>
+
+namespace platform::seam {
+
+extern BOOL(WINAPI* GetVersionExA)(LPOSVERSIONINFOA info);
+extern BOOL(WINAPI* GetUserNameA)(LPSTR buffer, LPDWORD size);
+extern BOOL(WINAPI* OpenProcessToken)(HANDLE process, DWORD access, PHANDLE token);
+extern LPVOID(WINAPI* HeapAlloc)(HANDLE heap, DWORD flags, SIZE_T bytes);
+
+// Puts a replacement into one seam and puts the previous function back when
+// it goes out of scope, whatever way the test leaves.
+template <typename Function> class ScopedOverride {
+public:
+    ScopedOverride(Function& seam, Function replacement) : m_seam(seam), m_saved(seam) {
+        m_seam = replacement;
+    }
+    ~ScopedOverride() { m_seam = m_saved; }
+
+    ScopedOverride(const ScopedOverride&) = delete;
+    ScopedOverride& operator=(const ScopedOverride&) = delete;
+
+private:
+    Function& m_seam;
+    Function m_saved;
+};
+
+} // namespace platform::seam

@@ -1,0 +1,54 @@
+// Every resource, control and command id of the program, shared by the
+// resource script (Quenby.rc) and the C++ sources.
+#pragma once
+
+// Dialog templates, string, icon and menu.
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_CLEANER_DIALOG 102
+#define IDR_MAINFRAME 128
+#define IDR_MAIN_MENU 129
+#define IDD_OPTION 136
+
+// Menu commands of IDR_MAIN_MENU ("E&xit" sends IDCANCEL).
+#define ID_SETTINGS_OPTIONS 130
+#define ID_HELP_TOPICS 131
+#define ID_HELP_ABOUT 133
+#define ID_FILE_SAVE_DEFAULT 134
+
+// System-menu command for the about box: below 0xF000 with the low four
+// bits clear, so that it survives the (nID & 0xFFF0) test of WM_SYSCOMMAND.
+#define IDM_ABOUTBOX 0x0010
+
+// Controls of IDD_CLEANER_DIALOG. The eight check boxes are consecutive in
+// target order: box IDC_CHECK_REALPLAYER + i belongs to target i.
+#define IDC_CLEAN 1000
+#define IDC_CHECK_REALPLAYER 1002
+#define IDC_CHECK_MEDIAPLAYER 1003
+#define IDC_CHECK_RECENTDOCUMENTS 1004
+#define IDC_CHECK_IEHISTORY 1005
+#define IDC_CHECK_IEADDRESSBAR 1006
+#define IDC_CHECK_IEAUTOCOMPLETE 1007
+#define IDC_CHECK_IEPASSWORDS 1008
+#define IDC_CHECK_RECYCLEBIN 1009
+#define IDC_BROWSER_PLACE 1011
+
+// Controls of IDD_OPTION: box IDC_OPTION_CLEAN_AT_SHUTDOWN + i shows bit i of
+// the stored options.
+#define IDC_OPTION_CLEAN_AT_SHUTDOWN 1002
+#define IDC_OPTION_SAVE_AT_EXIT 1003
+#define IDC_OPTION_AUTORUN 1004
+
+// Static controls that are never addressed by id.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Commands of the notification-area menu.
+#define ID_TRAY_SHOW 5001
+#define ID_TRAY_HIDE 5002
+#define ID_TRAY_EXIT 5003
+
+// Callback message the shell sends for mouse events on the notification-area
+// icon.
+#define WM_NOTIFYICON (WM_USER + 100)

@@ -1,0 +1,33 @@
+// The two numbers that carry the user's choices from one run to the next,
+// in the "Settings" section of the application's profile
+// (HKCU\Software\<registry key>\<application name>\Settings).
+//
+// Nothing is cached: every reader asks the profile at the moment it needs a
+// value, and every change is written at once.
+#pragma once
+
+#include <windows.h>
+
+// "Place": bit i selects cleaning target i (check box 1002 + i).
+using CleanSelection = DWORD;
+constexpr CleanSelection kCleanSelectionBits = 0xFF;
+
+// "Option": the three options of the options dialog (check box 1002 + i
+// shows bit i).
+using OptionFlags = DWORD;
+constexpr OptionFlags OptionCleanAtShutdown = 1;
+constexpr OptionFlags OptionSaveAtExit = 2;
+constexpr OptionFlags OptionAutoRun = 4;
+constexpr OptionFlags kOptionFlagBits = 0x7;
+
+constexpr const char kSettingsSection[] = "Settings";
+constexpr const char kPlaceEntry[] = "Place";
+constexpr const char kOptionEntry[] = "Option";
+
+// Each read goes to the registry; a missing or unreadable value is 0.
+CleanSelection ReadCleanSelection();
+OptionFlags ReadOptionFlags();
+
+// Bits above the defined ones are written as 0. Failures are silent.
+void WriteCleanSelection(CleanSelection selection);
+void WriteOptionFlags(OptionFlags options);

@@ -1,0 +1,204 @@
+// Shows the cleaners at work: seeds sample traces of every target into the
+// current (throw-away) Wine prefix, lists them, runs the cleaners in the
+// order of a clean run and lists what is left. It refuses to run outside the
+// sandbox of scripts/sandbox.sh, since it deletes the user's real traces.
+#include "clean/Cleaner.h"
+#include "platform/Handles.h"
+
+#include <windows.h>
+#include <sddl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char PlayerClips[] = "Software\\RealNetworks\\RealPlayer\\6.0\\Preferences";
+const char FileList[] = "Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList";
+const char TypedUrls[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+const char IntelliForms[] = "Software\\Microsoft\\Internet Explorer\\IntelliForms";
+const char StorePrefix[] = "Software\\Microsoft\\Protected Storage System Provider\\";
+const char StoreSuffix[] = "\\Data\\e161255a-37c3-11d2-bcaa-00c04fd929db";
+const DWORD IndexSize = 25000;
+const DWORD IndexHeaderSize = 64;
+
+void SetValue(const std::string& path, const char* name, const char* data) {
+    platform::UniqueHKey key;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, path.c_str(), key.put()) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                   DWORD(strlen(data) + 1));
+}
+
+std::string ShellFolder(int csidl) {
+    char folder[MAX_PATH] = {};
+    SHGetSpecialFolderPathA(nullptr, folder, csidl, TRUE);
+    return folder;
+}
+
+std::string AutoCompleteStore() {
+    platform::UniqueHandle token;
+    char buffer[256];
+    DWORD size = 0;
+    char* text = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
+        !GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size) ||
+        !ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text))
+        return std::string();
+    const std::string store = StorePrefix + std::string(text) + StoreSuffix;
+    LocalFree(text);
+    return store;
+}
+
+void WriteSample(const std::string& path, DWORD size) {
+    platform::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes(size, 'x');
+    DWORD written = 0;
+    WriteFile(file.get(), bytes.data(), size, &written, nullptr);
+}
+
+void MoveToRecycleBin(const std::string& path) {
+    WriteSample(path, 100);
+    const std::string from = path + '\0';
+    SHFILEOPSTRUCTA operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    SHFileOperationA(&operation);
+}
+
+void SeedTraces() {
+    for (int n = 1; n <= 3; ++n)
+        SetValue(std::string(PlayerClips) + "\\MostRecentClips" + std::to_string(n), "",
+                 "C:\\clips\\news.rm");
+    for (int n = 0; n <= 2; ++n)
+        SetValue(FileList, ("File" + std::to_string(n)).c_str(), "C:\\music\\song.wma");
+    SetValue(TypedUrls, "url1", "http://example.invalid/");
+    SetValue(std::string(IntelliForms) + "\\Storage2", "entry", "secret");
+    const std::string store = AutoCompleteStore();
+    if (!store.empty())
+        SetValue(store + "\\Entry", "value", "typed text");
+
+    const std::string recent = ShellFolder(CSIDL_RECENT);
+    WriteSample(recent + "\\desktop.ini", 40);
+    WriteSample(recent + "\\report.doc.lnk", 300);
+    WriteSample(recent + "\\holiday.jpg.lnk", 300);
+    const std::string history = ShellFolder(CSIDL_HISTORY);
+    CreateDirectoryA((history + "\\History.IE5").c_str(), nullptr);
+    CreateDirectoryA((history + "\\History.IE5\\MSHist01").c_str(), nullptr);
+    WriteSample(history + "\\History.IE5\\index.dat", IndexSize);
+    WriteSample(history + "\\History.IE5\\MSHist01\\index.dat", IndexSize);
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    MoveToRecycleBin(std::string(temp) + "old letter.txt");
+}
+
+bool KeyExists(const std::string& path) {
+    platform::UniqueHKey key;
+    return RegOpenKeyA(HKEY_CURRENT_USER, path.c_str(), key.put()) == ERROR_SUCCESS;
+}
+
+int ValueCount(const char* path) {
+    platform::UniqueHKey key;
+    DWORD values = 0;
+    if (RegOpenKeyA(HKEY_CURRENT_USER, path, key.put()) == ERROR_SUCCESS)
+        RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr);
+    return int(values);
+}
+
+// Size of a file and, for an index file, how many bytes past its header are
+// zero.
+std::string Describe(const std::string& path, bool isIndexFile) {
+    platform::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, 7, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    const DWORD size = GetFileSize(file.get(), nullptr);
+    std::vector<char> bytes(size);
+    DWORD read = 0;
+    ReadFile(file.get(), bytes.data(), size, &read, nullptr);
+    int zeros = 0;
+    for (DWORD i = IndexHeaderSize; i < read; ++i)
+        zeros += bytes[i] == 0 ? 1 : 0;
+    const std::string sizeText = std::to_string(size) + " bytes";
+    if (!isIndexFile)
+        return sizeText;
+    return sizeText + ", " + std::to_string(zeros) + " of them zero after the header";
+}
+
+void ListFolder(const std::string& folder, const std::string& indent) {
+    WIN32_FIND_DATAA entry;
+    platform::UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &entry));
+    if (!find)
+        return;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = folder + "\\" + name;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            std::printf("%s%s\\\n", indent.c_str(), name.c_str());
+            ListFolder(path, indent + "  ");
+        } else {
+            const bool isIndexFile = lstrcmpiA(name.c_str(), "index.dat") == 0;
+            std::printf("%s%s (%s)\n", indent.c_str(), name.c_str(),
+                        Describe(path, isIndexFile).c_str());
+        }
+    } while (FindNextFileA(find.get(), &entry));
+}
+
+void ShowTraces(const char* title) {
+    SHQUERYRBINFO bin = {};
+    bin.cbSize = sizeof bin;
+    SHQueryRecycleBinA(nullptr, &bin);
+    const std::string store = AutoCompleteStore();
+    std::printf("\n== %s\n", title);
+    std::printf("Real Player: recent clip 1 %s\n",
+                KeyExists(std::string(PlayerClips) + "\\MostRecentClips1") ? "present" : "gone");
+    std::printf("Media Player: %d recent-file values\n", ValueCount(FileList));
+    std::printf("IE address bar: TypedURLs %s\n", KeyExists(TypedUrls) ? "present" : "gone");
+    std::printf("IE Auto compelete forms: store %s\n", KeyExists(store) ? "present" : "gone");
+    std::printf("IE user names and passwords: IntelliForms %s\n",
+                KeyExists(IntelliForms) ? "present" : "gone");
+    std::printf("Recycle bin: %d item(s)\n", int(bin.i64NumItems));
+    std::printf("Recent documents: %s\n", ShellFolder(CSIDL_RECENT).c_str());
+    ListFolder(ShellFolder(CSIDL_RECENT), "  ");
+    std::printf("IE history: %s\n", ShellFolder(CSIDL_HISTORY).c_str());
+    ListFolder(ShellFolder(CSIDL_HISTORY), "  ");
+}
+
+} // namespace
+
+int main() {
+    const char* box = std::getenv("QUENBY_SANDBOX");
+    if (box == nullptr || box[0] == '\0') {
+        std::fprintf(stderr, "clean_demo deletes real traces: run it through scripts/sandbox.sh\n");
+        return 2;
+    }
+    SeedTraces();
+    // A browser that still has the history open: the index file cannot be
+    // deleted, so it is left wiped after its header.
+    const std::string held = ShellFolder(CSIDL_HISTORY) + "\\History.IE5\\index.dat";
+    platform::UniqueFile browser(CreateFileA(held.c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ShowTraces("Before the clean");
+
+    Cleaner cleaner;
+    cleaner.CleanRealPlayer();
+    cleaner.CleanMediaPlayer();
+    cleaner.CleanRecentDocuments();
+    cleaner.CleanIEHistory();
+    cleaner.CleanTypedUrls();
+    cleaner.CleanAutoComplete();
+    cleaner.CleanIntelliForms();
+    cleaner.EmptyRecycleBin();
+
+    ShowTraces("After the clean (the held index.dat stays, wiped; desktop.ini stays)");
+    std::printf("\nAll cleaners ran.\n");
+    return 0;
+}

@@ -1,0 +1,310 @@
+// The folder cleaners against real files of the sandbox: the depth-first
+// walk, the kept "desktop.ini", the index-file wipe, links, names outside the
+// ANSI code page and long paths.
+#include "clean/Cleaner.h"
+#include "clean/WidePath.h"
+#include "tests/unit/CleanerTestSupport.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <string>
+
+using namespace cleanertest;
+
+namespace {
+
+const size_t HeaderSize = 64;
+const size_t IndexSize = 25000;
+
+std::string Ansi(const std::wstring& text) {
+    char buffer[4 * MAX_PATH] = {};
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, buffer, sizeof buffer, nullptr, &lossy);
+    EXPECT_FALSE(lossy) << "the test path must be representable in the ANSI code page";
+    return buffer;
+}
+
+// Keeps a file open for reading and writing by others, but not for deletion,
+// so that the cleaner can wipe it and cannot delete it.
+platform::UniqueFile HoldUndeletable(const std::wstring& path) {
+    return platform::UniqueFile(CreateFileW(path.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// The expected state of a wiped index file: header kept, the rest zero.
+std::string Wiped(const std::string& original) {
+    std::string wiped = original;
+    std::fill(wiped.begin() + HeaderSize, wiped.end(), '\0');
+    return wiped;
+}
+
+class FolderCleanerTest : public ::testing::Test {
+protected:
+    void SetUp() override { REQUIRE_SANDBOX(); }
+
+    std::string Folder() const { return Ansi(m_root.Path()); }
+    std::wstring At(const std::wstring& relative) const { return m_root / relative; }
+
+    TestFolder m_root{L"quenby-folder-test"};
+    Cleaner m_cleaner;
+};
+
+TEST_F(FolderCleanerTest, EmptiesNestedFoldersButKeepsTheFolder) {
+    WriteBytes(At(L"a.txt"), "a");
+    MakeFolder(At(L"sub"));
+    WriteBytes(At(L"sub\\b.txt"), "b");
+    MakeFolder(At(L"sub\\deeper"));
+    WriteBytes(At(L"sub\\deeper\\c.lnk"), "c");
+    MakeFolder(At(L"sub\\deeper\\empty"));
+
+    EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Folder().c_str(), 0, 1));
+
+    EXPECT_TRUE(Entries(m_root.Path()).empty()) << "entries left behind";
+    EXPECT_TRUE(Exists(m_root.Path())) << "the folder itself stays";
+}
+
+TEST_F(FolderCleanerTest, KeepsDesktopIniInAnyCaseWithTheFoldersThatHoldIt) {
+    WriteBytes(At(L"desktop.ini"), "top");
+    WriteBytes(At(L"other.txt"), "x");
+    MakeFolder(At(L"sub"));
+    WriteBytes(At(L"sub\\Desktop.INI"), "sub");
+    WriteBytes(At(L"sub\\other.txt"), "x");
+    MakeFolder(At(L"sub\\deeper"));
+    WriteBytes(At(L"sub\\deeper\\DESKTOP.ini"), "deeper");
+    MakeFolder(At(L"sub\\deeper\\gone"));
+    WriteBytes(At(L"sub\\deeper\\gone\\x.txt"), "x");
+    MakeFolder(At(L"plain"));
+    WriteBytes(At(L"plain\\y.txt"), "y");
+
+    EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Folder().c_str(), 0, 1));
+
+    EXPECT_EQ("top", ReadBytes(At(L"desktop.ini")));
+    EXPECT_EQ("sub", ReadBytes(At(L"sub\\Desktop.INI")));
+    EXPECT_EQ("deeper", ReadBytes(At(L"sub\\deeper\\DESKTOP.ini")));
+    EXPECT_EQ(2u, Entries(m_root.Path()).size()) << "only desktop.ini and sub should remain";
+    EXPECT_EQ(2u, Entries(At(L"sub")).size()) << "only Desktop.INI and deeper should remain";
+    EXPECT_EQ(1u, Entries(At(L"sub\\deeper")).size()) << "only DESKTOP.ini should remain";
+
+    EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Folder().c_str(), 1, 1));
+    EXPECT_TRUE(Entries(m_root.Path()).empty()) << "with includeDesktopIni they go too";
+}
+
+TEST_F(FolderCleanerTest, RemovesReadOnlyFilesAndFolders) {
+    WriteBytes(At(L"locked.txt"), "x");
+    MakeFolder(At(L"lockedFolder"));
+    WriteBytes(At(L"lockedFolder\\inner.txt"), "y");
+    for (const wchar_t* name : {L"locked.txt", L"lockedFolder\\inner.txt", L"lockedFolder"})
+        SetFileAttributesW(At(name).c_str(),
+                           GetFileAttributesW(At(name).c_str()) | FILE_ATTRIBUTE_READONLY);
+    ASSERT_FALSE(DeleteFileW(At(L"locked.txt").c_str())) << "the read-only bit should hold";
+
+    EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Folder().c_str(), 0, 1));
+
+    EXPECT_TRUE(Entries(m_root.Path()).empty());
+}
+
+TEST_F(FolderCleanerTest, WipesAnUndeletableIndexFileAfterItsHeader) {
+    const std::string original = Pattern(IndexSize);
+    MakeFolder(At(L"sub"));
+    WriteBytes(At(L"index.dat"), original);
+    WriteBytes(At(L"sub\\INDEX.Dat"), original);
+    WriteBytes(At(L"sub\\index.dat.old"), original);
+    platform::UniqueFile top = HoldUndeletable(At(L"index.dat"));
+    platform::UniqueFile nested = HoldUndeletable(At(L"sub\\INDEX.Dat"));
+    platform::UniqueFile other = HoldUndeletable(At(L"sub\\index.dat.old"));
+    ASSERT_TRUE(top && nested && other);
+
+    EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Folder().c_str(), 0, 1));
+
+    EXPECT_EQ(Wiped(original), ReadBytes(At(L"index.dat")))
+        << "size and header unchanged, every later byte zero";
+    EXPECT_EQ(Wiped(original), ReadBytes(At(L"sub\\INDEX.Dat"))) << "the name ignores case";
+    EXPECT_EQ(original, ReadBytes(At(L"sub\\index.dat.old"))) << "only index.dat is wiped";
+}
+
+TEST_F(FolderCleanerTest, LeavesIndexFilesOfHeaderSizeOrLessUntouched) {
+    for (size_t size : {size_t(0), size_t(10), HeaderSize}) {
+        const std::string original = Pattern(size);
+        WriteBytes(At(L"index.dat"), original);
+        EXPECT_EQ(1, m_cleaner.WipeIndexFile(Folder().c_str(), "index.dat")) << size;
+        EXPECT_EQ(original, ReadBytes(At(L"index.dat"))) << "a file of " << size << " bytes";
+    }
+    const std::string longer = Pattern(HeaderSize + 1);
+    WriteBytes(At(L"index.dat"), longer);
+    EXPECT_EQ(1, m_cleaner.WipeIndexFile(Folder().c_str(), "index.dat"));
+    EXPECT_EQ(Wiped(longer), ReadBytes(At(L"index.dat"))) << "one byte past the header";
+
+    EXPECT_EQ(0, m_cleaner.WipeIndexFile(Folder().c_str(), "missing.dat"));
+}
+
+TEST_F(FolderCleanerTest, WipesNothingWhenIndexFilesAreNotAskedFor) {
+    const std::string original = Pattern(IndexSize);
+    WriteBytes(At(L"index.dat"), original);
+    platform::UniqueFile held = HoldUndeletable(At(L"index.dat"));
+
+    EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Folder().c_str(), 0, 0));
+
+    EXPECT_EQ(original, ReadBytes(At(L"index.dat")));
+}
+
+TEST_F(FolderCleanerTest, ReturnsZeroForAMissingFolderAndOneForAnEmptyOne) {
+    EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Folder().c_str(), 0, 1));
+    EXPECT_TRUE(Exists(m_root.Path()));
+    EXPECT_EQ(0, m_cleaner.DeleteFolderContents((Folder() + "\\missing").c_str(), 0, 1));
+    // An empty path would otherwise list the root of the current drive.
+    EXPECT_EQ(0, m_cleaner.DeleteFolderContents("", 0, 1));
+    EXPECT_EQ(0, m_cleaner.DeleteFolderContents(nullptr, 0, 1));
+}
+
+// Seeds a shell folder with traces and a kept desktop.ini; returns the
+// folder's path.
+std::wstring SeedShellFolder(int csidl) {
+    wchar_t folder[MAX_PATH] = {};
+    EXPECT_TRUE(SHGetSpecialFolderPathW(nullptr, folder, csidl, TRUE));
+    const std::wstring path = folder;
+    WriteBytes(path + L"\\desktop.ini", "[.ShellClassInfo]");
+    WriteBytes(path + L"\\report.doc.lnk", "link");
+    MakeFolder(path + L"\\Today");
+    WriteBytes(path + L"\\Today\\index.dat", Pattern(IndexSize));
+    WriteBytes(path + L"\\index.dat", Pattern(IndexSize));
+    return path;
+}
+
+TEST_F(FolderCleanerTest, CleansTheRecentDocumentsAndHistoryFolders) {
+    const std::pair<int, int (Cleaner::*)()> targets[] = {
+        {CSIDL_RECENT, &Cleaner::CleanRecentDocuments}, {CSIDL_HISTORY, &Cleaner::CleanIEHistory}};
+    for (const auto& target : targets) {
+        const std::wstring folder = SeedShellFolder(target.first);
+        platform::UniqueFile held = HoldUndeletable(folder + L"\\index.dat");
+
+        EXPECT_EQ(0, (m_cleaner.*target.second)());
+
+        const std::vector<std::wstring> left = Entries(folder);
+        EXPECT_EQ(2u, left.size()) << Narrow(folder) << ": desktop.ini and the held index.dat";
+        EXPECT_EQ("[.ShellClassInfo]", ReadBytes(folder + L"\\desktop.ini"));
+        EXPECT_EQ(Wiped(Pattern(IndexSize)), ReadBytes(folder + L"\\index.dat"));
+        held.reset();
+        DeleteFileW((folder + L"\\index.dat").c_str());
+    }
+}
+
+// A link to a folder is never walked into; the folder it points to keeps all
+// it holds, also when it is empty (Wine's RemoveDirectoryW on such a link
+// removes an empty target).
+TEST_F(FolderCleanerTest, NeverWalksIntoALinkedFolder) {
+    const std::string original = Pattern(IndexSize);
+    MakeFolder(At(L"cleaned"));
+    MakeFolder(At(L"target"));
+    MakeFolder(At(L"target\\inner"));
+    WriteBytes(At(L"target\\keep.txt"), "keep");
+    WriteBytes(At(L"target\\inner\\index.dat"), original);
+    MakeFolder(At(L"emptyTarget"));
+    WriteBytes(At(L"cleaned\\trace.txt"), "x");
+    MakeFolderSymlink(At(L"target"), At(L"cleaned\\link"));
+    MakeFolderSymlink(At(L"emptyTarget"), At(L"cleaned\\emptyLink"));
+    ASSERT_EQ(DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
+              GetFileAttributesW(At(L"cleaned\\link").c_str()));
+
+    EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Ansi(At(L"cleaned")).c_str(), 0, 1));
+
+    EXPECT_FALSE(Exists(At(L"cleaned\\trace.txt")));
+    EXPECT_EQ("keep", ReadBytes(At(L"target\\keep.txt")));
+    EXPECT_EQ(original, ReadBytes(At(L"target\\inner\\index.dat"))) << "not wiped through a link";
+    EXPECT_TRUE(Exists(At(L"emptyTarget"))) << "an empty linked folder must not be removed";
+    RemoveSymlink(At(L"cleaned\\link"));
+    RemoveSymlink(At(L"cleaned\\emptyLink"));
+}
+
+TEST_F(FolderCleanerTest, NeverZerosAnIndexFileThroughAHardLink) {
+    const std::string original = Pattern(IndexSize);
+    MakeFolder(At(L"cleaned"));
+    WriteBytes(At(L"shared.dat"), original);
+    ASSERT_TRUE(
+        CreateHardLinkW(At(L"cleaned\\index.dat").c_str(), At(L"shared.dat").c_str(), nullptr));
+
+    EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Ansi(At(L"cleaned")).c_str(), 0, 1));
+
+    EXPECT_FALSE(Exists(At(L"cleaned\\index.dat"))) << "the link itself is deleted";
+    EXPECT_EQ(original, ReadBytes(At(L"shared.dat"))) << "the other name keeps its data";
+    EXPECT_EQ(1, m_cleaner.WipeIndexFile(Folder().c_str(), "shared.dat"))
+        << "with one name left the file is wiped again";
+    EXPECT_EQ(Wiped(original), ReadBytes(At(L"shared.dat")));
+}
+
+TEST_F(FolderCleanerTest, RemovesNamesOutsideTheCodePageAndLongPaths) {
+    WriteBytes(At(L"\u4e2d\u6587.txt"), "x");
+    MakeFolder(At(L"\u0416\u0443\u043a"));
+    WriteBytes(At(L"\u0416\u0443\u043a\\\u03b1\u03b2.txt"), "y");
+    std::wstring deep = L"\\\\?\\" + m_root.Path();
+    for (wchar_t letter = L'a'; letter < L'f'; ++letter) {
+        deep += L"\\" + std::wstring(60, letter);
+        MakeFolder(deep);
+    }
+    WriteBytes(deep + L"\\index.dat", Pattern(IndexSize));
+    WriteBytes(deep + L"\\\u4e2d.txt", "z");
+    ASSERT_GT(deep.size(), size_t(MAX_PATH));
+    // A folder given in the ANSI code page: converted at the entry.
+    const std::wstring accented = At(L"caf\u00e9");
+    MakeFolder(accented);
+    WriteBytes(accented + L"\\inside.txt", "w");
+
+    EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Ansi(accented).c_str(), 0, 1));
+    EXPECT_TRUE(Entries(accented).empty());
+
+    EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Folder().c_str(), 0, 1));
+    EXPECT_TRUE(Entries(m_root.Path()).empty()) << Entries(m_root.Path()).size() << " left";
+}
+
+// Wine accepts long paths without the "\\?\" form, Windows does not: check
+// the form itself.
+TEST(WidePathTest, LongPathsTakeTheExtendedForm) {
+    const std::wstring longName(300, L'a');
+    EXPECT_EQ(L"C:\\short\\name", WidePath::ForApi(L"C:\\short\\name"));
+    EXPECT_EQ(L"\\\\?\\C:\\dir\\" + longName, WidePath::ForApi(L"C:\\dir\\sub\\..\\" + longName))
+        << "relative parts are resolved before the prefix";
+    EXPECT_EQ(L"\\\\?\\C:\\dir\\" + longName, WidePath::ForApi(L"C:/dir//" + longName))
+        << "separators are normalised";
+    EXPECT_EQ(L"\\\\?\\UNC\\server\\share\\" + longName,
+              WidePath::ForApi(L"\\\\server\\share\\" + longName));
+    EXPECT_EQ(L"\\\\?\\C:\\" + longName, WidePath::ForApi(L"\\\\?\\C:\\" + longName));
+}
+
+TEST_F(FolderCleanerTest, NoHandleStaysOpenOnAnyPath) {
+    ASSERT_GT(CountOwnHandles(), 0) << "the handle table cannot be read";
+    const std::string folder = Folder();
+    platform::UniqueFile exclusive;
+    auto seed = [&] {
+        exclusive.reset();
+        MakeFolder(At(L"sub"));
+        MakeFolder(At(L"sub\\deeper"));
+        WriteBytes(At(L"sub\\index.dat"), Pattern(IndexSize));
+        WriteBytes(At(L"sub\\deeper\\x.txt"), "x");
+        WriteBytes(At(L"small.dat"), Pattern(10));
+        WriteBytes(At(L"held.dat"), Pattern(IndexSize));
+        WriteBytes(At(L"desktop.ini"), "x");
+        // Open without sharing: the wipe cannot open it, the walk cannot delete it.
+        exclusive.reset(CreateFileW(At(L"held.dat").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+    auto wipe = [&](const std::string& in, const char* name) {
+        return [this, in, name] { m_cleaner.WipeIndexFile(in.c_str(), name); };
+    };
+    ExpectNothingLeft("a wipe", seed, wipe(folder + "\\sub", "index.dat"));
+    ExpectNothingLeft("a short file", seed, wipe(folder, "small.dat"));
+    ExpectNothingLeft("a file in use", seed, wipe(folder, "held.dat"));
+    ExpectNothingLeft("a missing file", seed, wipe(folder, "none.dat"));
+    ExpectNothingLeft("a walk", seed,
+                      [&] { m_cleaner.DeleteFolderContents(folder.c_str(), 0, 1); });
+    ExpectNothingLeft("a missing folder", seed,
+                      [&] { m_cleaner.DeleteFolderContents((folder + "\\none").c_str(), 0, 1); });
+    auto seedShell = [] {
+        SeedShellFolder(CSIDL_RECENT);
+        SeedShellFolder(CSIDL_HISTORY);
+    };
+    ExpectNothingLeft("the recent folder", seedShell, [&] { m_cleaner.CleanRecentDocuments(); });
+    ExpectNothingLeft("the history folder", seedShell, [&] { m_cleaner.CleanIEHistory(); });
+}
+
+} // namespace

@@ -1,0 +1,256 @@
+// The settings store and the start-with-Windows entry, against the real
+// registry of the sandbox.
+//
+// The executable doubles as its own helper: started with --set-autorun=N it
+// only calls SetAutoRun(N) and exits with its result, so a copy placed in a
+// long folder shows what the entry holds for a long module path.
+
+#include "framework/CWinApp.h"
+#include "platform/Handles.h"
+
+#include <shlwapi.h>
+#include "settings/AutoRun.h"
+#include "settings/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+class SettingsTestApp : public CWinApp {};
+SettingsTestApp theTestApp;
+
+constexpr const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char kSettingsKey[] = "Software\\Marlowick software\\SettingsTest\\Settings";
+constexpr const char kChildSwitch[] = "--set-autorun=";
+
+std::string ModulePath() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
+
+struct RegValue {
+    bool exists = false;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+};
+
+RegValue ReadValue(const char* keyPath, const char* name) {
+    RegValue value;
+    platform::UniqueHKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return value;
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), name, nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS)
+        return value;
+    value.data.resize(size);
+    if (RegQueryValueExA(key.get(), name, nullptr, &value.type, value.data.data(), &size) ==
+        ERROR_SUCCESS)
+        value.exists = true;
+    value.data.resize(size);
+    return value;
+}
+
+void WriteRawValue(const char* keyPath, const char* name, DWORD type, const void* data,
+                   DWORD size) {
+    platform::UniqueHKey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, key.put(), nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size));
+}
+
+void EnsureRunKey() {
+    platform::UniqueHKey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, key.put(), nullptr));
+}
+
+void DeleteRunValue(const std::string& name) {
+    platform::UniqueHKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, key.put()) == ERROR_SUCCESS)
+        RegDeleteValueA(key.get(), name.c_str());
+}
+
+// Runs a copy of this executable at `exePath` as the --set-autorun helper.
+DWORD RunChild(const std::string& exePath, int enable) {
+    std::string commandLine = "\"" + exePath + "\" " + kChildSwitch + std::to_string(enable);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process))
+        return 0xDEAD;
+    platform::UniqueHandle processHandle(process.hProcess);
+    platform::UniqueHandle threadHandle(process.hThread);
+    WaitForSingleObject(processHandle.get(), 30000);
+    DWORD exitCode = 0xBEEF;
+    GetExitCodeProcess(processHandle.get(), &exitCode);
+    return exitCode;
+}
+
+// A copy of this executable whose full path is exactly `length` characters,
+// in folders whose names hold spaces.
+std::string CopyToPathOfLength(size_t length) {
+    const std::string base = "C:\\long folder with spaces";
+    const std::string exeName = "Quenby Copy.exe";
+    const size_t padding = length - (base.size() + 2 + exeName.size());
+    const std::string folder = base + "\\" + std::string(padding, 'p');
+    CreateDirectoryA(base.c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string path = folder + "\\" + exeName;
+    CopyFileA(ModulePath().c_str(), path.c_str(), FALSE);
+    return path;
+}
+
+} // namespace
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override { SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey); }
+    void TearDown() override { SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey); }
+};
+
+TEST_F(SettingsStoreTest, MissingValuesReadAsZeroAndTheKeyIsCreated) {
+    EXPECT_EQ(0u, ReadCleanSelection());
+    EXPECT_EQ(0u, ReadOptionFlags());
+
+    platform::UniqueHKey key;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.put()))
+        << "reading must create the Settings key";
+    EXPECT_FALSE(ReadValue(kSettingsKey, kPlaceEntry).exists) << "reading must not write a value";
+}
+
+TEST_F(SettingsStoreTest, ValuesAreFourByteDwordsWithUndefinedBitsWrittenAsZero) {
+    WriteCleanSelection(0x1FF);
+    WriteOptionFlags(0xFF);
+
+    RegValue place = ReadValue(kSettingsKey, kPlaceEntry);
+    ASSERT_TRUE(place.exists);
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), place.type);
+    ASSERT_EQ(4u, place.data.size());
+    EXPECT_EQ(0xFFu, *reinterpret_cast<DWORD*>(place.data.data()));
+    EXPECT_EQ(0xFFu, ReadCleanSelection());
+
+    RegValue option = ReadValue(kSettingsKey, kOptionEntry);
+    ASSERT_TRUE(option.exists);
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), option.type);
+    EXPECT_EQ(7u, *reinterpret_cast<DWORD*>(option.data.data()));
+
+    WriteCleanSelection(0);
+    place = ReadValue(kSettingsKey, kPlaceEntry);
+    EXPECT_TRUE(place.exists) << "an empty selection is stored as 0, not deleted";
+    EXPECT_EQ(0u, ReadCleanSelection());
+}
+
+TEST_F(SettingsStoreTest, ValuesOfAnotherTypeOrSizeReadAsZero) {
+    const char text[] = "5";
+    WriteRawValue(kSettingsKey, kPlaceEntry, REG_SZ, text, sizeof(text));
+    EXPECT_EQ(0u, ReadCleanSelection()) << "REG_SZ";
+
+    const BYTE binary[4] = {0x05, 0, 0, 0};
+    WriteRawValue(kSettingsKey, kPlaceEntry, REG_BINARY, binary, sizeof(binary));
+    EXPECT_EQ(0u, ReadCleanSelection()) << "REG_BINARY of four bytes";
+
+    const BYTE shortDword[2] = {0x05, 0};
+    WriteRawValue(kSettingsKey, kOptionEntry, REG_DWORD, shortDword, sizeof(shortDword));
+    EXPECT_EQ(0u, ReadOptionFlags()) << "REG_DWORD of two bytes";
+
+    const ULONGLONG qword = 0x0000000500000007ull;
+    WriteRawValue(kSettingsKey, kOptionEntry, REG_QWORD, &qword, sizeof(qword));
+    EXPECT_EQ(0u, ReadOptionFlags()) << "REG_QWORD";
+}
+
+class AutoRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureRunKey();
+        DeleteRunValue(FileNameOf(ModulePath()));
+    }
+    void TearDown() override { DeleteRunValue(FileNameOf(ModulePath())); }
+};
+
+TEST_F(AutoRunTest, WritesTheFullPathNamedAfterTheExecutableIn128ZeroPaddedBytes) {
+    const std::string path = ModulePath();
+    ASSERT_LT(path.size(), 127u);
+
+    EXPECT_EQ(0, SetAutoRun(OptionAutoRun));
+
+    RegValue value = ReadValue(kRunKey, FileNameOf(path).c_str());
+    ASSERT_TRUE(value.exists) << "no Run value named " << FileNameOf(path);
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.type);
+    ASSERT_EQ(128u, value.data.size());
+    EXPECT_STREQ(path.c_str(), reinterpret_cast<const char*>(value.data.data()));
+    for (size_t i = path.size(); i < value.data.size(); ++i)
+        EXPECT_EQ(0, value.data[i]) << "byte " << i << " after the path is not zero";
+}
+
+TEST_F(AutoRunTest, DisablingDeletesOnlyThisExecutablesEntry) {
+    const char other[] = "C:\\Tools\\Other.exe";
+    WriteRawValue(kRunKey, "Other.exe", REG_SZ, other, sizeof(other));
+
+    EXPECT_EQ(0, SetAutoRun(OptionAutoRun));
+    EXPECT_EQ(0, SetAutoRun(0));
+    EXPECT_FALSE(ReadValue(kRunKey, FileNameOf(ModulePath()).c_str()).exists);
+    EXPECT_TRUE(ReadValue(kRunKey, "Other.exe").exists) << "another name's entry must stay";
+    EXPECT_EQ(0, SetAutoRun(0)) << "deleting a missing entry is not an error";
+
+    DeleteRunValue("Other.exe");
+}
+
+TEST_F(AutoRunTest, AMissingRunKeyFailsWithoutCreatingIt) {
+    const char other[] = "C:\\Tools\\Other.exe";
+    SHDeleteKeyA(HKEY_CURRENT_USER, kRunKey);
+
+    EXPECT_EQ(-1, SetAutoRun(OptionAutoRun));
+    platform::UniqueHKey key;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, key.put()))
+        << "the Run key must never be created";
+
+    EnsureRunKey();
+    WriteRawValue(kRunKey, "Other.exe", REG_SZ, other, sizeof(other));
+    DeleteRunValue("Other.exe");
+}
+
+// A module path of 128 characters or more would not fit a 128-byte buffer:
+// cut, it would name another file. The entry must hold the whole path.
+TEST_F(AutoRunTest, ModulePathsOf127To200CharactersAreWrittenWhole) {
+    for (size_t length : {127u, 128u, 129u, 200u}) {
+        const std::string copy = CopyToPathOfLength(length);
+        ASSERT_EQ(length, copy.size());
+        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(copy.c_str())) << copy;
+
+        EXPECT_EQ(0u, RunChild(copy, OptionAutoRun)) << copy;
+        RegValue value = ReadValue(kRunKey, "Quenby Copy.exe");
+        ASSERT_TRUE(value.exists) << copy;
+        EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.type);
+        EXPECT_GE(value.data.size(), std::max<size_t>(128u, length + 1)) << copy;
+        EXPECT_EQ(copy, std::string(reinterpret_cast<const char*>(value.data.data()),
+                                    strnlen(reinterpret_cast<const char*>(value.data.data()),
+                                            value.data.size())));
+        EXPECT_EQ(0, value.data[length]) << "the path must be terminated";
+
+        EXPECT_EQ(0u, RunChild(copy, 0));
+        EXPECT_FALSE(ReadValue(kRunKey, "Quenby Copy.exe").exists) << copy;
+        DeleteFileA(copy.c_str());
+    }
+}
+
+int main(int argc, char** argv) {
+    AfxWinInit(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWNORMAL);
+    theTestApp.SetRegistryKey("Marlowick software");
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], kChildSwitch, std::strlen(kChildSwitch)) == 0)
+            return SetAutoRun(std::atoi(argv[i] + std::strlen(kChildSwitch)));
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
