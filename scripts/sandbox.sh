@@ -14,7 +14,8 @@
 # --display   start a private Xvfb when no DISPLAY is set (GUI and tray work)
 # --keep      keep the sandbox folder (its path is printed) for inspection
 #
-# Inside the command, QUENBY_SANDBOX names the sandbox folder.
+# Inside the command, QUENBY_SANDBOX names the sandbox folder. QUENBY_SCREEN
+# (WIDTHxHEIGHT) sets the size of the private display.
 set -euo pipefail
 
 want_display=0
@@ -82,7 +83,7 @@ fi
 if [ "$want_display" = 1 ] && [ -z "${DISPLAY:-}" ]; then
     # -displayfd lets Xvfb choose a free display number and tell us.
     exec 9<> <(:)
-    Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp >"$box/xvfb.log" 2>&1 &
+    Xvfb -displayfd 9 -screen 0 "${QUENBY_SCREEN:-1280x1024}x24" -nolisten tcp >"$box/xvfb.log" 2>&1 &
     xvfb_pid=$!
     read -r -t 20 num <&9 || { echo "sandbox: Xvfb did not start" >&2; exit 1; }
     exec 9<&-

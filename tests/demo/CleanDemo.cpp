@@ -1,8 +1,18 @@
-// Shows the cleaners at work: seeds sample traces of every target into the
-// current (throw-away) Wine prefix, lists them, runs the cleaners in the
-// order of a clean run and lists what is left. It refuses to run outside the
-// sandbox of scripts/sandbox.sh, since it deletes the user's real traces.
+// The demonstration's helper, run by scripts/run-demo.sh inside the sandbox:
+//
+//   clean_demo seed     seeds sample traces of every target, checks all eight
+//                       boxes of Quenby's stored selection, lists the traces
+//   clean_demo show     lists the traces that are left
+//   clean_demo wait     waits for Quenby's main window
+//   clean_demo clean    presses "Clean" in the running Quenby window, answers
+//                       "Yes" and waits for the completion box
+//   clean_demo close    closes the completion box and exits Quenby
+//   clean_demo engine   seeds, runs the cleaners directly, lists what is left
+//
+// It refuses to run outside the sandbox of scripts/sandbox.sh, since it
+// deletes the user's real traces.
 #include "clean/Cleaner.h"
+#include "res/resource.h"
 #include "platform/Handles.h"
 
 #include <windows.h>
@@ -12,6 +22,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -171,14 +182,80 @@ void ShowTraces(const char* title) {
     ListFolder(ShellFolder(CSIDL_HISTORY), "  ");
 }
 
-} // namespace
+constexpr const char kMainTitle[] = "Marlowick Quenby - Privacy cleaner";
+constexpr const char kSelectionKey[] = "Software\\Marlowick software\\Quenby\\Settings";
+constexpr DWORD kAllTargets = 0xFF;
+constexpr DWORD kPollMs = 100;
+constexpr DWORD kWaitMs = 60000;
 
-int main() {
-    const char* box = std::getenv("QUENBY_SANDBOX");
-    if (box == nullptr || box[0] == '\0') {
-        std::fprintf(stderr, "clean_demo deletes real traces: run it through scripts/sandbox.sh\n");
-        return 2;
+void CheckAllBoxesAtNextStart() {
+    platform::UniqueHKey key;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, kSelectionKey, key.put()) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key.get(), "Place", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kAllTargets),
+                   sizeof kAllTargets);
+}
+
+// Polls for a top-level window until it appears or the wait runs out.
+template <typename Find> HWND WaitFor(Find find) {
+    for (DWORD waited = 0; waited < kWaitMs; waited += kPollMs) {
+        if (HWND hwnd = find())
+            return hwnd;
+        Sleep(kPollMs);
     }
+    return nullptr;
+}
+
+HWND MainWindow() { return FindWindowA("#32770", kMainTitle); }
+
+// The message box owned by the main window whose text starts with `text`.
+HWND MessageBoxWith(const char* text) {
+    HWND main = MainWindow();
+    for (HWND box = FindWindowExA(nullptr, nullptr, "#32770", nullptr); box;
+         box = FindWindowExA(nullptr, box, "#32770", nullptr)) {
+        char shown[256] = {};
+        GetDlgItemTextA(box, 0xFFFF, shown, sizeof shown);
+        if (GetWindow(box, GW_OWNER) == main && std::strncmp(shown, text, strlen(text)) == 0)
+            return box;
+    }
+    return nullptr;
+}
+
+int PressClean() {
+    HWND main = WaitFor(MainWindow);
+    if (!main) {
+        std::fprintf(stderr, "Quenby's window did not appear\n");
+        return 1;
+    }
+    PostMessageA(GetDlgItem(main, IDC_CLEAN), BM_CLICK, 0, 0);
+    HWND question = WaitFor([] { return MessageBoxWith("Are you sure to clean?"); });
+    if (!question) {
+        std::fprintf(stderr, "no confirmation box\n");
+        return 1;
+    }
+    std::printf("Quenby asks: \"Are you sure to clean?\" - answering Yes\n");
+    PostMessageA(question, WM_COMMAND, IDYES, 0);
+    HWND finished = WaitFor([] { return MessageBoxWith("Clean finish."); });
+    if (!finished) {
+        std::fprintf(stderr, "no completion box\n");
+        return 1;
+    }
+    std::printf("Quenby reports: \"Clean finish.\"\n");
+    return 0;
+}
+
+int CloseQuenby() {
+    if (HWND finished = MessageBoxWith("Clean finish."))
+        PostMessageA(finished, WM_COMMAND, IDOK, 0);
+    HWND main = WaitFor(MainWindow);
+    if (!main)
+        return 1;
+    WaitFor([] { return MessageBoxWith("Clean finish.") ? nullptr : MainWindow(); });
+    PostMessageA(main, WM_COMMAND, IDCANCEL, 0);
+    return WaitFor([] { return MainWindow() ? nullptr : GetDesktopWindow(); }) ? 0 : 1;
+}
+
+int RunEngineDirectly() {
     SeedTraces();
     // A browser that still has the history open: the index file cannot be
     // deleted, so it is left wiped after its header.
@@ -199,6 +276,36 @@ int main() {
     cleaner.EmptyRecycleBin();
 
     ShowTraces("After the clean (the held index.dat stays, wiped; desktop.ini stays)");
-    std::printf("\nAll cleaners ran.\n");
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const char* box = std::getenv("QUENBY_SANDBOX");
+    if (box == nullptr || box[0] == '\0') {
+        std::fprintf(stderr, "clean_demo deletes real traces: run it through scripts/sandbox.sh\n");
+        return 2;
+    }
+    const std::string command = argc > 1 ? argv[1] : "engine";
+    if (command == "seed") {
+        SeedTraces();
+        CheckAllBoxesAtNextStart();
+        ShowTraces("Sample traces before the clean");
+        return 0;
+    }
+    if (command == "show") {
+        ShowTraces("After the clean (desktop.ini stays)");
+        return 0;
+    }
+    if (command == "wait")
+        return WaitFor(MainWindow) ? 0 : 1;
+    if (command == "clean")
+        return PressClean();
+    if (command == "close")
+        return CloseQuenby();
+    if (command == "engine")
+        return RunEngineDirectly();
+    std::fprintf(stderr, "usage: clean_demo seed|show|wait|clean|close|engine\n");
+    return 2;
 }
