@@ -20,6 +20,13 @@ const DWORD ZeroBlockSize = 10000;
 const DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // Others may go on reading and writing an index file while it is wiped.
 const DWORD IndexFileSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+// Enough to tell what a handle reached and to clear its read-only bit; it
+// never collides with the sharing mode of another open.
+const DWORD AttributeAccess = FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+const DWORD ResolvedForm = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+
+// What a handle opened by an entry's path turned out to be.
+enum class Identity { Entry, Elsewhere, Unknown };
 
 bool SameFile(HANDLE first, HANDLE second) {
     BY_HANDLE_FILE_INFORMATION a;
@@ -28,6 +35,171 @@ bool SameFile(HANDLE first, HANDLE second) {
         return true; // unknown: assume the worst
     return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
            a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// The path the platform reports for `folder`, links in it resolved, as
+// "\\?\C:\dir" (a drive's root loses its trailing backslash, so that entry
+// names join it alike). Empty when it cannot be told.
+std::wstring ResolvedFolder(const std::wstring& folder) {
+    platform::UniqueFile handle(CreateFileW(WidePath::ForApi(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                            ShareAll, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle)
+        return std::wstring();
+    const DWORD needed = GetFinalPathNameByHandleW(handle.get(), nullptr, 0, ResolvedForm);
+    if (needed == 0)
+        return std::wstring();
+    std::wstring resolved(needed, L'\0');
+    const DWORD length =
+        GetFinalPathNameByHandleW(handle.get(), &resolved[0], needed, ResolvedForm);
+    if (length == 0 || length >= needed)
+        return std::wstring();
+    resolved.resize(length);
+    if (resolved.back() == L'\\')
+        resolved.pop_back();
+    return resolved;
+}
+
+std::wstring ResolvedName(const std::wstring& resolvedFolder, const std::wstring& name) {
+    return resolvedFolder.empty() ? std::wstring() : WidePath::Join(resolvedFolder, name);
+}
+
+// Wine shows a Unix symbolic link to a file as a plain file (no reparse
+// attribute, its target's link count), and every open of it, FILE_FLAG_OPEN_REPARSE_POINT
+// included, reaches the target: DeleteFileW deletes the target and leaves
+// the link dangling, and writes land in the target. Only the path reported
+// for the open handle (the target's) tells such a link from the entry. On
+// Windows a handle opened on a link is the link, and reports the entry's path.
+Identity Identify(HANDLE file, const std::wstring& resolved) {
+    if (file == INVALID_HANDLE_VALUE || resolved.empty())
+        return Identity::Unknown;
+    std::wstring reported(resolved.size() + 1, L'\0');
+    const DWORD length =
+        GetFinalPathNameByHandleW(file, &reported[0], DWORD(reported.size()), ResolvedForm);
+    if (length == 0)
+        return Identity::Unknown;
+    // A longer path does not fit, and `length` is then the size it needs.
+    if (length != resolved.size())
+        return Identity::Elsewhere;
+    const bool same = CompareStringOrdinal(reported.c_str(), int(length), resolved.c_str(),
+                                           int(length), TRUE) == CSTR_EQUAL;
+    return same ? Identity::Entry : Identity::Elsewhere;
+}
+
+// The attributes are read by path, a plain stat under Wine (through a handle
+// they would cost a round trip to fetch its Unix descriptor), and written
+// through `file` when there is one: the handle that was checked.
+void ClearReadOnly(const std::wstring& path, HANDLE file = INVALID_HANDLE_VALUE) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
+        return;
+    const DWORD cleared = attributes & ~FILE_ATTRIBUTE_READONLY;
+    if (file == INVALID_HANDLE_VALUE) {
+        SetFileAttributesW(path.c_str(), cleared);
+        return;
+    }
+    FILE_BASIC_INFO change = {}; // times of zero stay as they are
+    // Attributes of zero would also mean "unchanged".
+    change.FileAttributes = cleared != 0 ? cleared : FILE_ATTRIBUTE_NORMAL;
+    SetFileInformationByHandle(file, FileBasicInfo, &change, sizeof change);
+}
+
+HANDLE OpenFileEntry(const std::wstring& path, DWORD access) {
+    return CreateFileW(path.c_str(), access, ShareAll, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// Opens a file entry for `access` or, when it is held open without shared
+// deletion, for its attributes alone, and clears its read-only bit. False
+// when the handle reached another file: a link the platform resolves, which
+// stays in place, since under Wine no Win32 call removes it without acting
+// on its target. A file whose handle cannot be told is made writable and
+// deleted as any other, but never wiped (see HoldsOwnData).
+bool OpenChecked(const std::wstring& path, const std::wstring& resolved, bool isLink, DWORD access,
+                 platform::UniqueFile& handle) {
+    handle.reset(OpenFileEntry(path, access));
+    if (!handle)
+        handle.reset(OpenFileEntry(path, AttributeAccess));
+    if (Identify(handle.get(), resolved) == Identity::Elsewhere)
+        return false;
+    // A link's attributes may be those of its target: leave them alone.
+    if (isLink)
+        return true;
+    ClearReadOnly(path, handle.get());
+    return true;
+}
+
+bool MakeWritable(const std::wstring& path, const std::wstring& resolved, bool isLink) {
+    platform::UniqueFile handle;
+    return OpenChecked(path, resolved, isLink, AttributeAccess, handle);
+}
+
+// Deleting through the handle that was checked acts on the file that was
+// checked, and needs no second open. Without a handle that may delete, the
+// path is tried: it fails as the open did when the file is held open.
+void DeleteChecked(const std::wstring& path, const std::wstring& resolved, bool isLink) {
+    platform::UniqueFile handle;
+    if (!OpenChecked(path, resolved, isLink, DELETE | AttributeAccess, handle))
+        return;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    if (!handle || !SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition,
+                                               sizeof disposition))
+        DeleteFileW(path.c_str());
+}
+
+// Only the entry's own data is zeroed: a file with other names (hard links)
+// may be someone else's data, and so is the target of a link. A file that
+// cannot be told counts as shared; its deletion removes only this name.
+bool HoldsOwnData(HANDLE file, const std::wstring& resolved) {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(file, &information))
+        return false;
+    return information.nNumberOfLinks <= 1 &&
+           (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+           Identify(file, resolved) == Identity::Entry;
+}
+
+// `resolved` is the path a handle on the file itself reports.
+int Wipe(const std::wstring& path, const std::wstring& resolved) {
+    const char zeros[ZeroBlockSize] = {};
+    platform::UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, IndexFileSharing, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file)
+        return 0;
+    const DWORD size = GetFileSize(file.get(), nullptr);
+    if (size == INVALID_FILE_SIZE || size <= KeptHeaderSize || !HoldsOwnData(file.get(), resolved))
+        return 1;
+    SetFilePointer(file.get(), KeptHeaderSize, nullptr, FILE_BEGIN);
+    DWORD written = 0;
+    DWORD remainder = size - KeptHeaderSize;
+    // A failed or short write does not stop the wipe.
+    while (remainder > ZeroBlockSize) {
+        WriteFile(file.get(), zeros, ZeroBlockSize, &written, nullptr);
+        remainder -= ZeroBlockSize;
+    }
+    WriteFile(file.get(), zeros, remainder, &written, nullptr);
+    return 1;
+}
+
+// A junction, folder symbolic link or mount point is never walked into: what
+// it points to is not ours to empty. The link itself goes through a handle
+// opened on the link. Where the platform resolves the link even when asked
+// for the link itself (Wine does so for a Unix symbolic link, and its
+// RemoveDirectoryW then removes an empty target), both opens name the same
+// file, and the link stays rather than risk the target.
+void RemoveFolderLink(const std::wstring& path) {
+    platform::UniqueFile link(
+        CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!link)
+        return;
+    platform::UniqueFile target(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!target || SameFile(link.get(), target.get()))
+        return;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    SetFileInformationByHandle(link.get(), FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 } // namespace
@@ -44,9 +216,10 @@ int FolderWalk::EmptyFolder(const std::wstring& folder) const {
         FindFirstFileW(WidePath::ForApi(folder + SearchPattern).c_str(), &entry));
     if (!find)
         return 0;
+    const std::wstring resolvedFolder = ResolvedFolder(folder);
     do {
         if (!IsKept(entry.cFileName))
-            RemoveEntry(folder, entry);
+            RemoveEntry(folder, resolvedFolder, entry);
     } while (FindNextFileW(find.get(), &entry));
     return 1;
 }
@@ -60,85 +233,39 @@ bool FolderWalk::IsKept(const wchar_t* name) const {
 // Folders go depth first: emptied, then removed, before the listing of their
 // parent goes on. The attributes from the listing decide, as they were before
 // the read-only bit was cleared.
-void FolderWalk::RemoveEntry(const std::wstring& folder, const WIN32_FIND_DATAW& entry) const {
+void FolderWalk::RemoveEntry(const std::wstring& folder, const std::wstring& resolvedFolder,
+                             const WIN32_FIND_DATAW& entry) const {
     const std::wstring path = WidePath::Join(folder, entry.cFileName);
     const std::wstring apiPath = WidePath::ForApi(path);
     const DWORD listed = entry.dwFileAttributes;
-    const bool isLink = (listed & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    // A link's attributes may be those of its target: leave them alone.
-    if (!isLink)
-        ClearReadOnly(apiPath);
-    if (listed & FILE_ATTRIBUTE_DIRECTORY) {
-        if (isLink) {
-            RemoveFolderLink(apiPath);
+    if (!(listed & FILE_ATTRIBUTE_DIRECTORY)) {
+        RemoveFile(apiPath, ResolvedName(resolvedFolder, entry.cFileName), entry);
+        return;
+    }
+    if (listed & FILE_ATTRIBUTE_REPARSE_POINT) {
+        RemoveFolderLink(apiPath);
+        return;
+    }
+    ClearReadOnly(apiPath);
+    EmptyFolder(path);
+    RemoveDirectoryW(apiPath.c_str());
+}
+
+// Every step opens the file afresh and checks what it reached. The wipe's
+// open does not share deletion, so the file is made writable and wiped
+// before the handle that deletes it is opened.
+void FolderWalk::RemoveFile(const std::wstring& path, const std::wstring& resolved,
+                            const WIN32_FIND_DATAW& entry) const {
+    const bool isLink = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (m_wipeIndexFiles && WidePath::NameIs(entry.cFileName, IndexFile)) {
+        if (!MakeWritable(path, resolved, isLink))
             return;
-        }
-        EmptyFolder(path);
-        RemoveDirectoryW(apiPath.c_str());
-        return;
+        Wipe(path, resolved);
     }
-    if (m_wipeIndexFiles && WidePath::NameIs(entry.cFileName, IndexFile))
-        WipeIndexFile(folder, entry.cFileName);
-    DeleteFileW(apiPath.c_str());
+    DeleteChecked(path, resolved, isLink);
 }
 
-void FolderWalk::ClearReadOnly(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-}
-
-// A junction, folder symbolic link or mount point is never walked into: what
-// it points to is not ours to empty. The link itself goes through a handle
-// opened on the link. Where the platform resolves the link even when asked
-// for the link itself (Wine does so for a Unix symbolic link, and its
-// RemoveDirectoryW then removes an empty target), both opens name the same
-// file, and the link stays rather than risk the target.
-void FolderWalk::RemoveFolderLink(const std::wstring& path) {
-    platform::UniqueFile link(
-        CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!link)
-        return;
-    platform::UniqueFile target(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr,
-                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!target || SameFile(link.get(), target.get()))
-        return;
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    SetFileInformationByHandle(link.get(), FileDispositionInfo, &disposition, sizeof disposition);
-}
-
-// The zeros go to the file's own data only: a file reached through a link or
-// one with other names (hard links) may be someone else's data, so it is
-// left as it is; its deletion by the walk removes only this name.
 int FolderWalk::WipeIndexFile(const std::wstring& folder, const std::wstring& name) {
-    const char zeros[ZeroBlockSize] = {};
     const std::wstring path = WidePath::ForApi(WidePath::Join(folder, name));
-    platform::UniqueFile file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, IndexFileSharing, nullptr, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file)
-        return 0;
-    const DWORD size = GetFileSize(file.get(), nullptr);
-    if (size == INVALID_FILE_SIZE || size <= KeptHeaderSize || !IsSoleName(file.get()))
-        return 1;
-    SetFilePointer(file.get(), KeptHeaderSize, nullptr, FILE_BEGIN);
-    DWORD written = 0;
-    DWORD remainder = size - KeptHeaderSize;
-    // A failed or short write does not stop the wipe.
-    while (remainder > ZeroBlockSize) {
-        WriteFile(file.get(), zeros, ZeroBlockSize, &written, nullptr);
-        remainder -= ZeroBlockSize;
-    }
-    WriteFile(file.get(), zeros, remainder, &written, nullptr);
-    return 1;
-}
-
-// When this cannot be told, the file counts as shared.
-bool FolderWalk::IsSoleName(HANDLE file) {
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!GetFileInformationByHandle(file, &information))
-        return false;
-    return information.nNumberOfLinks <= 1 &&
-           (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    return Wipe(path, ResolvedName(ResolvedFolder(folder), name));
 }

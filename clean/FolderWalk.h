@@ -14,16 +14,19 @@ public:
     // folder could be listed, else 0.
     int EmptyFolder(const std::wstring& folder) const;
 
-    // Zeros folder\name from byte 64 to its end. 1 when the file could be
-    // opened, else 0.
+    // Zeros folder\name from byte 64 to its end, unless the file has other
+    // names or the path reaches another file through a link. 1 when the file
+    // could be opened, else 0.
     static int WipeIndexFile(const std::wstring& folder, const std::wstring& name);
 
 private:
     bool IsKept(const wchar_t* name) const;
-    void RemoveEntry(const std::wstring& folder, const WIN32_FIND_DATAW& entry) const;
-    static void ClearReadOnly(const std::wstring& path);
-    static void RemoveFolderLink(const std::wstring& path);
-    static bool IsSoleName(HANDLE file);
+    // `resolvedFolder` is the path the platform reports for `folder` (empty
+    // when that cannot be told); each file's handle is checked against it.
+    void RemoveEntry(const std::wstring& folder, const std::wstring& resolvedFolder,
+                     const WIN32_FIND_DATAW& entry) const;
+    void RemoveFile(const std::wstring& path, const std::wstring& resolved,
+                    const WIN32_FIND_DATAW& entry) const;
 
     bool m_includeDesktopIni;
     bool m_wipeIndexFiles;

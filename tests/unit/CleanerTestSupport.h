@@ -280,9 +280,9 @@ inline bool IsListed(const std::wstring& path) {
     return false;
 }
 
-// Makes `link` a Unix symbolic link to the folder `target`; both must lie in
-// the sandbox.
-inline void MakeFolderSymlink(const std::wstring& target, const std::wstring& link) {
+// Makes `link` a Unix symbolic link to the file or folder `target`; both must
+// lie in the sandbox.
+inline void MakeSymlink(const std::wstring& target, const std::wstring& link) {
     const std::string box = std::getenv("QUENBY_SANDBOX");
     const std::string unixTarget = UnixPath(target);
     const std::string unixLink = UnixPath(link);
@@ -293,7 +293,7 @@ inline void MakeFolderSymlink(const std::wstring& target, const std::wstring& li
         << "the link " << unixLink << " did not appear";
 }
 
-// Removes a Unix symbolic link made by MakeFolderSymlink, on the Unix side.
+// Removes a Unix symbolic link made by MakeSymlink, on the Unix side.
 inline void RemoveSymlink(const std::wstring& link) {
     const std::string box = std::getenv("QUENBY_SANDBOX");
     const std::string unixLink = UnixPath(link);

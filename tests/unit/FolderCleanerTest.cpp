@@ -111,6 +111,7 @@ TEST_F(FolderCleanerTest, WipesAnUndeletableIndexFileAfterItsHeader) {
     WriteBytes(At(L"index.dat"), original);
     WriteBytes(At(L"sub\\INDEX.Dat"), original);
     WriteBytes(At(L"sub\\index.dat.old"), original);
+    SetFileAttributesW(At(L"sub\\INDEX.Dat").c_str(), FILE_ATTRIBUTE_READONLY);
     platform::UniqueFile top = HoldUndeletable(At(L"index.dat"));
     platform::UniqueFile nested = HoldUndeletable(At(L"sub\\INDEX.Dat"));
     platform::UniqueFile other = HoldUndeletable(At(L"sub\\index.dat.old"));
@@ -120,7 +121,8 @@ TEST_F(FolderCleanerTest, WipesAnUndeletableIndexFileAfterItsHeader) {
 
     EXPECT_EQ(Wiped(original), ReadBytes(At(L"index.dat")))
         << "size and header unchanged, every later byte zero";
-    EXPECT_EQ(Wiped(original), ReadBytes(At(L"sub\\INDEX.Dat"))) << "the name ignores case";
+    EXPECT_EQ(Wiped(original), ReadBytes(At(L"sub\\INDEX.Dat")))
+        << "the name ignores case, and a read-only file is made writable";
     EXPECT_EQ(original, ReadBytes(At(L"sub\\index.dat.old"))) << "only index.dat is wiped";
 }
 
@@ -202,8 +204,8 @@ TEST_F(FolderCleanerTest, NeverWalksIntoALinkedFolder) {
     WriteBytes(At(L"target\\inner\\index.dat"), original);
     MakeFolder(At(L"emptyTarget"));
     WriteBytes(At(L"cleaned\\trace.txt"), "x");
-    MakeFolderSymlink(At(L"target"), At(L"cleaned\\link"));
-    MakeFolderSymlink(At(L"emptyTarget"), At(L"cleaned\\emptyLink"));
+    MakeSymlink(At(L"target"), At(L"cleaned\\link"));
+    MakeSymlink(At(L"emptyTarget"), At(L"cleaned\\emptyLink"));
     ASSERT_EQ(DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
               GetFileAttributesW(At(L"cleaned\\link").c_str()));
 
@@ -215,6 +217,71 @@ TEST_F(FolderCleanerTest, NeverWalksIntoALinkedFolder) {
     EXPECT_TRUE(Exists(At(L"emptyTarget"))) << "an empty linked folder must not be removed";
     RemoveSymlink(At(L"cleaned\\link"));
     RemoveSymlink(At(L"cleaned\\emptyLink"));
+}
+
+// Wine shows a Unix symbolic link to a file as a plain file and resolves
+// every open of it, so deleting or wiping it by its path would act on the
+// target. The link stays; its target keeps its data and its attributes.
+// The targets' paths are as long as the links', so that only the paths
+// themselves tell them apart.
+TEST_F(FolderCleanerTest, LeavesALinkedFileAndItsTargetAlone) {
+    const std::wstring target = At(L"outside\\link.txt");
+    MakeFolder(At(L"cleaned"));
+    MakeFolder(At(L"outside"));
+    WriteBytes(target, "keep");
+    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteBytes(At(L"cleaned\\trace.txt"), "x");
+    MakeSymlink(target, At(L"cleaned\\link.txt"));
+    ASSERT_FALSE(GetFileAttributesW(At(L"cleaned\\link.txt").c_str()) &
+                 FILE_ATTRIBUTE_REPARSE_POINT)
+        << "the link should look like a plain file";
+
+    EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Ansi(At(L"cleaned")).c_str(), 0, 1));
+
+    EXPECT_FALSE(Exists(At(L"cleaned\\trace.txt")));
+    EXPECT_EQ("keep", ReadBytes(target)) << "the target must not be deleted";
+    EXPECT_TRUE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_READONLY)
+        << "the target must stay read-only";
+    EXPECT_TRUE(IsListed(At(L"cleaned\\link.txt"))) << "the link stays with its target";
+    RemoveSymlink(At(L"cleaned\\link.txt"));
+}
+
+TEST_F(FolderCleanerTest, NeverZerosAFileThroughALinkNamedIndexDat) {
+    const std::string original = Pattern(IndexSize);
+    const std::wstring target = At(L"outside\\index.dat");
+    MakeFolder(At(L"cleaned"));
+    MakeFolder(At(L"outside"));
+    WriteBytes(target, original);
+    for (const wchar_t* name : {L"index.dat", L"INDEX.DAT"}) {
+        const std::wstring link = At(L"cleaned\\") + name;
+        MakeSymlink(target, link);
+
+        EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Ansi(At(L"cleaned")).c_str(), 0, 1));
+        EXPECT_EQ(original, ReadBytes(target)) << Narrow(name) << ", by the walk";
+        EXPECT_EQ(1, m_cleaner.WipeIndexFile(Ansi(At(L"cleaned")).c_str(), Ansi(name).c_str()));
+        EXPECT_EQ(original, ReadBytes(target)) << Narrow(name) << ", by the wipe";
+        RemoveSymlink(link);
+    }
+}
+
+// The folder to clean may itself be reached through a link (some shell
+// folders of a Wine prefix link into the home folder): what it holds is its
+// own, and is wiped and deleted.
+TEST_F(FolderCleanerTest, EmptiesAFolderGivenThroughALink) {
+    const std::string original = Pattern(IndexSize);
+    MakeFolder(At(L"real"));
+    MakeFolder(At(L"real\\sub"));
+    WriteBytes(At(L"real\\trace.txt"), "x");
+    WriteBytes(At(L"real\\sub\\index.dat"), original);
+    platform::UniqueFile held = HoldUndeletable(At(L"real\\sub\\index.dat"));
+    MakeSymlink(At(L"real"), At(L"via"));
+
+    EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Ansi(At(L"via")).c_str(), 0, 1));
+
+    EXPECT_FALSE(Exists(At(L"real\\trace.txt")));
+    EXPECT_EQ(Wiped(original), ReadBytes(At(L"real\\sub\\index.dat")));
+    held.reset();
+    RemoveSymlink(At(L"via"));
 }
 
 TEST_F(FolderCleanerTest, NeverZerosAnIndexFileThroughAHardLink) {
