@@ -1,5 +1,7 @@
 #include "framework/CDialog.h"
 
+#include <algorithm>
+
 #include "framework/CWinApp.h"
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
@@ -14,6 +16,47 @@ namespace {
 
 // Command ids from here on are system commands, which stay with the window.
 constexpr UINT kFirstSystemCommand = 0xF000;
+
+// The style a dialog template asks for. The dialog manager creates the
+// window without WS_VISIBLE and shows it after WM_INITDIALOG, so the window's
+// own style cannot tell whether the template is visible.
+DWORD TemplateStyle(UINT nIDTemplate) {
+    HINSTANCE module = AfxGetResourceHandle();
+    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(nIDTemplate), RT_DIALOG);
+    HGLOBAL loaded = resource ? ::LoadResource(module, resource) : nullptr;
+    const auto* words = static_cast<const WORD*>(loaded ? ::LockResource(loaded) : nullptr);
+    if (!words)
+        return 0;
+    // DLGTEMPLATEEX starts with version 1 and signature 0xFFFF; its style
+    // follows the help id and the extended style.
+    const bool extended = words[0] == 1 && words[1] == 0xFFFF;
+    const auto* dwords = reinterpret_cast<const DWORD*>(words);
+    return extended ? dwords[3] : dwords[0];
+}
+
+// Centres hWnd on its owner, or on the work area when the owner is missing,
+// hidden or minimised, keeping the whole window inside that work area.
+void CenterOnOwner(HWND hWnd) {
+    HWND owner = ::GetWindow(hWnd, GW_OWNER);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoA(::MonitorFromWindow(owner ? owner : hWnd, MONITOR_DEFAULTTONEAREST),
+                      &monitor);
+    const RECT& work = monitor.rcWork;
+    RECT centre = work;
+    if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner))
+        ::GetWindowRect(owner, &centre);
+
+    RECT window = {};
+    ::GetWindowRect(hWnd, &window);
+    const LONG width = window.right - window.left;
+    const LONG height = window.bottom - window.top;
+    LONG x = (centre.left + centre.right - width) / 2;
+    LONG y = (centre.top + centre.bottom - height) / 2;
+    x = std::max(work.left, std::min(x, work.right - width));
+    y = std::max(work.top, std::min(y, work.bottom - height));
+    ::SetWindowPos(hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 } // namespace
 
@@ -135,7 +178,18 @@ BOOL CDialog::OnCmdMsg(UINT nID, UINT nCode) {
 
 LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) {
     try {
-        return OnInitDialog();
+        RECT before = {};
+        ::GetWindowRect(m_hWnd, &before);
+        const DWORD styleBefore = TemplateStyle(m_nIDTemplate);
+        const BOOL result = OnInitDialog();
+        // A dialog that starts hidden (an about box, an options dialog) is shown
+        // centred on its owner, unless its initialisation placed it itself. One
+        // whose template is visible stays where its template puts it.
+        RECT after = {};
+        ::GetWindowRect(m_hWnd, &after);
+        if (!(styleBefore & (WS_VISIBLE | WS_CHILD)) && ::EqualRect(&before, &after))
+            CenterOnOwner(m_hWnd);
+        return result;
     } catch (...) {
         // A dialog that cannot initialise itself ends as if it never started.
         EndDialog(-1);

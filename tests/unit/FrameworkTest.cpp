@@ -563,6 +563,44 @@ TEST(DoModalTest, DialogWithoutParentIsOwnedByTheMainWindowWhichItDisables) {
     EXPECT_TRUE(mainEnabledAfterInner);
 }
 
+TEST(DoModalTest, AHiddenTemplateIsCentredOnItsOwnerAndAVisibleOneKeepsItsPlace) {
+    ScriptedDialog mainDialog; // visible template at 0, 0
+    ScriptedDialog inner(IDD_FRAMEWORK_TEST_SMALL);
+    RECT mainRect = {}, innerRect = {};
+    inner.m_script = [&](ScriptedDialog& d) {
+        GetWindowRect(d.m_hWnd, &innerRect);
+        d.EndDialog(IDOK);
+    };
+    mainDialog.m_script = [&](ScriptedDialog& d) {
+        // Move the main window away from the corner so that centring shows.
+        SetWindowPos(d.m_hWnd, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        GetWindowRect(d.m_hWnd, &mainRect);
+        inner.DoModal();
+        d.EndDialog(IDOK);
+    };
+    theApp.m_pMainWnd = &mainDialog;
+    EXPECT_EQ(IDOK, mainDialog.DoModal());
+    theApp.m_pMainWnd = nullptr;
+
+    EXPECT_EQ(300, mainRect.left);
+    const LONG mainCentreX = (mainRect.left + mainRect.right) / 2;
+    const LONG mainCentreY = (mainRect.top + mainRect.bottom) / 2;
+    EXPECT_NEAR(mainCentreX, (innerRect.left + innerRect.right) / 2, 1);
+    EXPECT_NEAR(mainCentreY, (innerRect.top + innerRect.bottom) / 2, 1);
+}
+
+TEST(DoModalTest, AVisibleTemplateIsNotMovedByTheFramework) {
+    ScriptedDialog dialog; // visible template at 0, 0 without DS_CENTER
+    RECT rect = {};
+    dialog.m_script = [&](ScriptedDialog& d) {
+        GetWindowRect(d.m_hWnd, &rect);
+        d.EndDialog(IDOK);
+    };
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    EXPECT_EQ(0, rect.left);
+    EXPECT_EQ(0, rect.top);
+}
+
 TEST(DoModalTest, QuitInANestedDialogEndsEveryLoop) {
     ScriptedDialog outer;
     ScriptedDialog inner;
