@@ -76,6 +76,9 @@ BOOL CleanerDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
+    m_browserPane.CreateFromControl(IDC_BROWSER_PLACE, this);
+    m_browserPane.Navigate(kSponsorPage, 0, nullptr, nullptr, nullptr, 0);
+
     RestoreSelection();
     return TRUE;
 }

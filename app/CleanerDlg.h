@@ -3,6 +3,7 @@
 // menu bar; it also owns the notification-area icon through its base.
 #pragma once
 
+#include "adpane/CWndBrowser.h"
 #include "app/CNotifyIconDlg.h"
 #include "clean/CleanTarget.h"
 
@@ -36,6 +37,7 @@ protected:
     int m_targetChecked[CleanTargetCount];
     int m_cleanAtShutdown;
     int m_saveAtExit;
+    CWndBrowser m_browserPane;
 
 private:
     void AppendAboutItem();

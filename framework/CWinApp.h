@@ -103,7 +103,9 @@ BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, i
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 
 // Allows ActiveX controls to be hosted in the framework's windows; call it in
-// InitInstance before any window that hosts one is created.
+// InitInstance before any window that hosts one is created. Until it has
+// been called, CWnd::CreateControl creates nothing and returns FALSE. It
+// stays enabled for the life of the process.
 void AfxEnableControlContainer();
 bool AfxControlContainerEnabled();
 

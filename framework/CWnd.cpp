@@ -1,6 +1,8 @@
 #include "framework/CWnd.h"
 
 #include "framework/CDataExchange.h"
+#include "framework/COleControlContainer.h"
+#include "framework/COleControlSite.h"
 #include "framework/CWinApp.h"
 
 #include <map>
@@ -30,10 +32,22 @@ LRESULT ProcessWndProcException(HWND hWnd, UINT message) {
 
 } // namespace
 
+// Out of line, with the destructor: only here are the container and site
+// complete types that the members can release.
+CWnd::CWnd() = default;
+
 CWnd::~CWnd() {
     if (m_hWnd && ::IsWindow(m_hWnd))
         DestroyWindow();
     Detach();
+    // A control whose window went some other way is closed all the same.
+    if (m_pCtrlSite)
+        m_pCtrlSite->DestroyControl();
+    // Normally closed when the window was destroyed; a window that the object
+    // only attached never showed it that message.
+    if (m_pCtrlCont)
+        m_pCtrlCont->CloseControls();
+    m_pCtrlCont.reset();
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
@@ -93,6 +107,10 @@ LRESULT CWnd::Default() {
 }
 
 BOOL CWnd::DestroyWindow() {
+    if (m_pCtrlSite) {
+        m_pCtrlSite->DestroyControl();
+        return TRUE;
+    }
     if (!m_hWnd)
         return FALSE;
     // A subclassed window detaches itself at WM_NCDESTROY (after which the
@@ -103,6 +121,22 @@ BOOL CWnd::DestroyWindow() {
     if (!detachesItself && m_hWnd == hWnd)
         Detach();
     return destroyed;
+}
+
+BOOL CWnd::CreateControl(REFCLSID clsid, const char* lpszWindowName, DWORD dwStyle,
+                         const RECT& rect, CWnd* pParentWnd, UINT nID) {
+    if (!AfxControlContainerEnabled() || m_hWnd || m_pCtrlSite || !pParentWnd ||
+        !::IsWindow(pParentWnd->m_hWnd))
+        return FALSE;
+    if (!pParentWnd->m_pCtrlCont)
+        pParentWnd->m_pCtrlCont = COleControlContainer::Create(pParentWnd);
+    if (!pParentWnd->m_pCtrlCont)
+        return FALSE;
+    return pParentWnd->m_pCtrlCont->CreateControl(this, clsid, lpszWindowName, dwStyle, rect, nID);
+}
+
+IUnknown* CWnd::GetControlUnknown() const {
+    return m_pCtrlSite ? m_pCtrlSite->GetControlUnknown() : nullptr;
 }
 
 int CWnd::MessageBox(const char* lpszText, const char* lpszCaption, UINT nType) {
@@ -193,6 +227,11 @@ LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT message, WPARAM wParam, LPARA
     } catch (...) {
         result = ProcessWndProcException(hWnd, message);
     }
+    // The window's own handlers have seen WM_DESTROY; its children, among
+    // them the windows of its controls, still exist until it returns. Closing
+    // the controls now lets each take its window away in its own order.
+    if (message == WM_DESTROY && pWnd->m_pCtrlCont)
+        pWnd->m_pCtrlCont->CloseControls();
     if (message == WM_NCDESTROY && pWnd->m_hWnd == hWnd) {
         try {
             pWnd->OnFinalNcDestroy();

@@ -10,6 +10,9 @@
 // - Attach: the object only wraps the handle; messages do not pass through it.
 //   Detach before the window goes away, or the object keeps a stale handle.
 // - CDialog::DoModal creates its own window.
+// - CreateControl: the object wraps the window of an ActiveX control that it
+//   creates in a parent window (see COleControlContainer). The window belongs
+//   to the control: DestroyWindow closes the control, which takes it away.
 //
 // Note: <windows.h> maps SendMessage, PostMessage, MessageBox and
 // DefWindowProc to their "A" names; so are the members here, consistently,
@@ -20,16 +23,21 @@
 #pragma once
 
 #include "framework/CCmdTarget.h"
+#include "framework/ComPtr.h"
 
 class CDataExchange;
+class COleControlContainer;
+class COleControlSite;
 
 class CWnd : public CCmdTarget {
     DECLARE_DYNAMIC(CWnd)
 
 public:
-    CWnd() = default;
+    CWnd();
     // Destroys a window the object still wraps (its On... handlers no longer
-    // reach the derived class at that point: end windows before their objects).
+    // reach the derived class at that point: end windows before their objects),
+    // closes a control it wraps and releases the container of the controls
+    // its window hosted.
     ~CWnd() override;
 
     HWND m_hWnd = nullptr;
@@ -71,7 +79,21 @@ public:
         return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer);
     }
     BOOL KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
+    // For a control's window (CreateControl), closes the control instead.
     virtual BOOL DestroyWindow();
+
+    // Creates the ActiveX control clsid as an in-place active child window of
+    // pParentWnd with the given style, rectangle (client coordinates of the
+    // parent) and child id, and attaches the control's window to this object.
+    // The parent's window gets a control container on its first control,
+    // which initialises OLE for the thread if needed. Requires control hosting
+    // to be enabled (AfxEnableControlContainer); FALSE on any failure, and
+    // then no control is left behind.
+    BOOL CreateControl(REFCLSID clsid, const char* lpszWindowName, DWORD dwStyle, const RECT& rect,
+                       CWnd* pParentWnd, UINT nID);
+    // The hosted control's object, without a reference added (AddRef to keep
+    // it); null when this object wraps no control.
+    IUnknown* GetControlUnknown() const;
 
     // A message box owned by this window; a null caption means the
     // application's name.
@@ -108,9 +130,14 @@ protected:
 private:
     friend LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT message, WPARAM wParam,
                                   LPARAM lParam);
+    friend class COleControlSite;
     void OnFinalNcDestroy();
 
     WNDPROC m_pfnSuper = nullptr; // the window's own procedure, when subclassed
+    // The controls this window hosts, created on the first one.
+    ComPtr<COleControlContainer> m_pCtrlCont;
+    // The site of the control whose window this object wraps.
+    ComPtr<COleControlSite> m_pCtrlSite;
 };
 
 // The framework's window procedure: finds the object of hWnd and dispatches.

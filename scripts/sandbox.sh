@@ -90,9 +90,13 @@ if [ "$want_display" = 1 ] && [ -z "${DISPLAY:-}" ]; then
     export DISPLAY=":$num"
 fi
 
-mkdir -p "$WINEPREFIX"
-wineserver -p
+# Boot first, let that server end, then keep one for the run: a persistent
+# server during the boot leaves a second service manager behind that holds the
+# start lock, so the RPC service never starts and every process's first COM
+# call to it waits seconds for the failed start.
 wineboot -i >"$box/wineboot.log" 2>&1
+wineserver -w
+wineserver -p
 # Without a window manager on the private display, Wine waits for one each
 # time a managed top-level window is hidden or destroyed (about 2 s).
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1

@@ -1,0 +1,158 @@
+#include "adpane/CWndBrowser.h"
+
+#include "adpane/PaneSeams.h"
+
+#include <oleauto.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+IMPLEMENT_DYNAMIC(CWndBrowser, CWnd)
+
+BEGIN_MESSAGE_MAP(CWndBrowser, CWnd)
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+namespace {
+
+constexpr UINT_PTR kRefreshTimerId = 1001;
+constexpr int kFirstRefreshSeconds = 30;
+constexpr int kLongestRefreshSeconds = 3600;
+constexpr UINT kMillisecondsPerSecond = 1000;
+
+// The platform's WebBrowser control and the interface the pane drives it by.
+constexpr CLSID kWebBrowserClassId = {
+    0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
+constexpr IID kWebBrowser2InterfaceId = {
+    0xD30C1661, 0xCDAF, 0x11D0, {0x8A, 0x3E, 0x00, 0xC0, 0x4F, 0xC9, 0xE2, 0x6E}};
+constexpr UINT kBrowserControlId = 0xE900;
+constexpr DWORD kBrowserControlStyle = WS_CHILD | WS_VISIBLE;
+// The size the control is asked to take; the pane shows the part that fits.
+constexpr LONG kRequestedWidth = 1024;
+constexpr LONG kRequestedHeight = 768;
+
+// A VARIANT that is cleared, with the string or array it holds, when it goes
+// out of scope: on the way out of Navigate, also when building one throws.
+class ScopedVariant {
+public:
+    ScopedVariant() { ::VariantInit(&m_value); }
+    ~ScopedVariant() { ::VariantClear(&m_value); }
+    ScopedVariant(const ScopedVariant&) = delete;
+    ScopedVariant& operator=(const ScopedVariant&) = delete;
+
+    VARIANT* get() { return &m_value; }
+
+private:
+    VARIANT m_value;
+};
+
+// VT_BSTR of text converted from the thread's ANSI code page; a null text
+// gives a null string.
+void SetText(VARIANT* value, const char* text) {
+    BSTR string = nullptr;
+    if (text) {
+        const int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+        string = ::SysAllocStringLen(nullptr, length > 0 ? static_cast<UINT>(length - 1) : 0);
+        if (!string)
+            throw std::bad_alloc();
+        if (length > 0)
+            ::MultiByteToWideChar(CP_ACP, 0, text, -1, string, length);
+    }
+    value->vt = VT_BSTR;
+    value->bstrVal = string;
+}
+
+// Nothing (VT_EMPTY) without data; otherwise a byte array from index 0 with
+// a copy of the data: length bytes, or the text before its terminating zero
+// when length is 0.
+void SetPostData(VARIANT* value, const void* data, DWORD length) {
+    if (!data)
+        return;
+    if (length == 0)
+        length = static_cast<DWORD>(std::strlen(static_cast<const char*>(data)));
+    SAFEARRAYBOUND bound = {length, 0};
+    SAFEARRAY* array = ::SafeArrayCreate(VT_UI1, 1, &bound);
+    if (!array)
+        throw std::bad_alloc();
+    value->vt = VT_ARRAY | VT_UI1;
+    value->parray = array;
+    void* bytes = nullptr;
+    if (FAILED(::SafeArrayAccessData(array, &bytes)))
+        throw std::bad_alloc();
+    std::memcpy(bytes, data, length);
+    ::SafeArrayUnaccessData(array);
+}
+
+} // namespace
+
+CWndBrowser::CWndBrowser() : m_pParent(nullptr), m_nRefreshSeconds(kFirstRefreshSeconds) {}
+
+CWndBrowser::~CWndBrowser() = default;
+
+bool CWndBrowser::CreateFromControl(UINT nID, CWnd* pParent) {
+    m_pParent = pParent;
+    // Without the placeholder the pane has no window, and the control, which
+    // needs one to live in, is not created below.
+    SubclassDlgItem(nID, pParent);
+    RECT client = {};
+    GetClientRect(&client);
+
+    if (!m_wndBrowser.CreateControl(kWebBrowserClassId, nullptr, kBrowserControlStyle, client, this,
+                                    kBrowserControlId))
+        return false;
+    IUnknown* control = m_wndBrowser.GetControlUnknown();
+    if (!control ||
+        FAILED(control->QueryInterface(kWebBrowser2InterfaceId, m_pBrowser.put_void())) ||
+        !m_pBrowser) {
+        m_pBrowser.reset(); // a failed query may still have left a pointer
+        return false;
+    }
+
+    m_pBrowser->put_Width(kRequestedWidth);
+    m_pBrowser->put_Height(kRequestedHeight);
+    StartRefreshTimer();
+    return true;
+}
+
+void CWndBrowser::Navigate(const char* url, DWORD flags, const char* targetFrameName,
+                           const char* headers, const void* postData, DWORD postDataLength) {
+    // The timer passes m_strUrl's own text back in: assign copes with a source
+    // inside the string, and the argument is made from the stored copy.
+    m_strUrl.assign(url ? url : "");
+    if (!m_pBrowser)
+        return;
+
+    // Built in this order; cleared in the reverse one when they go out of scope.
+    ScopedVariant postDataArg;
+    ScopedVariant urlArg;
+    ScopedVariant headersArg;
+    ScopedVariant targetArg;
+    ScopedVariant flagsArg;
+    SetPostData(postDataArg.get(), postData, postDataLength);
+    SetText(urlArg.get(), url ? m_strUrl.c_str() : nullptr);
+    SetText(headersArg.get(), headers);
+    SetText(targetArg.get(), targetFrameName);
+    flagsArg.get()->vt = VT_I4;
+    flagsArg.get()->lVal = static_cast<LONG>(flags);
+
+    m_pBrowser->Navigate2(urlArg.get(), flagsArg.get(), targetArg.get(), postDataArg.get(),
+                          headersArg.get());
+}
+
+void CWndBrowser::OnTimer(UINT_PTR nIDEvent) {
+    Default();
+    // The placeholder's own procedure may run a timer of its own (an edit
+    // control scrolls a mouse selection with one): only ours reloads.
+    if (nIDEvent != kRefreshTimerId)
+        return;
+    KillTimer(kRefreshTimerId);
+    m_nRefreshSeconds = std::min(m_nRefreshSeconds * 2, kLongestRefreshSeconds);
+    StartRefreshTimer();
+    Navigate(m_strUrl.c_str(), 0, nullptr, nullptr, nullptr, 0);
+}
+
+void CWndBrowser::StartRefreshTimer() {
+    adpane::seam::SetTimer(m_hWnd, kRefreshTimerId,
+                           static_cast<UINT>(m_nRefreshSeconds) * kMillisecondsPerSecond, nullptr);
+}
