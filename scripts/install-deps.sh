@@ -3,7 +3,7 @@
 # of it is already present.
 set -euo pipefail
 packages=(cmake g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest wine wine32:i386
-          xvfb xauth imagemagick)
+          xvfb xauth imagemagick fp-utils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

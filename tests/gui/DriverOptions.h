@@ -1,0 +1,23 @@
+// What the runner tells the driver on its command line.
+#pragma once
+
+#include <string>
+
+namespace gui {
+
+struct DriverOptions {
+    // The program under test (a Windows path).
+    std::string quenbyPath;
+    // The probe DLL that the driver hooks into the program (a Windows path).
+    std::string probePath;
+    // A real help file to place beside copies of the program; empty when the
+    // runner could not make one.
+    std::string helpFilePath;
+    // A scratch folder inside the sandbox for copies of the program.
+    std::string scratchFolder;
+};
+
+// Filled by main before the tests run.
+const DriverOptions& Options();
+
+} // namespace gui

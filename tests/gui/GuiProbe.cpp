@@ -1,0 +1,151 @@
+// The probe DLL: a WH_CALLWNDPROC hook that the driver sets on the thread of
+// the program under test (or of the shell's tray window). Wine loads this DLL
+// into that process when the hook first runs there and unloads it after each
+// call, so the hook itself keeps no state: on the registered request message
+// it reads what was asked from inside the process and sends the answer to the
+// driver's reply window.
+#include "tests/gui/ProbeProtocol.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+constexpr int MenuTextSize = 256;
+constexpr UINT AnswerTimeout = 5000;
+constexpr UINT ForwardTimeout = 1000;
+// Where the tray window's own procedure is kept while the probe watches it.
+constexpr const char* TrayProcProperty = "Quenby.GuiProbe.TrayProc";
+
+void SendAnswer(HWND replyWindow, HWND from, probe::RequestKind kind, const void* data,
+                size_t size) {
+    COPYDATASTRUCT copy{};
+    copy.dwData = kind;
+    copy.cbData = static_cast<DWORD>(size);
+    copy.lpData = const_cast<void*>(data);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(replyWindow, WM_COPYDATA, reinterpret_cast<WPARAM>(from),
+                        reinterpret_cast<LPARAM>(&copy), SMTO_ABORTIFHUNG, AnswerTimeout, &ignored);
+}
+
+void DescribeMenu(HMENU menu, int depth, std::string& out) {
+    int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        char text[MenuTextSize] = "";
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU;
+        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+        const char* kind = info.hSubMenu                  ? "popup"
+                           : (info.fType & MFT_SEPARATOR) ? "separator"
+                                                          : "item";
+        UINT id = info.hSubMenu ? 0 : info.wID;
+        out += std::to_string(depth) + probe::MenuFieldSeparator + std::to_string(id) +
+               probe::MenuFieldSeparator + kind + probe::MenuFieldSeparator + text + "\n";
+        if (info.hSubMenu)
+            DescribeMenu(info.hSubMenu, depth + 1, out);
+    }
+}
+
+void AnswerMenu(HWND replyWindow, HWND window, probe::RequestKind kind, HMENU menu) {
+    std::string text;
+    if (menu)
+        DescribeMenu(menu, 0, text);
+    SendAnswer(replyWindow, window, kind, text.c_str(), text.size());
+}
+
+void AnswerBaseUnits(HWND replyWindow, HWND window) {
+    RECT units = {0, 0, 4, 8};
+    MapDialogRect(window, &units);
+    LONG answer[2] = {units.right, units.bottom};
+    SendAnswer(replyWindow, window, probe::DialogBaseUnits, answer, sizeof(answer));
+}
+
+void AnswerIcon(HWND replyWindow, HWND window, probe::RequestKind kind) {
+    LRESULT handle = 0;
+    if (kind == probe::DragIcon)
+        handle = SendMessageA(window, WM_QUERYDRAGICON, 0, 0);
+    else
+        handle =
+            SendMessageA(window, WM_GETICON, kind == probe::BigIcon ? ICON_BIG : ICON_SMALL, 0);
+    auto data = probe::SerializeIconImage(probe::ReadIconImage(reinterpret_cast<HICON>(handle)));
+    SendAnswer(replyWindow, window, kind, data.data(), data.size() * sizeof(data[0]));
+}
+
+// Copies a request that a program made of the notification area to the
+// driver's watch window, when one exists.
+void ForwardTrayRequest(HWND trayWindow, const COPYDATASTRUCT* request) {
+    HWND watch = FindWindowA(probe::TrayWatchClass, nullptr);
+    if (!watch || !request || request->cbData < sizeof(probe::TrayRequestHead))
+        return;
+    COPYDATASTRUCT copy = *request;
+    copy.cbData = std::min<DWORD>(request->cbData, probe::TrayRequestForwardSize);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(watch, WM_COPYDATA, reinterpret_cast<WPARAM>(trayWindow),
+                        reinterpret_cast<LPARAM>(&copy), SMTO_ABORTIFHUNG, ForwardTimeout,
+                        &ignored);
+}
+
+// The tray window's procedure while watched: forwards every request, then
+// lets the shell handle it as before. (A hook cannot do this: Wine 8 hands
+// WH_CALLWNDPROC hooks a blank COPYDATASTRUCT for a message from another
+// process; the window procedure gets the real one.)
+LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto shellProc = reinterpret_cast<WNDPROC>(GetPropA(window, TrayProcProperty));
+    if (message == WM_COPYDATA)
+        ForwardTrayRequest(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    return CallWindowProcW(shellProc, window, message, wParam, lParam);
+}
+
+void WatchTrayWindow(HWND replyWindow, HWND trayWindow) {
+    if (!GetPropA(trayWindow, TrayProcProperty)) {
+        // The new procedure outlives this hook call: keep the DLL loaded in
+        // the shell for the rest of its life.
+        HMODULE self = nullptr;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                           reinterpret_cast<LPCSTR>(&TrayWindowProc), &self);
+        LONG_PTR shellProc = GetWindowLongPtrW(trayWindow, GWLP_WNDPROC);
+        SetPropA(trayWindow, TrayProcProperty, reinterpret_cast<HANDLE>(shellProc));
+        SetWindowLongPtrW(trayWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TrayWindowProc));
+    }
+    SendAnswer(replyWindow, trayWindow, probe::WatchTray, nullptr, 0);
+}
+
+void Answer(HWND replyWindow, HWND window, probe::RequestKind kind) {
+    switch (kind) {
+    case probe::MenuBar:
+        AnswerMenu(replyWindow, window, kind, GetMenu(window));
+        break;
+    case probe::SystemMenu:
+        AnswerMenu(replyWindow, window, kind, GetSystemMenu(window, FALSE));
+        break;
+    case probe::PopupMenu:
+        AnswerMenu(replyWindow, window, kind,
+                   reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0)));
+        break;
+    case probe::DialogBaseUnits:
+        AnswerBaseUnits(replyWindow, window);
+        break;
+    case probe::BigIcon:
+    case probe::SmallIcon:
+    case probe::DragIcon:
+        AnswerIcon(replyWindow, window, kind);
+        break;
+    case probe::WatchTray:
+        WatchTrayWindow(replyWindow, window);
+        break;
+    }
+}
+
+} // namespace
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    ProbeCallWndProc(int code, WPARAM wParam, LPARAM lParam) {
+    const UINT requestMessage = RegisterWindowMessageA(probe::RequestMessageName);
+    auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call && call->message == requestMessage)
+        Answer(reinterpret_cast<HWND>(call->lParam), call->hwnd,
+               static_cast<probe::RequestKind>(call->wParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Runs the end-to-end driver against a Quenby.exe on Wine's virtual desktop,
+# which gives the program a notification area.
+#
+#   tests/gui/run-gui.sh DRIVER.exe QUENBY.exe [GTEST ARGS...]
+#
+# Must run inside scripts/sandbox.sh --display: the program under test writes
+# its settings into the current user's registry. explorer does not pass the
+# driver's exit code back, so the driver writes its result to a file and this
+# script exits with it.
+set -euo pipefail
+
+[ $# -ge 2 ] || { echo "usage: $0 DRIVER.exe QUENBY.exe [GTEST ARGS...]" >&2; exit 2; }
+if [ -z "${QUENBY_SANDBOX:-}" ] || [ ! -d "$QUENBY_SANDBOX" ]; then
+    echo "run-gui: refusing to run outside scripts/sandbox.sh" >&2
+    exit 2
+fi
+if [ -z "${DISPLAY:-}" ]; then
+    echo "run-gui: no DISPLAY; run inside scripts/sandbox.sh --display" >&2
+    exit 2
+fi
+
+driver=$(realpath "$1")
+quenby=$(realpath "$2")
+shift 2
+
+work=$(mktemp -d "$QUENBY_SANDBOX/gui.XXXXXX")
+result="$work/result"
+mkdir -p "$work/scratch"
+
+# A real help file for the help command, when the help compiler is present.
+help_arg=()
+if command -v chmcmd >/dev/null 2>&1; then
+    mkdir -p "$work/chm"
+    cat >"$work/chm/index.html" <<'HTML'
+<html><head><title>Quenby test help</title></head><body><p>Help.</p></body></html>
+HTML
+    cat >"$work/chm/Quenby.hhp" <<'HHP'
+[OPTIONS]
+Compiled file=Quenby.chm
+Default topic=index.html
+Title=Quenby test help
+
+[FILES]
+index.html
+HHP
+    if (cd "$work/chm" && chmcmd Quenby.hhp >/dev/null 2>&1) && [ -f "$work/chm/Quenby.chm" ]; then
+        help_arg=("--help-file=$(winepath -w "$work/chm/Quenby.chm")")
+    fi
+fi
+
+# A guard against a driver that hangs: the desktop ends with its last program.
+timeout --foreground --kill-after=10 "${QUENBY_GUI_TIMEOUT:-900}" \
+    wine explorer /desktop=quenby,1024x768 "$(winepath -w "$driver")" \
+    "--quenby=$(winepath -w "$quenby")" \
+    "--scratch=$(winepath -w "$work/scratch")" \
+    "--result-file=$(winepath -w "$result")" \
+    "${help_arg[@]}" "$@" || true
+
+if [ ! -s "$result" ]; then
+    echo "run-gui: the driver left no result" >&2
+    exit 1
+fi
+exit "$(tr -d '\r\n ' <"$result")"
