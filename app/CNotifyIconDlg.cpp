@@ -16,6 +16,16 @@ constexpr const char kTooltip[] = "Personal management";
 constexpr DWORD kNotifyIconDataSize = NOTIFYICONDATAA_V1_SIZE;
 static_assert(kNotifyIconDataSize == 88, "first NOTIFYICONDATAA layout is 88 bytes");
 
+// A request that names this dialog's one icon; built afresh and zero-filled
+// each time, since the class keeps no state of its own.
+NOTIFYICONDATAA IconRequest(HWND hWnd) {
+    NOTIFYICONDATAA data = {};
+    data.cbSize = kNotifyIconDataSize;
+    data.hWnd = hWnd;
+    data.uID = kIconId;
+    return data;
+}
+
 constexpr const char kShowItem[] = "Show";
 constexpr const char kHideItem[] = "Hide";
 constexpr const char kExitItem[] = "Exit";
@@ -37,11 +47,7 @@ CNotifyIconDlg::CNotifyIconDlg(UINT nIDTemplate, CWnd* pParentWnd)
 BOOL CNotifyIconDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
-    // Built afresh and zero-filled: the class keeps no state of its own.
-    NOTIFYICONDATAA data = {};
-    data.cbSize = kNotifyIconDataSize;
-    data.hWnd = m_hWnd;
-    data.uID = kIconId;
+    NOTIFYICONDATAA data = IconRequest(m_hWnd);
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_NOTIFYICON;
     data.hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
@@ -55,10 +61,7 @@ BOOL CNotifyIconDlg::OnInitDialog() {
 void CNotifyIconDlg::OnDestroy() {
     CDialog::OnDestroy();
 
-    NOTIFYICONDATAA data = {};
-    data.cbSize = kNotifyIconDataSize;
-    data.hWnd = m_hWnd;
-    data.uID = kIconId;
+    NOTIFYICONDATAA data = IconRequest(m_hWnd);
     Shell_NotifyIconA(NIM_DELETE, &data);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/Handles.h"
+#include "tests/unit/ResourceCensus.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -14,6 +15,9 @@
 #include <vector>
 
 namespace cleanertest {
+
+using census::CountOwnHandles;
+using census::CountProcessHeapBlocks;
 
 // The cleaners delete the current user's real traces: never run them outside
 // the throw-away sandbox of scripts/sandbox.sh.
@@ -27,61 +31,6 @@ inline bool InSandbox() {
         if (!cleanertest::InSandbox())                                                             \
             FAIL() << "QUENBY_SANDBOX is not set: run through scripts/sandbox.sh";                 \
     } while (0)
-
-// Open handles of this process, from the system's handle table.
-// GetProcessHandleCount answers 0 on Wine 8, so the table itself is read
-// (SystemHandleInformation); registry keys, files and unfinished searches
-// all appear in it.
-inline int CountOwnHandles() {
-    struct Entry {
-        USHORT processId;
-        USHORT creatorBackTraceIndex;
-        UCHAR objectType;
-        UCHAR attributes;
-        USHORT handle;
-        PVOID object;
-        ACCESS_MASK access;
-    };
-    struct Table {
-        ULONG count;
-        Entry entries[1];
-    };
-    using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    const ULONG SystemHandleInformation = 16;
-    const LONG InfoLengthMismatch = static_cast<LONG>(0xC0000004);
-    auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("ntdll"), "NtQuerySystemInformation")));
-    if (query == nullptr)
-        return -1;
-    std::vector<char> buffer(1 << 16);
-    LONG status;
-    ULONG needed = 0;
-    while ((status = query(SystemHandleInformation, buffer.data(), ULONG(buffer.size()),
-                           &needed)) == InfoLengthMismatch)
-        buffer.resize(buffer.size() * 2);
-    if (status != 0)
-        return -1;
-    const Table* table = reinterpret_cast<const Table*>(buffer.data());
-    const USHORT self = USHORT(GetCurrentProcessId());
-    int own = 0;
-    for (ULONG i = 0; i < table->count; ++i)
-        own += table->entries[i].processId == self ? 1 : 0;
-    return own;
-}
-
-// Blocks in use on the process heap. A finished search holds no handle on
-// Wine (the directory handle closes when the listing ends), but its search
-// block stays on the process heap until FindClose.
-inline int CountProcessHeapBlocks() {
-    const HANDLE heap = GetProcessHeap();
-    PROCESS_HEAP_ENTRY entry = {};
-    int busy = 0;
-    HeapLock(heap);
-    while (HeapWalk(heap, &entry))
-        busy += (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ? 1 : 0;
-    HeapUnlock(heap);
-    return busy;
-}
 
 // What ExpectNothingLeft compares. Some shell calls keep process-heap
 // blocks of their own on every call (Wine's SHEmptyRecycleBinA does), so

@@ -22,6 +22,7 @@
 
 #include "platform/Handles.h"
 #include "platform/Seams.h"
+#include "tests/unit/ResourceCensus.h"
 
 using platform::UniqueHeapBlock;
 using platform::UniqueHKey;
@@ -158,49 +159,9 @@ void ForceDelete(HKEY hive, const std::string& path) {
 
 // ---- resource census: handles are listed by the system, heap blocks walked ----
 
-struct SystemHandle {
-    ULONG processId;
-    BYTE objectType;
-    BYTE flags;
-    USHORT value;
-    PVOID object;
-    ACCESS_MASK access;
-};
-struct SystemHandleList {
-    ULONG count;
-    SystemHandle handles[1];
-};
-using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-constexpr ULONG kSystemHandleInformation = 16;
-
-int OpenHandleCount() {
-    auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-    std::vector<BYTE> buffer(1 << 20);
-    ULONG size = 0;
-    if (!query || query(kSystemHandleInformation, buffer.data(), buffer.size(), &size) != 0)
-        return -1;
-    auto* list = reinterpret_cast<SystemHandleList*>(buffer.data());
-    int count = 0;
-    for (ULONG index = 0; index < list->count; ++index)
-        count += list->handles[index].processId == GetCurrentProcessId();
-    return count;
-}
-
-int BusyHeapBlocks() {
-    HANDLE heap = GetProcessHeap();
-    PROCESS_HEAP_ENTRY entry = {};
-    int count = 0;
-    HeapLock(heap);
-    while (HeapWalk(heap, &entry))
-        count += (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0;
-    HeapUnlock(heap);
-    return count;
-}
-
 struct Census {
-    int handles = OpenHandleCount();
-    int heapBlocks = BusyHeapBlocks();
+    int handles = census::CountOwnHandles();
+    int heapBlocks = census::CountProcessHeapBlocks();
 };
 
 ::testing::AssertionResult NothingLeakedSince(const Census& before) {
@@ -340,11 +301,11 @@ protected:
 };
 
 TEST_F(ProtectedStorageTest, HandleCensusCountsOpenRegistryKeys) {
-    const int before = OpenHandleCount();
+    const int before = census::CountOwnHandles();
     ASSERT_GT(before, 0) << "the system handle list is needed to see handle leaks";
     UniqueHKey key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, key.put()));
-    EXPECT_EQ(before + 1, OpenHandleCount());
+    EXPECT_EQ(before + 1, census::CountOwnHandles());
 }
 
 TEST_F(ProtectedStorageTest, UserSidIsTheTokenUserAndItsTextIsTheSystemForm) {
