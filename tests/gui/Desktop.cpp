@@ -8,10 +8,12 @@ namespace gui {
 
 namespace {
 
-constexpr DWORD PollInterval = 20;
 constexpr int TextSize = 512;
 constexpr const char* DialogClass = "#32770";
 constexpr const char* PopupMenuClass = "#32768";
+// A horizontal base unit is 4 dialog units, a vertical one 8.
+constexpr int DialogUnitsPerBaseX = 4;
+constexpr int DialogUnitsPerBaseY = 8;
 
 // Keeps the driver's own windows (the probe's reply window) answering while it
 // waits.
@@ -29,6 +31,12 @@ struct EnumState {
     std::vector<HWND> found;
 };
 
+BOOL CALLBACK CollectVisible(HWND window, LPARAM param) {
+    if (IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+    return TRUE;
+}
+
 BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
     auto* state = reinterpret_cast<EnumState*>(param);
     if (ProcessOf(window) != state->processId)
@@ -41,7 +49,7 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
 
 } // namespace
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD intervalMs) {
     DWORD start = GetTickCount();
     for (;;) {
         PumpMessages();
@@ -49,7 +57,7 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
             return true;
         if (GetTickCount() - start >= timeoutMs)
             return done();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, PollInterval, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, intervalMs, QS_ALLINPUT);
     }
 }
 
@@ -81,6 +89,12 @@ std::vector<HWND> TopLevelWindows(DWORD processId, const char* className) {
     return state.found;
 }
 
+std::vector<HWND> VisibleTopLevelWindows() {
+    std::vector<HWND> found;
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 std::vector<HWND> DialogsOf(DWORD processId, HWND except) {
     std::vector<HWND> dialogs = TopLevelWindows(processId, DialogClass);
     dialogs.erase(std::remove_if(dialogs.begin(), dialogs.end(),
@@ -102,6 +116,34 @@ std::vector<HWND> ChildWindows(HWND parent) {
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         children.push_back(child);
     return children;
+}
+
+RECT DialogUnitsToPixels(const RECT& units, POINT baseUnits) {
+    RECT pixels;
+    pixels.left = MulDiv(units.left, baseUnits.x, DialogUnitsPerBaseX);
+    pixels.top = MulDiv(units.top, baseUnits.y, DialogUnitsPerBaseY);
+    pixels.right = pixels.left + MulDiv(units.right, baseUnits.x, DialogUnitsPerBaseX);
+    pixels.bottom = pixels.top + MulDiv(units.bottom, baseUnits.y, DialogUnitsPerBaseY);
+    return pixels;
+}
+
+RECT RectInClient(HWND window, HWND parent) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::string DescribeRect(const RECT& rect) {
+    return std::to_string(rect.left) + "," + std::to_string(rect.top) + " - " +
+           std::to_string(rect.right) + "," + std::to_string(rect.bottom);
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
 }
 
 HWND FocusOfThread(DWORD threadId) {

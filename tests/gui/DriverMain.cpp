@@ -22,6 +22,7 @@ constexpr const char* QuenbyArg = "--quenby=";
 constexpr const char* ResultFileArg = "--result-file=";
 constexpr const char* HelpFileArg = "--help-file=";
 constexpr const char* ScratchArg = "--scratch=";
+constexpr const char* TrashArg = "--trash=";
 constexpr const char* ProbeDllName = "GuiProbe.dll";
 
 bool TakeArg(const char* arg, const char* prefix, std::string& value) {
@@ -67,12 +68,14 @@ int main(int argc, char** argv) {
         TakeArg(argv[i], QuenbyArg, g_options.quenbyPath) ||
             TakeArg(argv[i], ResultFileArg, resultFile) ||
             TakeArg(argv[i], HelpFileArg, g_options.helpFilePath) ||
-            TakeArg(argv[i], ScratchArg, g_options.scratchFolder);
+            TakeArg(argv[i], ScratchArg, g_options.scratchFolder) ||
+            TakeArg(argv[i], TrashArg, g_options.trashFolder);
     }
     int result = 1;
     if (g_options.quenbyPath.empty() || g_options.scratchFolder.empty())
-        std::fprintf(stderr, "usage: driver %s<Quenby.exe> %s<folder> [%s<file>] [%s<file>]\n",
-                     QuenbyArg, ScratchArg, ResultFileArg, HelpFileArg);
+        std::fprintf(stderr,
+                     "usage: driver %s<Quenby.exe> %s<folder> [%s<file>] [%s<file>] [%s<folder>]\n",
+                     QuenbyArg, ScratchArg, ResultFileArg, HelpFileArg, TrashArg);
     else
         result = RUN_ALL_TESTS() == 0 ? 0 : 1;
     std::fflush(stdout);

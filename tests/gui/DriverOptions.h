@@ -15,6 +15,10 @@ struct DriverOptions {
     std::string helpFilePath;
     // A scratch folder inside the sandbox for copies of the program.
     std::string scratchFolder;
+    // The recycle bin's store on the Unix side, the freedesktop trash of the
+    // sandbox (a Windows path to its folder, which holds "files" and "info");
+    // empty when the runner did not name it.
+    std::string trashFolder;
 };
 
 // Filled by main before the tests run.

@@ -1,6 +1,7 @@
 // Every way of ending the program: each ends the process and removes the
-// notification-area icon; only the cancel command saves the selection, and
-// only when the option asks for it.
+// notification-area icon without asking anything; only the cancel command
+// saves the selection, and only when the option asks for it, whatever else
+// "Option" holds.
 #include "tests/gui/QuenbyIds.h"
 #include "tests/gui/QuenbyTest.h"
 
@@ -138,6 +139,22 @@ TEST_P(EndingTest, WithoutTheSaveOptionWritesNoSelection) {
     EXPECT_FALSE(ReadDword(SettingsKey(QuenbyName), PlaceValue)) << "\"Place\" was written";
 }
 
+// "Process before windows shutdown" and "Auto run when windows start" play no
+// part in an exit: no question, no save, no change to the "Run" key.
+TEST_P(EndingTest, WithTheOtherOptionsAsksNothingAndWritesNothing) {
+    const DWORD otherOptions = OptionCleanAtShutdown | OptionAutoRun;
+    ASSERT_TRUE(WriteDword(SettingsKey(QuenbyName), OptionValue, otherOptions));
+    RegistrySnapshot runBefore = TakeSnapshot(RunKey);
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    CheckBoxes();
+    ASSERT_NO_FATAL_FAILURE(EndBy(GetParam().way));
+    ExpectEnded(main);
+    EXPECT_FALSE(ReadDword(SettingsKey(QuenbyName), PlaceValue)) << "\"Place\" was written";
+    EXPECT_EQ(ReadDword(SettingsKey(QuenbyName), OptionValue), otherOptions);
+    EXPECT_TRUE(Differences(runBefore, TakeSnapshot(RunKey)).empty()) << "the Run key changed";
+}
+
 INSTANTIATE_TEST_SUITE_P(Ways, EndingTest, testing::ValuesIn(Endings),
                          [](const testing::TestParamInfo<Ending>& info) {
                              return std::string(info.param.name);
@@ -163,6 +180,22 @@ TEST_P(SaveAtExitTest, SavesTheSelectionOnlyOnTheCancelCommand) {
         EXPECT_FALSE(place) << "\"Place\" was written: " << place.value_or(0);
     }
     EXPECT_EQ(ReadDword(SettingsKey(QuenbyName), OptionValue), OptionSaveAtExit);
+}
+
+// With every option stored, the cancel command saves a selection cleared on
+// screen as 0 (the value stays); the other ways keep the stored one.
+TEST_P(SaveAtExitTest, WithAllOptionsSavesAClearedSelectionAsZeroOnlyOnTheCancelCommand) {
+    const DWORD allOptions = OptionCleanAtShutdown | OptionSaveAtExit | OptionAutoRun;
+    ASSERT_TRUE(WriteDword(SettingsKey(QuenbyName), OptionValue, allOptions));
+    ASSERT_TRUE(WriteDword(SettingsKey(QuenbyName), PlaceValue, CheckedSelection));
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    ASSERT_EQ(BoxesOnScreen(), CheckedSelection);
+    SetBoxes(0);
+    ASSERT_NO_FATAL_FAILURE(EndBy(GetParam().way));
+    ExpectEnded(main);
+    DWORD expected = GetParam().isCancel ? 0 : CheckedSelection;
+    EXPECT_EQ(ReadDword(SettingsKey(QuenbyName), PlaceValue), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, SaveAtExitTest, testing::ValuesIn(Endings),

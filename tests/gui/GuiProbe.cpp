@@ -66,6 +66,8 @@ void AnswerIcon(HWND replyWindow, HWND window, probe::RequestKind kind) {
     LRESULT handle = 0;
     if (kind == probe::DragIcon)
         handle = SendMessageA(window, WM_QUERYDRAGICON, 0, 0);
+    else if (kind == probe::StaticIcon)
+        handle = SendMessageA(window, STM_GETICON, 0, 0);
     else
         handle =
             SendMessageA(window, WM_GETICON, kind == probe::BigIcon ? ICON_BIG : ICON_SMALL, 0);
@@ -130,6 +132,7 @@ void Answer(HWND replyWindow, HWND window, probe::RequestKind kind) {
     case probe::BigIcon:
     case probe::SmallIcon:
     case probe::DragIcon:
+    case probe::StaticIcon:
         AnswerIcon(replyWindow, window, kind);
         break;
     case probe::WatchTray:

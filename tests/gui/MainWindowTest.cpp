@@ -22,9 +22,6 @@ constexpr DWORD SystemAddedExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS
 // Template size in dialog units.
 constexpr int DialogWidth = 176;
 constexpr int DialogHeight = 209;
-// A horizontal base unit is 4 dialog units, a vertical one 8.
-constexpr int DialogUnitsPerBaseX = 4;
-constexpr int DialogUnitsPerBaseY = 8;
 
 constexpr DWORD ChildStyle = WS_CHILD | WS_VISIBLE;
 constexpr const char* SponsorNotice =
@@ -66,28 +63,6 @@ constexpr size_t SponsorNoticeIndex = 10;
 const int TabOrder[] = {IdClean, IdExit, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009,
                         IdBrowserPlace};
 // clang-format on
-
-// The dialog manager's conversion of dialog units (what MapDialogRect does).
-RECT ToPixels(const RECT& units, POINT baseUnits) {
-    RECT pixels;
-    pixels.left = MulDiv(units.left, baseUnits.x, DialogUnitsPerBaseX);
-    pixels.top = MulDiv(units.top, baseUnits.y, DialogUnitsPerBaseY);
-    pixels.right = pixels.left + MulDiv(units.right, baseUnits.x, DialogUnitsPerBaseX);
-    pixels.bottom = pixels.top + MulDiv(units.bottom, baseUnits.y, DialogUnitsPerBaseY);
-    return pixels;
-}
-
-RECT ClientRectOf(HWND child, HWND dialog) {
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-std::string Describe(const RECT& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + " - " + std::to_string(r.right) +
-           "," + std::to_string(r.bottom);
-}
 
 class MainWindowTest : public QuenbyTest {};
 
@@ -142,28 +117,28 @@ TEST_F(MainWindowTest, PlacesEveryControlAtItsTemplateRectangle) {
 
     RECT client{};
     GetClientRect(main, &client);
-    EXPECT_EQ(client.right, MulDiv(DialogWidth, baseUnits->x, DialogUnitsPerBaseX))
-        << "client width";
-    EXPECT_EQ(client.bottom, MulDiv(DialogHeight, baseUnits->y, DialogUnitsPerBaseY))
-        << "client height";
+    RECT size = DialogUnitsToPixels({0, 0, DialogWidth, DialogHeight}, *baseUnits);
+    EXPECT_EQ(client.right, size.right) << "client width";
+    EXPECT_EQ(client.bottom, size.bottom) << "client height";
 
     for (const ExpectedControl& expected : Controls) {
         if (expected.id == IdSponsorNotice)
             continue;
         HWND control = Control(expected.id);
         ASSERT_TRUE(control) << "no control " << expected.id;
-        RECT want = ToPixels(expected.units, *baseUnits);
-        RECT seen = ClientRectOf(control, main);
-        EXPECT_TRUE(EqualRect(&want, &seen)) << "control " << expected.id << " at "
-                                             << Describe(seen) << ", expected " << Describe(want);
+        RECT want = DialogUnitsToPixels(expected.units, *baseUnits);
+        RECT seen = RectInClient(control, main);
+        EXPECT_TRUE(EqualRect(&want, &seen))
+            << "control " << expected.id << " at " << DescribeRect(seen) << ", expected "
+            << DescribeRect(want);
     }
     // The notice has no id of its own: it is found by its place in the order.
     std::vector<HWND> children = ChildWindows(main);
     ASSERT_EQ(children.size(), std::size(Controls));
-    RECT want = ToPixels(Controls[SponsorNoticeIndex].units, *baseUnits);
-    RECT seen = ClientRectOf(children[SponsorNoticeIndex], main);
+    RECT want = DialogUnitsToPixels(Controls[SponsorNoticeIndex].units, *baseUnits);
+    RECT seen = RectInClient(children[SponsorNoticeIndex], main);
     EXPECT_TRUE(EqualRect(&want, &seen))
-        << "sponsor notice at " << Describe(seen) << ", expected " << Describe(want);
+        << "sponsor notice at " << DescribeRect(seen) << ", expected " << DescribeRect(want);
 }
 
 TEST_F(MainWindowTest, StartsWithTheFocusOnClean) {

@@ -43,7 +43,8 @@ public:
     // base units.
     std::optional<POINT> DialogBaseUnits(HWND dialog);
 
-    // The window's big, small or drag icon as the program holds it.
+    // The window's big, small or drag icon, or the icon of an icon static
+    // control, as the program holds it.
     std::optional<probe::IconImage> Icon(HWND window, probe::RequestKind kind);
 
     // Has the shell's tray window copy every request it gets to the driver's

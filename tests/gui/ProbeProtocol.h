@@ -44,6 +44,9 @@ enum RequestKind : unsigned {
     // Sent to the shell's tray window: from now on, copy every request that
     // reaches it to the window of class TrayWatchClass (empty answer).
     WatchTray = 8,
+    // The icon an icon static control shows, STM_GETICON (IconImage): a
+    // message box's icon.
+    StaticIcon = 9,
 };
 
 // The notification area's side. Shell_NotifyIconA hands every request to the

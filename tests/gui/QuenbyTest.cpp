@@ -1,8 +1,31 @@
 #include "tests/gui/QuenbyTest.h"
 
+#include "tests/gui/Files.h"
 #include "tests/gui/QuenbyIds.h"
 
+#include "platform/Handles.h"
+
 namespace gui {
+
+const ExpectedMessageBox CleanQuestion = {
+    "Are you sure to clean?", {{IDYES, "&Yes"}, {IDNO, "&No"}}, IDI_QUESTION};
+const ExpectedMessageBox CleanFinished = {"Clean finish.\t\t", {{IDOK, "OK"}}, IDI_INFORMATION};
+
+namespace {
+
+bool IsIconStatic(HWND control) {
+    return _stricmp(ClassName(control).c_str(), "Static") == 0 &&
+           (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+}
+
+// The image of a system icon at the given size, as this process loads it.
+probe::IconImage SystemIcon(LPCSTR id, LONG width, LONG height) {
+    platform::UniqueIcon icon(
+        static_cast<HICON>(LoadImageA(nullptr, id, IMAGE_ICON, width, height, 0)));
+    return probe::ReadIconImage(icon.get());
+}
+
+} // namespace
 
 void QuenbyTest::SetUp() {
     // Every test starts as on a machine where the program never ran.
@@ -77,7 +100,7 @@ void QuenbyTest::ChooseMenuItem(int position) {
 
 std::string QuenbyTest::CopyProgram(const std::string& folder, const std::string& fileName) {
     std::string target = Options().scratchFolder + "\\" + folder;
-    CreateDirectoryA(target.c_str(), nullptr);
+    MakeFolders(target);
     target += "\\" + fileName;
     if (!CopyFileA(Options().quenbyPath.c_str(), target.c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy the program to " << target;
@@ -96,6 +119,91 @@ HWND QuenbyTest::WaitForDialog(DWORD timeoutMs) {
         },
         timeoutMs);
     return found;
+}
+
+HWND QuenbyTest::ExpectMessageBox(const ExpectedMessageBox& expected, const std::string& caption) {
+    HWND box = WaitForDialog(CleanRunTimeout);
+    if (!box) {
+        ADD_FAILURE() << "no message box \"" << expected.text << "\" opened";
+        return nullptr;
+    }
+    SCOPED_TRACE(std::string("message box \"") + expected.text + "\"");
+    EXPECT_EQ(WindowText(box), caption) << "caption";
+    EXPECT_EQ(GetWindow(box, GW_OWNER), Main()) << "the box belongs to the main window";
+    EXPECT_FALSE(IsWindowEnabled(Main())) << "the box is modal to the main window";
+    std::vector<std::pair<int, std::string>> buttons;
+    std::vector<std::string> texts;
+    HWND icon = nullptr;
+    for (HWND child : ChildWindows(box)) {
+        if (!IsWindowVisible(child))
+            continue;
+        if (_stricmp(ClassName(child).c_str(), "Button") == 0)
+            buttons.emplace_back(GetDlgCtrlID(child), WindowText(child));
+        else if (IsIconStatic(child))
+            icon = child;
+        else
+            texts.push_back(WindowText(child));
+    }
+    EXPECT_EQ(texts, std::vector<std::string>{expected.text}) << "text";
+    EXPECT_EQ(buttons, expected.buttons) << "buttons (id, text)";
+    if (!icon) {
+        ADD_FAILURE() << "no icon";
+        return box;
+    }
+    std::optional<probe::IconImage> seen = Probe().Icon(icon, probe::StaticIcon);
+    if (!seen || seen->width <= 0) {
+        ADD_FAILURE() << "the program did not describe the box's icon";
+        return box;
+    }
+    probe::IconImage want = SystemIcon(expected.icon, seen->width, seen->height);
+    EXPECT_TRUE(seen->color == want.color && seen->mask == want.mask)
+        << "the icon is not the system icon " << reinterpret_cast<UINT_PTR>(expected.icon);
+    return box;
+}
+
+void QuenbyTest::Answer(HWND box, int buttonId) {
+    if (!box)
+        return;
+    HWND button = GetDlgItem(box, buttonId);
+    ASSERT_TRUE(button) << "no button " << buttonId;
+    PostMessageA(button, BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }))
+        << "the box stays open after button " << buttonId;
+}
+
+bool QuenbyTest::CleanAndAnswer(int answer, const std::string& caption) {
+    PostMessageA(Control(IdClean), BM_CLICK, 0, 0);
+    HWND question = ExpectMessageBox(CleanQuestion, caption);
+    if (!question)
+        return false;
+    Answer(question, answer);
+    if (answer == IDYES) {
+        HWND finished = ExpectMessageBox(CleanFinished, caption);
+        if (!finished)
+            return false;
+        Answer(finished, IDOK);
+    }
+    return WaitUntil([&] { return IsWindowEnabled(Main()) != FALSE; });
+}
+
+void QuenbyTest::SetBoxes(DWORD selection) {
+    for (int i = 0; i < CheckBoxCount; ++i) {
+        bool want = (selection & (1u << i)) != 0;
+        bool shown = SendMessageA(Control(IdFirstCheckBox + i), BM_GETCHECK, 0, 0) == BST_CHECKED;
+        if (want != shown) {
+            EXPECT_TRUE(SendWithin(Control(IdFirstCheckBox + i), BM_CLICK, 0, 0));
+        }
+    }
+    EXPECT_EQ(BoxesOnScreen(), selection) << "boxes after clicking";
+}
+
+DWORD QuenbyTest::BoxesOnScreen() {
+    DWORD selection = 0;
+    for (int i = 0; i < CheckBoxCount; ++i) {
+        if (SendMessageA(Control(IdFirstCheckBox + i), BM_GETCHECK, 0, 0) == BST_CHECKED)
+            selection |= 1u << i;
+    }
+    return selection;
 }
 
 } // namespace gui

@@ -20,6 +20,20 @@ namespace gui {
 // The application name of the program under its own file name.
 constexpr const char* QuenbyName = "Quenby";
 
+// A message box of the clean run as the user sees it; its caption is the
+// application name.
+struct ExpectedMessageBox {
+    const char* text;
+    // The buttons in order: id and text.
+    std::vector<std::pair<int, std::string>> buttons;
+    // The system icon that it shows (IDI_...).
+    LPCSTR icon;
+};
+// "Are you sure to clean?": MB_YESNO | MB_ICONQUESTION.
+extern const ExpectedMessageBox CleanQuestion;
+// "Clean finish.\t\t": MB_OK | MB_ICONINFORMATION.
+extern const ExpectedMessageBox CleanFinished;
+
 class QuenbyTest : public testing::Test {
 protected:
     void SetUp() override;
@@ -58,13 +72,32 @@ protected:
     // user does: arrow down to it, then Enter.
     void ChooseMenuItem(int position);
 
-    // Copies the program to <scratch>\<folder>\<fileName> and answers the
-    // copy's path (empty on failure).
+    // Copies the program to <scratch>\<folder>\<fileName>, making the
+    // folders that are missing, and answers the copy's path (empty on
+    // failure).
     std::string CopyProgram(const std::string& folder, const std::string& fileName);
 
     // A message box or dialog of the program other than its main window, once
     // one is visible; null when none came in time.
     HWND WaitForDialog(DWORD timeoutMs = ShortTimeout);
+
+    // Waits for a message box of the last started program and checks it: the
+    // caption, modal to the main window, the text, the buttons and the icon.
+    // Answers the box, or null (with a failure) when none opened.
+    HWND ExpectMessageBox(const ExpectedMessageBox& expected,
+                          const std::string& caption = QuenbyName);
+
+    // Clicks a button of a message box or dialog and waits until it closed.
+    void Answer(HWND box, int buttonId);
+
+    // Presses "&Clean" and answers its question: with Yes, also checks and
+    // closes the completion box. Answers whether both went as expected.
+    bool CleanAndAnswer(int answer, const std::string& caption = QuenbyName);
+
+    // Brings the main window's check boxes to `selection` by clicking the ones
+    // that differ, and the state the boxes show.
+    void SetBoxes(DWORD selection);
+    DWORD BoxesOnScreen();
 
 private:
     std::vector<std::unique_ptr<QuenbyProcess>> m_processes;

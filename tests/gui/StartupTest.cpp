@@ -15,13 +15,6 @@ constexpr const char* HelpFileTitle = "Quenby test help";
 // which can take seconds in a fresh prefix.
 constexpr DWORD HelpTimeout = 20000;
 
-std::string Join(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
-    return text;
-}
-
 // What a start and an exit may add below HKCU\Software: the settings key and
 // the keys above it.
 std::vector<std::string> SettingsKeyCreation(const std::string& applicationName) {
@@ -55,8 +48,8 @@ TEST_F(StartupTest, CommandLineArgumentsChangeNothing) {
             EXPECT_EQ(SendMessageA(Control(id), BM_GETCHECK, 0, 0), BST_UNCHECKED) << id;
         EXPECT_TRUE(DialogsOf(Process().ProcessId(), main).empty()) << "a message box opened";
         ExitByButton();
-        EXPECT_EQ(Join(Differences(before, TakeSnapshot(SoftwareKey))),
-                  Join(SettingsKeyCreation(QuenbyName)));
+        EXPECT_EQ(JoinLines(Differences(before, TakeSnapshot(SoftwareKey))),
+                  JoinLines(SettingsKeyCreation(QuenbyName)));
         DeleteKeyTree(CompanyKey);
     }
 }
@@ -67,9 +60,9 @@ TEST_F(StartupTest, StartAndExitWriteNothingButTheSettingsKey) {
     ASSERT_TRUE(Start());
     EXPECT_TRUE(KeyExists(SettingsKey(QuenbyName))) << "the settings key is made at start";
     ExitByButton();
-    EXPECT_EQ(Join(Differences(before, TakeSnapshot(SoftwareKey))),
-              Join(SettingsKeyCreation(QuenbyName)));
-    EXPECT_EQ(Join(Differences(runBefore, TakeSnapshot(RunKey))), "");
+    EXPECT_EQ(JoinLines(Differences(before, TakeSnapshot(SoftwareKey))),
+              JoinLines(SettingsKeyCreation(QuenbyName)));
+    EXPECT_EQ(JoinLines(Differences(runBefore, TakeSnapshot(RunKey))), "");
 }
 
 TEST_F(StartupTest, ACopyUnderAnotherNameUsesItsOwnSettingsKey) {
@@ -81,8 +74,8 @@ TEST_F(StartupTest, ACopyUnderAnotherNameUsesItsOwnSettingsKey) {
     ExitByButton();
     EXPECT_FALSE(KeyExists(std::string(CompanyKey) + "\\" + QuenbyName))
         << "the copy used the settings of Quenby.exe";
-    EXPECT_EQ(Join(Differences(before, TakeSnapshot(SoftwareKey))),
-              Join(SettingsKeyCreation("Other")));
+    EXPECT_EQ(JoinLines(Differences(before, TakeSnapshot(SoftwareKey))),
+              JoinLines(SettingsKeyCreation("Other")));
 }
 
 TEST_F(StartupTest, TwoCopiesRunSideBySideEachWithItsOwnIcon) {
@@ -143,7 +136,7 @@ TEST_F(HelpCommandTest, WithAHelpFileOpensItBesideTheProgramAndShowsNoMessage) {
     std::vector<std::string> viewers = GiveHelpCommand();
     // The viewer carries the title stored in the file: the program opened
     // <its folder>\help\Quenby.chm.
-    EXPECT_EQ(Join(viewers), std::string(HelpFileTitle) + "\n");
+    EXPECT_EQ(JoinLines(viewers), std::string(HelpFileTitle) + "\n");
 }
 
 } // namespace

@@ -49,12 +49,17 @@ HHP
     fi
 fi
 
+# Wine's recycle bin is the freedesktop trash of the sandbox's data folder.
+trash="${XDG_DATA_HOME:-$HOME/.local/share}/Trash"
+mkdir -p "$trash"
+
 # A guard against a driver that hangs: the desktop ends with its last program.
 timeout --foreground --kill-after=10 "${QUENBY_GUI_TIMEOUT:-900}" \
     wine explorer /desktop=quenby,1024x768 "$(winepath -w "$driver")" \
     "--quenby=$(winepath -w "$quenby")" \
     "--scratch=$(winepath -w "$work/scratch")" \
     "--result-file=$(winepath -w "$result")" \
+    "--trash=$(winepath -w "$trash")" \
     "${help_arg[@]}" "$@" || true
 
 if [ ! -s "$result" ]; then
