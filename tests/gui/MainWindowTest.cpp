@@ -112,14 +112,8 @@ TEST_F(MainWindowTest, HoldsTheTemplateControlsInOrderWithTheirStylesAndTexts) {
 TEST_F(MainWindowTest, PlacesEveryControlAtItsTemplateRectangle) {
     HWND main = Start();
     ASSERT_TRUE(main);
-    std::optional<POINT> baseUnits = Probe().DialogBaseUnits(main);
-    ASSERT_TRUE(baseUnits) << "the program did not answer MapDialogRect";
-
-    RECT client{};
-    GetClientRect(main, &client);
-    RECT size = DialogUnitsToPixels({0, 0, DialogWidth, DialogHeight}, *baseUnits);
-    EXPECT_EQ(client.right, size.right) << "client width";
-    EXPECT_EQ(client.bottom, size.bottom) << "client height";
+    std::optional<POINT> baseUnits = BaseUnitsWithClientSize(main, DialogWidth, DialogHeight);
+    ASSERT_TRUE(baseUnits);
 
     for (const ExpectedControl& expected : Controls) {
         if (expected.id == IdSponsorNotice)

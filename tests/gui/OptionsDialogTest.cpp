@@ -150,13 +150,8 @@ TEST_F(OptionsDialogTest, ShowsTemplate136WithTheFocusOnOk) {
     DWORD exStyle = static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE));
     EXPECT_EQ(exStyle & ~SystemAddedExStyle, 0u) << std::hex << "extended style 0x" << exStyle;
 
-    std::optional<POINT> baseUnits = Probe().DialogBaseUnits(dialog);
-    ASSERT_TRUE(baseUnits) << "the program did not answer MapDialogRect";
-    RECT client{};
-    GetClientRect(dialog, &client);
-    RECT size = DialogUnitsToPixels({0, 0, DialogWidth, DialogHeight}, *baseUnits);
-    EXPECT_EQ(client.right, size.right) << "client width";
-    EXPECT_EQ(client.bottom, size.bottom) << "client height";
+    std::optional<POINT> baseUnits = BaseUnitsWithClientSize(dialog, DialogWidth, DialogHeight);
+    ASSERT_TRUE(baseUnits);
 
     std::vector<HWND> children = ChildWindows(dialog);
     ASSERT_EQ(children.size(), std::size(Controls)) << "controls of the dialog";

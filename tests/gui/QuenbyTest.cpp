@@ -206,4 +206,17 @@ DWORD QuenbyTest::BoxesOnScreen() {
     return selection;
 }
 
+std::optional<POINT> QuenbyTest::BaseUnitsWithClientSize(HWND dialog, LONG width, LONG height) {
+    std::optional<POINT> baseUnits = Probe().DialogBaseUnits(dialog);
+    EXPECT_TRUE(baseUnits) << "the program did not answer MapDialogRect";
+    if (!baseUnits)
+        return baseUnits;
+    RECT client{};
+    GetClientRect(dialog, &client);
+    RECT size = DialogUnitsToPixels({0, 0, width, height}, *baseUnits);
+    EXPECT_EQ(client.right, size.right) << "client width";
+    EXPECT_EQ(client.bottom, size.bottom) << "client height";
+    return baseUnits;
+}
+
 } // namespace gui

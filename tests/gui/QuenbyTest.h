@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,11 @@ protected:
 
     // Hooks the probe into the last started program (once per test).
     ProbeClient& Probe();
+
+    // The dialog's base units as the program converts them (MapDialogRect),
+    // with the client area checked against a template of width x height
+    // dialog units; nothing when the program did not answer.
+    std::optional<POINT> BaseUnitsWithClientSize(HWND dialog, LONG width, LONG height);
 
     // Delivers a mouse event on the notification-area icon as the shell does
     // and waits for the menu it opens; null when none opened.
