@@ -72,7 +72,7 @@ void SetPostData(VARIANT* value, const void* data, DWORD length) {
     if (length == 0)
         length = static_cast<DWORD>(std::strlen(static_cast<const char*>(data)));
     SAFEARRAYBOUND bound = {length, 0};
-    SAFEARRAY* array = ::SafeArrayCreate(VT_UI1, 1, &bound);
+    SAFEARRAY* array = adpane::seam::SafeArrayCreate(VT_UI1, 1, &bound);
     if (!array)
         throw std::bad_alloc();
     value->vt = VT_ARRAY | VT_UI1;

@@ -6,13 +6,20 @@
 // The pane calls `adpane::seam::SetTimer(m_hWnd, id, period, nullptr)`,
 // which starts out as the real function. KillTimer needs no seam: whether a
 // timer exists can be asked of Windows by killing it.
+//
+// `adpane::seam::SafeArrayCreate` builds the post data: a test makes it fail
+// to see a navigation whose arguments cannot be built. No request of a given
+// size fails in every build (a 64-bit process is granted 4 GiB).
 #pragma once
 
 #include <windows.h>
+
+#include <oleauto.h>
 
 namespace adpane::seam {
 
 extern UINT_PTR(WINAPI* SetTimer)(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse,
                                   TIMERPROC lpTimerFunc);
+extern SAFEARRAY*(WINAPI* SafeArrayCreate)(VARTYPE vt, UINT cDims, SAFEARRAYBOUND* rgsabound);
 
 } // namespace adpane::seam

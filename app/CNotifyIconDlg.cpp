@@ -7,14 +7,20 @@
 
 #include <shellapi.h>
 
+#include <cstddef>
+
 namespace {
 
 constexpr UINT kIconId = 0;
 constexpr const char kTooltip[] = "Personal management";
 // The request's first layout (cbSize, hWnd, uID, uFlags, uCallbackMessage,
-// hIcon, szTip[64]): every shell version understands it.
+// hIcon, szTip[64]): every shell version understands it. 88 bytes in a 32-bit
+// program; the wider handles and their alignment make it 104 in a 64-bit one.
 constexpr DWORD kNotifyIconDataSize = NOTIFYICONDATAA_V1_SIZE;
-static_assert(kNotifyIconDataSize == 88, "first NOTIFYICONDATAA layout is 88 bytes");
+static_assert(kNotifyIconDataSize == offsetof(NOTIFYICONDATAA, szTip) + 64,
+              "first NOTIFYICONDATAA layout ends with a 64-byte tooltip");
+static_assert(sizeof(void*) != 4 || kNotifyIconDataSize == 88,
+              "first NOTIFYICONDATAA layout is 88 bytes in a 32-bit program");
 
 // A request that names this dialog's one icon; built afresh and zero-filled
 // each time, since the class keeps no state of its own.

@@ -1,13 +1,4 @@
-# Cross-compiles for 32-bit Windows with the MinGW-w64 posix-thread compilers
-# (the win32 thread model lacks std::mutex, which GoogleTest needs).
-set(CMAKE_SYSTEM_NAME Windows)
+# 32-bit Windows (x86).
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# CTest runs every test executable under Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+set(QUENBY_MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

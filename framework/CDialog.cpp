@@ -99,7 +99,7 @@ HWND CDialog::FindModalOwner() const {
             hWnd = ::GetLastActivePopup(mainWnd->GetSafeHwnd());
     }
     // A popup window cannot be owned by a child window.
-    while (hWnd && (::GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD))
+    while (hWnd && (::GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD))
         hWnd = ::GetParent(hWnd);
     return hWnd;
 }

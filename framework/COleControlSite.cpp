@@ -67,7 +67,8 @@ HRESULT COleControlSite::ActivateInPlace() {
 void COleControlSite::ApplyWindowAttributes(const char* lpszWindowName, DWORD dwStyle) {
     ::SetWindowLongPtrA(m_hWnd, GWLP_ID, static_cast<LONG_PTR>(m_nID));
     const DWORD visible = ::IsWindowVisible(m_hWnd) ? WS_VISIBLE : 0;
-    ::SetWindowLongA(m_hWnd, GWL_STYLE, static_cast<LONG>((dwStyle & ~WS_VISIBLE) | visible));
+    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE,
+                        static_cast<LONG_PTR>((dwStyle & ~WS_VISIBLE) | visible));
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     ::ShowWindow(m_hWnd, (dwStyle & WS_VISIBLE) ? SW_SHOWNA : SW_HIDE);

@@ -16,11 +16,12 @@
 # its run; the contenders take turns within each round (the order rotates),
 # so that drift in the machine's load reaches all of them alike. N rounds of
 # the walk (default 3: Wine's rmdir needs about 20 s a round), and 5 of the
-# wipe and of the start-up, plus one warm-up round of the start-up. The build
-# goes to build/ (QUENBY_BENCH_BUILD names another folder).
+# wipe and of the start-up, plus one warm-up round of the start-up. It measures
+# the 64-bit build in build/win64; QUENBY_ARCH=win32 measures the 32-bit one.
 set -euo pipefail
 self=$(realpath "$0")
 cd "$(dirname "$self")/.."
+. scripts/lib.sh
 
 walk_rounds=3
 if [ "${1:-}" = --rounds ]; then
@@ -31,12 +32,13 @@ fi
 
 if [ "${1:-}" != --inside ]; then
     [ $# -eq 0 ] || { echo "usage: $0 [--rounds N]" >&2; exit 2; }
-    build=${QUENBY_BENCH_BUILD:-build}
+    arch=${QUENBY_ARCH:-win64}
+    check_arch "$arch"
     scripts/install-deps.sh
-    cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-    cmake --build "$build" -j"$(nproc)" \
-        --target Quenby quenby_bench bench_minimal_dialog bench_startup >/dev/null
-    exec scripts/sandbox.sh --display -- bash "$self" --rounds "$walk_rounds" --inside "$build"
+    scripts/build.sh "$arch" --target Quenby quenby_bench bench_minimal_dialog bench_startup \
+        >/dev/null
+    exec scripts/sandbox.sh --arch "$arch" --display -- \
+        bash "$self" --rounds "$walk_rounds" --inside "$(build_dir_of "$arch")"
 fi
 
 # ---- inside the sandbox ---------------------------------------------------
@@ -66,7 +68,7 @@ now_us() { local t=${EPOCHREALTIME/[.,]/}; echo "$t"; }
 # record NAME MILLISECONDS
 record() { echo "$1 $2" >>"$results"; }
 elapsed_ms() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", (b - a) / 1000 }'; }
-fail() { echo "run-benchmarks: $*" >&2; exit 1; }
+fail() { die "$*"; }
 seconds_since() { awk -v a="$1" -v b="$(now_us)" 'BEGIN { printf "%.0f", (b - a) / 1000000 }'; }
 section() { echo "$1 (at $(seconds_since "$started") s)"; }
 
@@ -279,5 +281,5 @@ row "minimal dialog program" start.minimal.close \
 row "Empty run: wine quenby_bench none" empty.bench
 row "Empty run: wine cmd /c rem" empty.cmd
 echo
-echo "Measured in $(awk -v a="$started" -v b="$finished" \
+echo "Measured on the $QUENBY_ARCH build in $(awk -v a="$started" -v b="$finished" \
     'BEGIN { printf "%.0f", (b - a) / 1000000 }') s inside the sandbox, on $(nproc) cores."

@@ -6,36 +6,42 @@
 # checked; press "Clean", answer "Yes", then exit, and the traces left are
 # listed. Without a display it runs on a private Xvfb, presses "Clean" itself
 # and saves screenshots of the main window and of the completion box.
+#
+# It runs the 64-bit build; QUENBY_ARCH=win32 runs the 32-bit one instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
+arch=${QUENBY_ARCH:-win64}
+check_arch "$arch"
 scripts/install-deps.sh
-scripts/build.sh >/dev/null
+scripts/build.sh "$arch" --target Quenby clean_demo >/dev/null
+build=$(build_dir_of "$arch")
 
 if [ -n "${DISPLAY:-}" ]; then
-    exec scripts/sandbox.sh --display -- bash -c '
-        wine build/clean_demo.exe seed
-        wine build/Quenby.exe
-        wine build/clean_demo.exe show'
+    exec scripts/sandbox.sh --arch "$arch" --display -- bash -c '
+        wine "$1/clean_demo.exe" seed
+        wine "$1/Quenby.exe"
+        wine "$1/clean_demo.exe" show' demo "$build"
 fi
 
 out="$PWD/out"
 mkdir -p "$out"
-QUENBY_SCREEN=640x480 scripts/sandbox.sh --display -- bash -c '
+QUENBY_SCREEN=640x480 scripts/sandbox.sh --arch "$arch" --display -- bash -c '
     set -e
-    out=$1
-    wine build/clean_demo.exe seed
-    wine build/Quenby.exe &
+    out=$1 build=$2
+    wine "$build/clean_demo.exe" seed
+    wine "$build/Quenby.exe" &
     quenby=$!
-    wine build/clean_demo.exe wait
+    wine "$build/clean_demo.exe" wait
     sleep 1
     import -window root "$out/quenby-main.png"
-    wine build/clean_demo.exe clean
+    wine "$build/clean_demo.exe" clean
     sleep 1
     import -window root "$out/quenby-clean-finished.png"
-    wine build/clean_demo.exe close
+    wine "$build/clean_demo.exe" close
     wait "$quenby"
-    wine build/clean_demo.exe show
-' demo "$out"
+    wine "$build/clean_demo.exe" show
+' demo "$out" "$build"
 echo
 echo "Screenshots: $out/quenby-main.png"
 echo "             $out/quenby-clean-finished.png"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one command inside a throw-away Wine sandbox.
 #
-#   scripts/sandbox.sh [--display] [--keep] -- COMMAND [ARGS...]
+#   scripts/sandbox.sh [--arch win64|win32] [--display] [--keep] -- COMMAND [ARGS...]
 #
 # Every run gets its own WINEPREFIX, HOME and XDG folders in a new temporary
 # folder: Wine's recycle bin is the freedesktop trash of $XDG_DATA_HOME and
@@ -11,17 +11,26 @@
 # everything is torn down afterwards: by prefix (wineserver -k) and by the
 # process id of the Xvfb this script started. Nothing else is ever stopped.
 #
+# --arch      the Windows architecture of the prefix and of "wine" inside
+#             the command: win64 (default, or $QUENBY_ARCH) or win32
 # --display   start a private Xvfb when no DISPLAY is set (GUI and tray work)
 # --keep      keep the sandbox folder (its path is printed) for inspection
 #
-# Inside the command, QUENBY_SANDBOX names the sandbox folder. QUENBY_SCREEN
+# Crashing programs end at once with a failure: no debugger is started.
+#
+# Inside the command, QUENBY_SANDBOX names the sandbox folder and QUENBY_ARCH
+# its architecture. QUENBY_SCREEN
 # (WIDTHxHEIGHT) sets the size of the private display.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/lib.sh"
 
+arch=${QUENBY_ARCH:-win64}
 want_display=0
 keep=0
 while [ $# -gt 0 ]; do
     case "$1" in
+    --arch) arch=${2:-}; shift ;;
     --display) want_display=1 ;;
     --keep) keep=1 ;;
     --) shift; break ;;
@@ -29,7 +38,17 @@ while [ $# -gt 0 ]; do
     esac
     shift
 done
-[ $# -gt 0 ] || { echo "usage: $0 [--display] [--keep] -- COMMAND..." >&2; exit 2; }
+[ $# -gt 0 ] || { echo "usage: $0 [--arch win64|win32] [--display] [--keep] -- COMMAND..." >&2; exit 2; }
+check_arch "$arch"
+loader=$(loader_of "$arch")
+[ -x "$loader" ] || die "no Wine loader $loader: run scripts/install-deps.sh"
+if [ "$arch" = win32 ]; then
+    probe_32bit
+    [ -z "$QUENBY_NO_32BIT" ] || die "cannot run the 32-bit sandbox: $QUENBY_NO_32BIT"
+fi
+if [ "$want_display" = 1 ] && [ -z "${DISPLAY:-}" ]; then
+    command -v Xvfb >/dev/null || die "no display and no Xvfb: run scripts/install-deps.sh"
+fi
 
 real_home=${HOME:-/root}
 box=$(mktemp -d "${TMPDIR:-/tmp}/quenby-sandbox.XXXXXX")
@@ -69,10 +88,22 @@ export XDG_CONFIG_HOME="$box/config"
 export XDG_CACHE_HOME="$box/cache"
 export XDG_RUNTIME_DIR="$box/runtime"
 export WINEPREFIX="$box/prefix"
-export WINEARCH=win32
+export WINEARCH=$arch
+export QUENBY_ARCH=$arch
+# "wine" and the tools Debian starts through "wine-stable" (wineboot,
+# winepath, msiexec...) use this architecture's loader.
+mkdir -p "$box/bin"
+for name in wine wine-stable; do
+    printf '#!/bin/sh\nexec %s "$@"\n' "$loader" >"$box/bin/$name"
+    chmod +x "$box/bin/$name"
+done
+export PATH="$box/bin:$PATH"
+export WINELOADER=$loader
 export WINEDEBUG=${WINEDEBUG:--all}
-# No Mono or Gecko download prompts, ever: the prefix never gets either.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko download prompts, ever: the prefix never gets either. No
+# debugger either: an unhandled exception ends the process at once with a
+# failure, where winedbg's crash dialog would wait for a click forever.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export QUENBY_SANDBOX="$box"
 
 if [ "$WINEPREFIX" = "$real_home/.wine" ]; then
@@ -85,7 +116,7 @@ if [ "$want_display" = 1 ] && [ -z "${DISPLAY:-}" ]; then
     exec 9<> <(:)
     Xvfb -displayfd 9 -screen 0 "${QUENBY_SCREEN:-1280x1024}x24" -nolisten tcp >"$box/xvfb.log" 2>&1 &
     xvfb_pid=$!
-    read -r -t 20 num <&9 || { echo "sandbox: Xvfb did not start" >&2; exit 1; }
+    read -r -t 20 num <&9 || die "Xvfb did not start: $(tail -n 1 "$box/xvfb.log")"
     exec 9<&-
     export DISPLAY=":$num"
 fi
@@ -94,7 +125,8 @@ fi
 # server during the boot leaves a second service manager behind that holds the
 # start lock, so the RPC service never starts and every process's first COM
 # call to it waits seconds for the failed start.
-wineboot -i >"$box/wineboot.log" 2>&1
+wineboot -i >"$box/wineboot.log" 2>&1 ||
+    die "the $arch prefix did not boot: $(tail -n 1 "$box/wineboot.log")"
 wineserver -w
 wineserver -p
 # Without a window manager on the private display, Wine waits for one each

@@ -255,6 +255,18 @@ TEST_F(CleanerDlgTest, ShutdownQueryWithBothOptionsSavesAfterTheCleanRun) {
     EXPECT_EQ(0x01u, place);
 }
 
+// The manifest asks for version 6 of the common controls for this build's own
+// processor: the loader then maps comctl32 from the side-by-side store, where
+// a manifest naming another processor leaves the system's version 5 copy.
+TEST(ManifestTest, CommonControlsComeFromTheSideBySideAssembly) {
+    HMODULE controls = LoadLibraryA("comctl32.dll");
+    ASSERT_NE(controls, nullptr);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(controls, path, sizeof(path));
+    FreeLibrary(controls);
+    EXPECT_NE(StrStrIA(path, "\\winsxs\\"), nullptr) << "comctl32 loaded from " << path;
+}
+
 int main(int argc, char** argv) {
     AfxWinInit(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWNORMAL);
     theTestApp.SetRegistryKey("Marlowick software");

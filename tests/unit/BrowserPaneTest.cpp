@@ -37,6 +37,10 @@ constexpr UINT_PTR kEditScrollTimerId = 0;
 
 std::vector<std::pair<UINT_PTR, UINT>> g_timerRequests;
 
+SAFEARRAY* WINAPI RefuseSafeArray(VARTYPE, UINT, SAFEARRAYBOUND*) {
+    return nullptr;
+}
+
 UINT_PTR WINAPI RecordSetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
     g_timerRequests.emplace_back(nIDEvent, uElapse);
     return SetTimer(hWnd, nIDEvent, uElapse, lpTimerFunc);
@@ -491,10 +495,9 @@ TEST_F(PaneWithDoubleTest, TheStoredAddressOrAPartOfItCanBePassedBackIn) {
 
 TEST_F(PaneWithDoubleTest, ArgumentsThatCannotBeBuiltLeaveTheNewAddressAndCallNothing) {
     ASSERT_TRUE(Create());
-    const DWORD moreThanMemory = 0xFFFFFFFF;
-    EXPECT_THROW(
-        m_pane->Navigate("http://example.test/b", 0, nullptr, nullptr, "p", moreThanMemory),
-        std::bad_alloc);
+    platform::seam::ScopedOverride noMemory(adpane::seam::SafeArrayCreate, &RefuseSafeArray);
+    EXPECT_THROW(m_pane->Navigate("http://example.test/b", 0, nullptr, nullptr, "p", 1),
+                 std::bad_alloc);
     EXPECT_EQ(m_pane->Url(), "http://example.test/b");
     EXPECT_TRUE(m_browser.m_navigations.empty());
 }

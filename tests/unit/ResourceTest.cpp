@@ -638,6 +638,8 @@ std::string Attribute(const std::string &tag, const std::string &name) {
 }
 
 TEST(ResourceTest, ManifestNamesTheProgramAndCommonControlsVersion6) {
+    // Each build names its own processor, for itself and the common controls.
+    const std::string architecture = sizeof(void*) == 4 ? "X86" : "amd64";
     std::string xml = ManifestText();
     ASSERT_FALSE(xml.empty()) << "no manifest resource 1";
     EXPECT_EQ(0u, xml.find("<?xml version=\"1.0\" encoding=\"UTF-8\""));
@@ -648,7 +650,7 @@ TEST(ResourceTest, ManifestNamesTheProgramAndCommonControlsVersion6) {
 
     std::string identity = ElementTag(xml, "assemblyIdentity");
     EXPECT_EQ("1.0.0.0", Attribute(identity, "version"));
-    EXPECT_EQ("X86", Attribute(identity, "processorArchitecture"));
+    EXPECT_EQ(architecture, Attribute(identity, "processorArchitecture"));
     EXPECT_EQ("Microsoft.Windows.Quenby", Attribute(identity, "name"));
     EXPECT_EQ("win32", Attribute(identity, "type"));
     EXPECT_NE(std::string::npos, xml.find("<description>Your app description here</description>"));
@@ -658,7 +660,7 @@ TEST(ResourceTest, ManifestNamesTheProgramAndCommonControlsVersion6) {
     EXPECT_EQ("win32", Attribute(controls, "type"));
     EXPECT_EQ("Microsoft.Windows.Common-Controls", Attribute(controls, "name"));
     EXPECT_EQ("6.0.0.0", Attribute(controls, "version"));
-    EXPECT_EQ("X86", Attribute(controls, "processorArchitecture"));
+    EXPECT_EQ(architecture, Attribute(controls, "processorArchitecture"));
     EXPECT_EQ("6595b64144ccf1df", Attribute(controls, "publicKeyToken"));
     EXPECT_EQ("*", Attribute(controls, "language"));
 

@@ -1,0 +1,47 @@
+# Shared by the scripts in this folder (sourced, not run).
+#
+# The two Windows builds: win64 (x86-64, the default: what most users run) and
+# win32 (x86). Each has its own toolchain file, build folder and Wine loader.
+
+readonly QUENBY_ARCHES="win64 win32"
+
+# die MESSAGE: one line saying what failed and why, then exit 1.
+die() {
+    echo "${0##*/}: $*" >&2
+    exit 1
+}
+
+# check_arch ARCH: win64 or win32, else a usage error.
+check_arch() {
+    case "$1" in
+    win64 | win32) ;;
+    *) echo "${0##*/}: unknown architecture '$1' (win64 or win32)" >&2; exit 2 ;;
+    esac
+}
+
+toolchain_of() { [ "$1" = win64 ] && echo cmake/mingw-x86_64.cmake || echo cmake/mingw-i686.cmake; }
+build_dir_of() { echo "build/$1"; }
+# The loader, called directly: Debian's "wine" wrapper always picks the 32-bit
+# loader when wine32 is installed, even where the kernel cannot run it.
+loader_of() { [ "$1" = win64 ] && echo /usr/lib/wine/wine64 || echo /usr/lib/wine/wine; }
+
+# probe_32bit: sets QUENBY_NO_32BIT to the reason this host cannot run 32-bit
+# Wine, or to nothing when it can. Found out by starting the 32-bit loader,
+# not from the kernel's configuration, and only once: the variable is
+# exported, so the scripts that a run starts do not ask again.
+probe_32bit() {
+    [ -z "${QUENBY_NO_32BIT+set}" ] || return 0
+    local loader out rc=0 why=""
+    loader=$(loader_of win32)
+    if [ ! -e "$loader" ]; then
+        why="32-bit Wine (wine32:i386) is not installed"
+    else
+        out=$("$loader" --version 2>&1) || rc=$?
+        case "$rc:$out" in
+        0:wine-*) ;;
+        126:* | *"Exec format error"*) why="this kernel cannot execute 32-bit programs" ;;
+        *) why="the 32-bit Wine loader fails (exit $rc: ${out%%$'\n'*})" ;;
+        esac
+    fi
+    export QUENBY_NO_32BIT=$why
+}
