@@ -13,7 +13,10 @@ if [ "$which" = all ]; then arches=$QUENBY_ARCHES; else check_arch "$which"; arc
 
 for arch in $arches; do
     dir=$(build_dir_of "$arch")
-    cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$(toolchain_of "$arch")" >/dev/null ||
+    toolchain=()
+    # Given once: CMake warns when it is given again to an existing build.
+    [ -f "$dir/CMakeCache.txt" ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE="$(toolchain_of "$arch")")
+    cmake -S . -B "$dir" "${toolchain[@]}" >/dev/null ||
         die "configuring the $arch build failed (see above)"
     cmake --build "$dir" -j"$(nproc)" "$@" || die "the $arch build failed (see above)"
 done

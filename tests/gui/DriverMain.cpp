@@ -23,6 +23,7 @@ constexpr const char* ResultFileArg = "--result-file=";
 constexpr const char* HelpFileArg = "--help-file=";
 constexpr const char* ScratchArg = "--scratch=";
 constexpr const char* TrashArg = "--trash=";
+constexpr const char* KeepStateArg = "--keep-state";
 constexpr const char* ProbeDllName = "GuiProbe.dll";
 
 bool TakeArg(const char* arg, const char* prefix, std::string& value) {
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
             TakeArg(argv[i], HelpFileArg, g_options.helpFilePath) ||
             TakeArg(argv[i], ScratchArg, g_options.scratchFolder) ||
             TakeArg(argv[i], TrashArg, g_options.trashFolder);
+        g_options.keepState |= std::strcmp(argv[i], KeepStateArg) == 0;
     }
     int result = 1;
     if (g_options.quenbyPath.empty() || g_options.scratchFolder.empty())

@@ -19,6 +19,10 @@ struct DriverOptions {
     // sandbox (a Windows path to its folder, which holds "files" and "info");
     // empty when the runner did not name it.
     std::string trashFolder;
+    // Set for the packages' tests: what a test leaves in the registry (the
+    // settings key, the Run values it added) stays for the runner to check
+    // after an uninstall.
+    bool keepState = false;
 };
 
 // Filled by main before the tests run.

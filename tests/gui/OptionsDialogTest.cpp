@@ -61,6 +61,8 @@ protected:
 
     void TearDown() override {
         QuenbyTest::TearDown();
+        if (Options().keepState)
+            return;
         for (const auto& [entry, value] : TakeSnapshot(RunKey)) {
             if (!m_runBefore.count(entry))
                 DeleteValue(RunKey, entry.substr(std::string(RunKey).size() + 1).c_str());
@@ -221,6 +223,15 @@ TEST_F(OptionsDialogTest, AutoRunWritesTheFullPathAndRemovesOnlyItsOwnValue) {
     EXPECT_EQ(StoredOptions(), DWORD{0});
     EXPECT_FALSE(ValueExists(RunKey, FileNameOf(quenby).c_str())) << "the value stays";
     ExpectRunValueFor(other);
+}
+
+// The program as shipped: in the packages' tests, the entry stays for the
+// uninstaller to remove.
+TEST_F(OptionsDialogTest, AutoRunOfTheProgramUnderTestNamesItsOwnPath) {
+    ASSERT_TRUE(Start());
+    ChangeOptions(OptionAutoRun);
+    EXPECT_EQ(StoredOptions(), OptionAutoRun);
+    ExpectRunValueFor(Options().quenbyPath);
 }
 
 // A path that does not fit 127 characters is written whole, never cut: a cut

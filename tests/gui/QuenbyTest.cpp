@@ -41,7 +41,8 @@ void QuenbyTest::TearDown() {
     }
     m_processes.clear();
     m_tray.reset();
-    DeleteKeyTree(CompanyKey);
+    if (!Options().keepState)
+        DeleteKeyTree(CompanyKey);
 }
 
 HWND QuenbyTest::Start(const std::string& arguments) {

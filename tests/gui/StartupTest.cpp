@@ -9,8 +9,8 @@ namespace {
 
 constexpr const char* SoftwareKey = "Software";
 constexpr const char* HelpViewerClass = "HH Parent";
-// The title of the help file that the runner makes.
-constexpr const char* HelpFileTitle = "Quenby test help";
+// The title of the help file that the build makes.
+constexpr const char* HelpFileTitle = "Quenby Help";
 // HTML Help opens its viewer inside the call and loads COM components for it,
 // which can take seconds in a fresh prefix.
 constexpr DWORD HelpTimeout = 20000;
@@ -137,6 +137,11 @@ TEST_F(HelpCommandTest, WithAHelpFileOpensItBesideTheProgramAndShowsNoMessage) {
     // The viewer carries the title stored in the file: the program opened
     // <its folder>\help\Quenby.chm.
     EXPECT_EQ(JoinLines(viewers), std::string(HelpFileTitle) + "\n");
+}
+
+TEST_F(HelpCommandTest, OpensTheHelpShippedBesideTheProgram) {
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(JoinLines(GiveHelpCommand()), std::string(HelpFileTitle) + "\n");
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 # Runs the end-to-end driver against a Quenby.exe on Wine's virtual desktop,
 # which gives the program a notification area.
 #
-#   tests/gui/run-gui.sh DRIVER.exe QUENBY.exe [GTEST ARGS...]
+#   tests/gui/run-gui.sh DRIVER.exe QUENBY.exe [DRIVER ARGS...]
 #
 # Must run inside scripts/sandbox.sh --display: the program under test writes
 # its settings into the current user's registry. explorer does not pass the
@@ -21,33 +21,22 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 driver=$(realpath "$1")
-quenby=$(realpath "$2")
+# The program: a Unix path, or a Windows path as an installer placed it
+# (C:\Program Files\...), which the program then reports as its own.
+case "$2" in
+?:\\*) quenby=$2; quenby_unix=$(winepath -u "$2") ;;
+*) quenby_unix=$(realpath "$2"); quenby=$(winepath -w "$quenby_unix") ;;
+esac
 shift 2
 
 work=$(mktemp -d "$QUENBY_SANDBOX/gui.XXXXXX")
 result="$work/result"
 mkdir -p "$work/scratch"
 
-# A real help file for the help command, when the help compiler is present.
+# The help file that the build places beside the program.
 help_arg=()
-if command -v chmcmd >/dev/null 2>&1; then
-    mkdir -p "$work/chm"
-    cat >"$work/chm/index.html" <<'HTML'
-<html><head><title>Quenby test help</title></head><body><p>Help.</p></body></html>
-HTML
-    cat >"$work/chm/Quenby.hhp" <<'HHP'
-[OPTIONS]
-Compiled file=Quenby.chm
-Default topic=index.html
-Title=Quenby test help
-
-[FILES]
-index.html
-HHP
-    if (cd "$work/chm" && chmcmd Quenby.hhp >/dev/null 2>&1) && [ -f "$work/chm/Quenby.chm" ]; then
-        help_arg=("--help-file=$(winepath -w "$work/chm/Quenby.chm")")
-    fi
-fi
+help_file="$(dirname "$quenby_unix")/help/Quenby.chm"
+[ ! -f "$help_file" ] || help_arg=("--help-file=$(winepath -w "$help_file")")
 
 # Wine's recycle bin is the freedesktop trash of the sandbox's data folder.
 trash="${XDG_DATA_HOME:-$HOME/.local/share}/Trash"
@@ -56,7 +45,7 @@ mkdir -p "$trash"
 # A guard against a driver that hangs: the desktop ends with its last program.
 timeout --foreground --kill-after=10 "${QUENBY_GUI_TIMEOUT:-900}" \
     wine explorer /desktop=quenby,1024x768 "$(winepath -w "$driver")" \
-    "--quenby=$(winepath -w "$quenby")" \
+    "--quenby=$quenby" \
     "--scratch=$(winepath -w "$work/scratch")" \
     "--result-file=$(winepath -w "$result")" \
     "--trash=$(winepath -w "$trash")" \

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Builds everything a user can download into dist/, for both Windows builds:
+#
+#   Quenby-<version>-win64.zip, Quenby-<version>-win32.zip   portable: unzip, run
+#   Quenby-<version>-win64-setup.exe, ...-win32-setup.exe    installers (NSIS)
+#   Quenby-<version>-win64.msi                               for administrators (wixl)
+#
+# Each holds the stripped programs, help\Quenby.chm, README.txt and the
+# licence. The version is the program's own (res/version.h). A program over
+# its size budget stops the packaging. Ends with a table: artefact, size,
+# SHA-256.
+#
+#   scripts/package.sh [win64|win32|all]    (default: all)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/lib.sh
+
+which=${1:-all}
+if [ "$which" = all ]; then arches=$QUENBY_ARCHES; else check_arch "$which"; arches=$which; fi
+
+# Size budgets of the stripped Quenby.exe, in bytes.
+declare -A budget=([win64]=$((320 * 1024)) [win32]=$((400 * 1024)))
+
+version=$(sed -n 's/^#define QUENBY_VERSION_TEXT "\(.*\)"$/\1/p' res/version.h)
+[ -n "$version" ] || die "no QUENBY_VERSION_TEXT in res/version.h"
+dist=$PWD/dist
+scripts/install-deps.sh
+mkdir -p "$dist"
+made=()
+
+# made NAME: one progress line, and the artefact joins the final table.
+made() {
+    echo "  made $1"
+    made+=("$1")
+}
+
+check_budget() {
+    local arch=$1 exe=$2 size
+    size=$(stat -c %s "$exe")
+    printf '  %s Quenby.exe, stripped: %d bytes (%d KB) of %d KB allowed\n' \
+        "$arch" "$size" $(((size + 1023) / 1024)) $((budget[$arch] / 1024))
+    [ "$size" -le "${budget[$arch]}" ] ||
+        die "the $arch Quenby.exe is over its size budget ($size > ${budget[$arch]} bytes)"
+}
+
+package_arch() {
+    local arch=$1 build stage base
+    build=$(build_dir_of "$arch")
+    stage=$PWD/$build/stage
+    base=Quenby-$version-$arch
+    echo "== $arch"
+    scripts/build.sh "$arch" >/dev/null
+    rm -rf "$stage"
+    cmake --install "$build" --prefix "$stage" --strip >/dev/null ||
+        die "staging the $arch install tree failed"
+    check_budget "$arch" "$stage/Quenby.exe"
+
+    (cd "$build" && cpack -G ZIP -B "$PWD/cpack" >/dev/null) || die "CPack failed for $arch"
+    mv "$build/cpack/$base.zip" "$dist/"
+    made "$base.zip"
+
+    makensis -V2 -DARCH="$arch" -DVERSION="$version" -DSTAGE="$stage" -DSOURCE="$PWD" \
+        -DOUTFILE="$dist/$base-setup.exe" packaging/Quenby.nsi >/dev/null ||
+        die "makensis failed for $arch"
+    made "$base-setup.exe"
+
+    if [ "$arch" = win64 ]; then
+        # wixl finds sources relative to the .wxs file.
+        local console=no
+        [ ! -e "$stage/QuenbyCmd.exe" ] || console=yes
+        wixl -a x64 -D Version="$version" -D Console=$console \
+            -D Stage="$(realpath --relative-to=packaging "$stage")" -D Source=.. \
+            -o "$dist/$base.msi" packaging/Quenby.wxs || die "wixl failed"
+        made "$base.msi"
+    fi
+}
+
+for arch in $arches; do package_arch "$arch"; done
+
+echo
+printf '| %-34s | %10s | %-64s |\n' Artefact Bytes SHA-256
+printf '| %-34s | %10s | %-64s |\n' --- ---: ---
+for name in "${made[@]}"; do
+    printf '| %-34s | %10d | %-64s |\n' "$name" "$(stat -c %s "$dist/$name")" \
+        "$(sha256sum "$dist/$name" | cut -d' ' -f1)"
+done

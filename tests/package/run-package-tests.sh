@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# Proves the packages of one build under Wine, as a user and an administrator
+# would use them:
+#
+#   tests/package/run-package-tests.sh ARCH DIST BUILD
+#
+#   zip        unpacked into a folder with spaces: Quenby starts, Help opens
+#              the help window
+#   installer  /S gives the files, the Start-menu shortcut and the uninstall
+#              entry with its values; the installed Quenby starts and shows
+#              its window; "Auto run when windows start" is turned on through
+#              the options dialog; the silent uninstall from
+#              QuietUninstallString removes files, shortcut, entry and Run
+#              value and keeps the settings key; installing over an older
+#              copy, and again over itself, leaves one entry
+#   MSI        (win64) msiexec /i /qn installs it, the program starts,
+#              msiexec /x /qn removes it
+#
+# Must run inside scripts/sandbox.sh --arch ARCH --display; the end-to-end
+# driver of BUILD works the installed programs, and BUILD/stage (made by
+# scripts/package.sh) gives the older copy its files.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/lib.sh"
+
+[ $# -eq 3 ] || { echo "usage: $0 ARCH DIST BUILD" >&2; exit 2; }
+arch=$1 dist=$(realpath "$2") build=$(realpath "$3")
+[ -n "${QUENBY_SANDBOX:-}" ] && [ -d "$QUENBY_SANDBOX" ] || die "refusing to run outside scripts/sandbox.sh"
+[ "${QUENBY_ARCH:-}" = "$arch" ] || die "the sandbox is ${QUENBY_ARCH:-unknown}, not $arch"
+
+version=$(sed -n 's/^#define QUENBY_VERSION_TEXT "\(.*\)"$/\1/p' "$here/../../res/version.h")
+base=Quenby-$version-$arch
+driver=$build/tests/quenby_driver.exe
+program_dir='C:\Program Files\Quenby'
+installed="$program_dir\\Quenby.exe"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+entry="$uninstall_key\\Quenby"
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+settings_key='HKCU\Software\Marlowick software\Quenby'
+shortcut=$(winepath -u 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Quenby.lnk')
+appdata=$(wine cmd /c echo %APPDATA% | tr -d '\r')
+user_shortcut="$(winepath -u "$appdata")/Microsoft/Windows/Start Menu/Programs/Quenby.lnk"
+failures=0 passes=0
+trap 'echo "run-package-tests: stopped at line $LINENO: $BASH_COMMAND" >&2' ERR
+
+pass() { echo "  ok    $*"; passes=$((passes + 1)); }
+fail() { echo "  FAIL  $*"; failures=$((failures + 1)); }
+check() { local what=$1; shift; if "$@"; then pass "$what"; else fail "$what"; fi; }
+
+# reg_value KEY NAME: the value's data as reg shows it, empty when missing.
+reg_value() {
+    wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+        awk -v name="$2" '$1 == name { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print }'
+}
+key_exists() { wine reg query "$1" >/dev/null 2>&1; }
+# entries_named NAME: how many uninstall entries show that DisplayName.
+entries_named() {
+    wine reg query "$uninstall_key" /s /v DisplayName 2>/dev/null | tr -d '\r' |
+        grep -c "REG_SZ *$1\$" || true
+}
+exists() { [ -e "$(winepath -u "$1")" ]; }
+missing() { ! exists "$1"; }
+installed_files() {
+    exists "$installed" && exists "$program_dir\\help\\Quenby.chm" &&
+        exists "$program_dir\\README.txt" && exists "$program_dir\\LICENSE.txt"
+}
+no_program_folder() { missing "$program_dir"; }
+# The driver on the program at PATH, with a test filter.
+drive() { bash "$here/../gui/run-gui.sh" "$driver" "$1" "--gtest_filter=$2" "${@:3}" >"$QUENBY_SANDBOX/driver.log" 2>&1 ||
+    { tail -n 30 "$QUENBY_SANDBOX/driver.log"; return 1; }; }
+# run_line LINE: a command line run as Windows runs it (the uninstall entry's
+# strings carry their own quotes).
+run_line() { printf '%s\r\n' "@$1" >"$QUENBY_SANDBOX/line.cmd"; wine cmd /c "$(winepath -w "$QUENBY_SANDBOX/line.cmd")"; }
+# An uninstaller that NSIS started returns at once and works on from a copy:
+# wait until what it removes is gone.
+wait_until() { local i; for ((i = 0; i < 60; i++)); do "$@" && return 0; sleep 0.5; done; return 1; }
+
+echo "== $arch zip"
+unpacked="$QUENBY_SANDBOX/unpacked with spaces"
+mkdir -p "$unpacked"
+unzip -q "$dist/$base.zip" -d "$unpacked"
+check "unpacked: program, help, README.txt, LICENSE.txt" \
+    test -f "$unpacked/$base/Quenby.exe" -a -f "$unpacked/$base/help/Quenby.chm" \
+    -a -f "$unpacked/$base/README.txt" -a -f "$unpacked/$base/LICENSE.txt"
+check "Quenby starts and Help opens the help window" \
+    drive "$unpacked/$base/Quenby.exe" 'MainWindowTest.IsAVisible*:HelpCommandTest.OpensTheHelpShipped*'
+
+echo "== $arch installer"
+wine "$dist/$base-setup.exe" /S
+check "files in $program_dir" installed_files
+check "Start-menu shortcut" test -f "$shortcut"
+check "DisplayName" test "$(reg_value "$entry" DisplayName)" = Quenby
+check "DisplayVersion" test "$(reg_value "$entry" DisplayVersion)" = "$version"
+check "Publisher" test "$(reg_value "$entry" Publisher)" = "Marlowick software"
+check "DisplayIcon" test "$(reg_value "$entry" DisplayIcon)" = "$installed,0"
+check "EstimatedSize in KB" test "$(($(reg_value "$entry" EstimatedSize)))" -gt 100
+check "UninstallString" test "$(reg_value "$entry" UninstallString)" = "\"$program_dir\\Uninstall.exe\""
+quiet=$(reg_value "$entry" QuietUninstallString)
+check "QuietUninstallString" test "$quiet" = "\"$program_dir\\Uninstall.exe\" /S"
+check "the installed Quenby starts, shows its window and turns on Auto run" \
+    drive "$installed" 'MainWindowTest.IsAVisible*:OptionsDialogTest.AutoRunOfTheProgramUnderTest*' --keep-state
+check "Run value names the installed program" test "$(reg_value "$run_key" Quenby.exe)" = "$installed"
+check "settings key written" key_exists "$settings_key"
+
+check "the quiet uninstall runs" run_line "$quiet"
+check "uninstall removes the program folder" wait_until no_program_folder
+check "uninstall removes the shortcut" wait_until test ! -e "$shortcut"
+check "uninstall removes the entry" wait_until eval '! key_exists "$entry"'
+check "uninstall removes the Run value" test -z "$(reg_value "$run_key" Quenby.exe)"
+check "uninstall keeps the settings key" key_exists "$settings_key"
+
+# An upgrade: an older copy (the same tree, labelled 1.0.0.0), then this one
+# over it, twice.
+makensis -V1 -DARCH="$arch" -DVERSION=1.0.0.0 -DSTAGE="$build/stage" -DSOURCE="$here/../.." \
+    -DOUTFILE="$QUENBY_SANDBOX/older-setup.exe" "$here/../../packaging/Quenby.nsi" >/dev/null
+wine "$QUENBY_SANDBOX/older-setup.exe" /S
+check "an older copy installed" test "$(reg_value "$entry" DisplayVersion)" = 1.0.0.0
+wine "$dist/$base-setup.exe" /S
+wine "$dist/$base-setup.exe" /S
+check "installing over it leaves one entry" test "$(entries_named Quenby)" = 1
+check "which shows this version" test "$(reg_value "$entry" DisplayVersion)" = "$version"
+check "and the program in place" installed_files
+run_line "$quiet" && wait_until no_program_folder || true
+
+if [ "$arch" = win64 ]; then
+    echo "== $arch MSI"
+    wine msiexec /i "$(winepath -w "$dist/$base.msi")" /qn
+    check "msiexec /i /qn installs the files" installed_files
+    # Wine's installer service resolves ProgramMenuFolder to the user's Start
+    # menu even for a per-machine package (Windows: the common one).
+    check "and the Start-menu shortcut" test -f "$shortcut" -o -f "$user_shortcut"
+    check "one Add/Remove Programs entry" test "$(entries_named Quenby)" = 1
+    check "the program starts" drive "$installed" 'MainWindowTest.IsAVisible*'
+    wine msiexec /x "$(winepath -w "$dist/$base.msi")" /qn
+    check "msiexec /x /qn removes the files" no_program_folder
+    check "and the shortcut" test ! -e "$shortcut" -a ! -e "$user_shortcut"
+    check "and the entry" test "$(entries_named Quenby)" = 0
+fi
+
+echo "packages: $passes passed, $failures failed"
+[ "$failures" -eq 0 ]
