@@ -43,6 +43,18 @@ check_budget() {
         die "the $arch Quenby.exe is over its size budget ($size > ${budget[$arch]} bytes)"
 }
 
+# Unzip and run: the programs may import nothing but Windows' own DLLs (the
+# C++ runtime is linked in).
+check_imports() {
+    local arch=$1 exe foreign triple
+    triple=$([ "$arch" = win64 ] && echo x86_64 || echo i686)-w64-mingw32
+    for exe in "$2"/*.exe; do
+        foreign=$("$triple-objdump" -p "$exe" | awk '/DLL Name/ { print $3 }' |
+            grep -iE '^lib|mingw|pthread' || true)
+        [ -z "$foreign" ] || die "${exe##*/} ($arch) needs DLLs that Windows lacks: $foreign"
+    done
+}
+
 package_arch() {
     local arch=$1 build stage base
     build=$(build_dir_of "$arch")
@@ -54,6 +66,7 @@ package_arch() {
     cmake --install "$build" --prefix "$stage" --strip >/dev/null ||
         die "staging the $arch install tree failed"
     check_budget "$arch" "$stage/Quenby.exe"
+    check_imports "$arch" "$stage"
 
     (cd "$build" && cpack -G ZIP -B "$PWD/cpack" >/dev/null) || die "CPack failed for $arch"
     mv "$build/cpack/$base.zip" "$dist/"
