@@ -47,17 +47,18 @@ private:
     VARIANT m_value;
 };
 
-// VT_BSTR of text converted from the thread's ANSI code page; a null text
-// gives a null string.
+// VT_BSTR of text converted from the thread's ANSI code page, which follows
+// the thread's locale where CP_ACP stays the system's; a null text gives a
+// null string.
 void SetText(VARIANT* value, const char* text) {
     BSTR string = nullptr;
     if (text) {
-        const int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+        const int length = ::MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, nullptr, 0);
         string = ::SysAllocStringLen(nullptr, length > 0 ? static_cast<UINT>(length - 1) : 0);
         if (!string)
             throw std::bad_alloc();
         if (length > 0)
-            ::MultiByteToWideChar(CP_ACP, 0, text, -1, string, length);
+            ::MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, string, length);
     }
     value->vt = VT_BSTR;
     value->bstrVal = string;

@@ -52,9 +52,10 @@ std::string Describe(const RECT& r) {
 }
 
 std::string Narrow(BSTR text) {
-    const int length = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    const int length =
+        WideCharToMultiByte(CP_THREAD_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
     std::string narrow(length > 0 ? static_cast<size_t>(length) : 1, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, &narrow[0], length, nullptr, nullptr);
+    WideCharToMultiByte(CP_THREAD_ACP, 0, text, -1, &narrow[0], length, nullptr, nullptr);
     narrow.resize(narrow.size() - 1);
     return narrow;
 }
@@ -445,14 +446,17 @@ TEST_F(PaneWithDoubleTest, RefreshPeriodDoublesUpToAnHourAndStaysThere) {
 
 TEST_F(PaneWithDoubleTest, ReloadsSendTheLastAddressWithoutTheEarlierExtras) {
     ASSERT_TRUE(Create());
-    m_pane->Navigate("http://example.test/a", 0x40, "side", "X-A: 1", "k=v", 0);
+    // Read in the thread's code page: 0xC0 is U+0410 in Cyrillic, U+00C0 in Western.
+    SetThreadLocale(MAKELANGID(GetACP() == 1251 ? LANG_ENGLISH : LANG_RUSSIAN, SUBLANG_DEFAULT));
+    m_pane->Navigate("http://example.test/a", 0x40, "side\xC0", "X-A: 1", "k=v", 0);
+    SetThreadLocale(GetUserDefaultLCID());
     m_pane->Tick();
 
     ASSERT_EQ(m_browser.m_navigations.size(), 2u);
     const NavigateCall& first = m_browser.m_navigations[0];
     EXPECT_EQ(first.url, "string http://example.test/a");
     EXPECT_EQ(first.flags, "i4 64");
-    EXPECT_EQ(first.target, "string side");
+    EXPECT_EQ(first.target, "string side\xC0");
     EXPECT_EQ(first.headers, "string X-A: 1");
     EXPECT_EQ(first.postData, "1-d bytes from 0: k=v");
     const NavigateCall& reload = m_browser.m_navigations[1];
