@@ -11,6 +11,7 @@
 #include "settings/Settings.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -21,6 +22,8 @@ constexpr const char kFinishedText[] = "Clean finish.\t\t";
 constexpr const char kHelpFile[] = "\\help\\Quenby.chm";
 // The module path is read with this limit into a MAX_PATH buffer.
 constexpr DWORD kHelpModulePathLimit = 256;
+// The longest path the platform hands out (UNICODE_STRING_MAX_CHARS).
+constexpr DWORD kLongestModulePath = 32767;
 constexpr UINT kHelpDisplayTopic = 0; // HH_DISPLAY_TOPIC
 
 using HtmlHelpAFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
@@ -33,6 +36,20 @@ HtmlHelpAFn LoadHtmlHelp() {
         return nullptr;
     return reinterpret_cast<HtmlHelpAFn>(
         reinterpret_cast<void*>(GetProcAddress(module.get(), "HtmlHelpA")));
+}
+
+// Where the executable's folder ends in its full path, however long: the
+// position of the last backslash, or npos.
+size_t ModuleFolderLength() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0 || length > kLongestModulePath)
+            return std::string::npos;
+        if (length < path.size())
+            return path.rfind('\\', length);
+        path.resize(path.size() * 2); // cut: try again with room for more
+    }
 }
 
 // The cleaner of each target, in target order: the order of a clean run.
@@ -189,15 +206,19 @@ HCURSOR CleanerDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
 
 void CleanerDlg::OnHelpTopics() {
     char path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, kHelpModulePathLimit);
-    // A path cut at the limit would name the wrong folder, and a help path
-    // that no longer fits MAX_PATH cannot be opened: do nothing then.
-    if (length == 0 || length >= kHelpModulePathLimit)
+    const DWORD length = GetModuleFileNameA(nullptr, path, kHelpModulePathLimit);
+    if (length == 0)
         return;
     char* lastBackslash = std::strrchr(path, '\\');
     if (!lastBackslash)
         return;
+    // A path cut at the limit still names the executable's folder when the
+    // cut fell inside the file name; cut inside the folder, it names another.
+    if (length >= kHelpModulePathLimit &&
+        ModuleFolderLength() != static_cast<size_t>(lastBackslash - path))
+        return;
     *lastBackslash = '\0';
+    // A help path that no longer fits MAX_PATH cannot be opened.
     if (std::strlen(path) + std::strlen(kHelpFile) >= sizeof(path))
         return;
     std::strcat(path, kHelpFile);

@@ -123,12 +123,14 @@ TEST_F(HelpCommandTest, WithoutAHelpFileShowsNoMessage) {
     GiveHelpCommand();
 }
 
+// From a 240-character folder: the module path, read up to 256, is cut in its file name.
 TEST_F(HelpCommandTest, WithAHelpFileOpensItBesideTheProgramAndShowsNoMessage) {
     if (Options().helpFilePath.empty())
         GTEST_SKIP() << "the runner could not make a help file";
-    std::string program = CopyProgram("withhelp", "Quenby.exe");
+    const std::string folder(240 - Options().scratchFolder.size() - 1, 'h');
+    std::string program = CopyProgram(folder, "Quenby-copy.exe");
     ASSERT_FALSE(program.empty());
-    std::string helpFolder = Options().scratchFolder + "\\withhelp\\help";
+    std::string helpFolder = Options().scratchFolder + "\\" + folder + "\\help";
     CreateDirectoryA(helpFolder.c_str(), nullptr);
     ASSERT_TRUE(
         CopyFileA(Options().helpFilePath.c_str(), (helpFolder + "\\Quenby.chm").c_str(), FALSE));
