@@ -2,6 +2,7 @@
 
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
+#include "platform/Seams.h"
 
 #include <cwchar>
 
@@ -46,12 +47,13 @@ std::wstring ResolvedFolder(const std::wstring& folder) {
                                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle)
         return std::wstring();
-    const DWORD needed = GetFinalPathNameByHandleW(handle.get(), nullptr, 0, ResolvedForm);
+    const DWORD needed =
+        platform::seam::GetFinalPathNameByHandleW(handle.get(), nullptr, 0, ResolvedForm);
     if (needed == 0)
         return std::wstring();
     std::wstring resolved(needed, L'\0');
     const DWORD length =
-        GetFinalPathNameByHandleW(handle.get(), &resolved[0], needed, ResolvedForm);
+        platform::seam::GetFinalPathNameByHandleW(handle.get(), &resolved[0], needed, ResolvedForm);
     if (length == 0 || length >= needed)
         return std::wstring();
     resolved.resize(length);
@@ -74,8 +76,8 @@ Identity Identify(HANDLE file, const std::wstring& resolved) {
     if (file == INVALID_HANDLE_VALUE || resolved.empty())
         return Identity::Unknown;
     std::wstring reported(resolved.size() + 1, L'\0');
-    const DWORD length =
-        GetFinalPathNameByHandleW(file, &reported[0], DWORD(reported.size()), ResolvedForm);
+    const DWORD length = platform::seam::GetFinalPathNameByHandleW(
+        file, &reported[0], DWORD(reported.size()), ResolvedForm);
     if (length == 0)
         return Identity::Unknown;
     // A longer path does not fit, and `length` is then the size it needs.
@@ -114,7 +116,7 @@ HANDLE OpenFileEntry(const std::wstring& path, DWORD access) {
 // when the handle reached another file: a link the platform resolves, which
 // stays in place, since under Wine no Win32 call removes it without acting
 // on its target. A file whose handle cannot be told is made writable and
-// deleted as any other, but never wiped (see HoldsOwnData).
+// deleted as any other.
 bool OpenChecked(const std::wstring& path, const std::wstring& resolved, bool isLink, DWORD access,
                  platform::UniqueFile& handle) {
     handle.reset(OpenFileEntry(path, access));
@@ -148,23 +150,30 @@ void DeleteChecked(const std::wstring& path, const std::wstring& resolved, bool 
 }
 
 // Only the entry's own data is zeroed: a file with other names (hard links)
-// may be someone else's data, and so is the target of a link. A file that
-// cannot be told counts as shared; its deletion removes only this name.
+// may be someone else's data, and so is the target of a link. Only what is
+// known counts against the file. Where the platform tells nothing (a network
+// redirector or a volume without a drive letter may resolve no path, or
+// answer no query of the volume), the open vouches for it: on Windows a
+// handle opened with FILE_FLAG_OPEN_REPARSE_POINT is the entry itself.
 bool HoldsOwnData(HANDLE file, const std::wstring& resolved) {
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!GetFileInformationByHandle(file, &information))
+    FILE_BASIC_INFO basic;
+    if (GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) &&
+        (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return false;
-    return information.nNumberOfLinks <= 1 &&
-           (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-           Identify(file, resolved) == Identity::Entry;
+    FILE_STANDARD_INFO standard;
+    if (GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) &&
+        standard.NumberOfLinks > 1)
+        return false;
+    return Identify(file, resolved) != Identity::Elsewhere;
 }
 
 // `resolved` is the path a handle on the file itself reports.
 int Wipe(const std::wstring& path, const std::wstring& resolved) {
     const char zeros[ZeroBlockSize] = {};
+    // Reading the attributes needs their own right, which GENERIC_WRITE lacks.
     platform::UniqueFile file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, IndexFileSharing, nullptr, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, IndexFileSharing, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file)
         return 0;
     const DWORD size = GetFileSize(file.get(), nullptr);

@@ -1,7 +1,9 @@
 // Test seams for the few platform calls whose failures cannot be produced on
 // demand on a working system: a version query that fails for both structure
 // sizes or reports an older platform, a logon name that cannot be read, a
-// process token that cannot be opened, a process heap that is out of memory.
+// process token that cannot be opened, a process heap that is out of memory,
+// a handle whose final path cannot be told (a network redirector, a volume
+// without a drive letter).
 //
 // Production code calls these through the pointers below, which start out as
 // the real functions, so `platform::seam::GetVersionExA(&info)` still reads as
@@ -17,6 +19,7 @@ extern BOOL(WINAPI* GetVersionExA)(LPOSVERSIONINFOA info);
 extern BOOL(WINAPI* GetUserNameA)(LPSTR buffer, LPDWORD size);
 extern BOOL(WINAPI* OpenProcessToken)(HANDLE process, DWORD access, PHANDLE token);
 extern LPVOID(WINAPI* HeapAlloc)(HANDLE heap, DWORD flags, SIZE_T bytes);
+extern DWORD(WINAPI* GetFinalPathNameByHandleW)(HANDLE file, LPWSTR path, DWORD size, DWORD flags);
 
 // Puts a replacement into one seam and puts the previous function back when
 // it goes out of scope, whatever way the test leaves.

@@ -3,6 +3,7 @@
 // ANSI code page and long paths.
 #include "clean/Cleaner.h"
 #include "clean/WidePath.h"
+#include "platform/Seams.h"
 #include "tests/unit/CleanerTestSupport.h"
 
 #include <shlobj.h>
@@ -284,7 +285,14 @@ TEST_F(FolderCleanerTest, EmptiesAFolderGivenThroughALink) {
     RemoveSymlink(At(L"via"));
 }
 
+DWORD WINAPI NoFinalPath(HANDLE, LPWSTR, DWORD, DWORD) {
+    return 0;
+}
+
+// Where no path resolves (redirectors, volumes without a letter) the names alone decide.
 TEST_F(FolderCleanerTest, NeverZerosAnIndexFileThroughAHardLink) {
+    platform::seam::ScopedOverride unresolved(platform::seam::GetFinalPathNameByHandleW,
+                                              &NoFinalPath);
     const std::string original = Pattern(IndexSize);
     MakeFolder(At(L"cleaned"));
     WriteBytes(At(L"shared.dat"), original);
