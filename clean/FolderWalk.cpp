@@ -122,12 +122,13 @@ bool OpenChecked(const std::wstring& path, const std::wstring& resolved, bool is
     handle.reset(OpenFileEntry(path, access));
     if (!handle)
         handle.reset(OpenFileEntry(path, AttributeAccess));
-    if (Identify(handle.get(), resolved) == Identity::Elsewhere)
+    const Identity identity = Identify(handle.get(), resolved);
+    if (identity == Identity::Elsewhere)
         return false;
-    // A link's attributes may be those of its target: leave them alone.
-    if (isLink)
-        return true;
-    ClearReadOnly(path, handle.get());
+    // A link's attributes may be those of its target: only a handle known to
+    // be on the link itself changes them.
+    if (!isLink || identity == Identity::Entry)
+        ClearReadOnly(path, handle.get());
     return true;
 }
 
@@ -191,22 +192,31 @@ int Wipe(const std::wstring& path, const std::wstring& resolved) {
     return 1;
 }
 
-// A junction, folder symbolic link or mount point is never walked into: what
-// it points to is not ours to empty. The link itself goes through a handle
-// opened on the link. Where the platform resolves the link even when asked
-// for the link itself (Wine does so for a Unix symbolic link, and its
-// RemoveDirectoryW then removes an empty target), both opens name the same
-// file, and the link stays rather than risk the target.
-void RemoveFolderLink(const std::wstring& path) {
-    platform::UniqueFile link(
-        CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!link)
-        return;
+// Whether a handle opened on a folder link may have reached its target: where
+// the platform resolves the link even when asked for the link itself, both
+// opens name the same file. A link whose target is missing protects nothing.
+bool MayBeTarget(const std::wstring& path, HANDLE link) {
     platform::UniqueFile target(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!target || SameFile(link.get(), target.get()))
+    if (!target) {
+        const DWORD error = GetLastError();
+        return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+    }
+    return SameFile(link, target.get());
+}
+
+// A junction, folder symbolic link or mount point is never walked into: what
+// it points to is not ours to empty. The link itself is made writable and
+// removed through a handle opened on the link, unless that handle may be the
+// target (Wine resolves a Unix symbolic link so, and its RemoveDirectoryW
+// then removes an empty target): the link then stays rather than risk it.
+void RemoveFolderLink(const std::wstring& path) {
+    platform::UniqueFile link(
+        CreateFileW(path.c_str(), DELETE | AttributeAccess, ShareAll, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!link || MayBeTarget(path, link.get()))
         return;
+    ClearReadOnly(path, link.get());
     FILE_DISPOSITION_INFO disposition = {TRUE};
     SetFileInformationByHandle(link.get(), FileDispositionInfo, &disposition, sizeof disposition);
 }

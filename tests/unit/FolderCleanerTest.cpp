@@ -195,7 +195,7 @@ TEST_F(FolderCleanerTest, CleansTheRecentDocumentsAndHistoryFolders) {
 
 // A link to a folder is never walked into; the folder it points to keeps all
 // it holds, also when it is empty (Wine's RemoveDirectoryW on such a link
-// removes an empty target).
+// removes an empty target). Wine 8 neither lists nor removes a dangling Unix link.
 TEST_F(FolderCleanerTest, NeverWalksIntoALinkedFolder) {
     const std::string original = Pattern(IndexSize);
     MakeFolder(At(L"cleaned"));
@@ -207,6 +207,10 @@ TEST_F(FolderCleanerTest, NeverWalksIntoALinkedFolder) {
     WriteBytes(At(L"cleaned\\trace.txt"), "x");
     MakeSymlink(At(L"target"), At(L"cleaned\\link"));
     MakeSymlink(At(L"emptyTarget"), At(L"cleaned\\emptyLink"));
+    MakeFolder(At(L"gone"));
+    MakeSymlink(At(L"gone"), At(L"cleaned\\dangling"));
+    ASSERT_TRUE(RemoveDirectoryW(At(L"gone").c_str()));
+    EXPECT_FALSE(RemoveDirectoryW(At(L"cleaned\\dangling").c_str()));
     ASSERT_EQ(DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
               GetFileAttributesW(At(L"cleaned\\link").c_str()));
 
@@ -216,6 +220,9 @@ TEST_F(FolderCleanerTest, NeverWalksIntoALinkedFolder) {
     EXPECT_EQ("keep", ReadBytes(At(L"target\\keep.txt")));
     EXPECT_EQ(original, ReadBytes(At(L"target\\inner\\index.dat"))) << "not wiped through a link";
     EXPECT_TRUE(Exists(At(L"emptyTarget"))) << "an empty linked folder must not be removed";
+    MakeFolder(At(L"gone"));
+    EXPECT_TRUE(IsListed(At(L"cleaned\\dangling"))) << "a Win32 call removed the dangling link";
+    RemoveSymlink(At(L"cleaned\\dangling"));
     RemoveSymlink(At(L"cleaned\\link"));
     RemoveSymlink(At(L"cleaned\\emptyLink"));
 }
