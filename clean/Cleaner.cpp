@@ -1,7 +1,10 @@
 #include "clean/Cleaner.h"
 
+#include "clean/CleanReport.h"
+#include "clean/FolderVisitor.h"
 #include "clean/FolderWalk.h"
 #include "clean/ProtectedStorageCleaner.h"
+#include "clean/RegistryVisitor.h"
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
 
@@ -10,7 +13,9 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -47,28 +52,81 @@ bool OpenFirstSubkey(HKEY parent, char (&name)[SubkeyNameSize], platform::Unique
 
 // The numbered keys go in order; the first that cannot be deleted (missing,
 // or holding subkeys of its own) ends the series.
-void DeleteRecentClips(HKEY preferences) {
+void DeleteRecentClips(HKEY preferences, const std::string& path, RegistryVisitor& visitor) {
     char name[FormattedNameSize];
     for (int n = FirstRecentClip; n <= LastRecentClip; ++n) {
         snprintf(name, sizeof name, RecentClipFormat, n);
-        if (RegDeleteKeyA(preferences, name) != ERROR_SUCCESS)
+        if (visitor.DeleteKey(HKEY_CURRENT_USER, preferences, path, name) != ERROR_SUCCESS)
             return;
     }
 }
 
-void DeleteRecentFiles(HKEY list) {
+void DeleteRecentFiles(HKEY list, RegistryVisitor& visitor) {
     char name[FormattedNameSize];
     for (int n = FirstRecentFile; n <= LastRecentFile; ++n) {
         snprintf(name, sizeof name, RecentFileFormat, n);
-        if (RegDeleteValueA(list, name) != ERROR_SUCCESS)
+        if (visitor.DeleteValue(HKEY_CURRENT_USER, list, RecentFileListKey, name) != ERROR_SUCCESS)
             return;
     }
+}
+
+// Each bin's item count and bytes, as the shell adds them up for all drives.
+bool QueryRecycleBin(SHQUERYRBINFO& info, HRESULT& result) {
+    info = {};
+    info.cbSize = sizeof info;
+    result = SHQueryRecycleBinA(nullptr, &info);
+    return SUCCEEDED(result);
+}
+
+CleanItem RecycleBinItem(const SHQUERYRBINFO& info, DWORD error = 0) {
+    return {CleanItemKind::RecycleBin, std::wstring(), ULONGLONG(info.i64Size),
+            ULONGLONG(info.i64NumItems), error};
 }
 
 } // namespace
 
-// Only the first version key and its first preferences key are looked at.
 int Cleaner::CleanRealPlayer() {
+    RegistryCleaning deleting;
+    return CleanRealPlayer(deleting);
+}
+
+int Cleaner::CleanMediaPlayer() {
+    RegistryCleaning deleting;
+    return CleanMediaPlayer(deleting);
+}
+
+int Cleaner::CleanTypedUrls() {
+    RegistryCleaning deleting;
+    return CleanTypedUrls(deleting);
+}
+
+int Cleaner::CleanIntelliForms() {
+    RegistryCleaning deleting;
+    return CleanIntelliForms(deleting);
+}
+
+int Cleaner::CleanAutoComplete() {
+    RegistryCleaning deleting;
+    return CleanAutoComplete(deleting);
+}
+
+int Cleaner::CleanRecentDocuments() {
+    FolderCleaning deleting;
+    return CleanRecentDocuments(deleting);
+}
+
+int Cleaner::CleanIEHistory() {
+    FolderCleaning deleting;
+    return CleanIEHistory(deleting);
+}
+
+int Cleaner::DeleteFolderContents(const char* folder, int includeDesktopIni, int wipeIndexFiles) {
+    FolderCleaning deleting;
+    return DeleteFolderContents(folder, includeDesktopIni, wipeIndexFiles, deleting);
+}
+
+// Only the first version key and its first preferences key are looked at.
+int Cleaner::CleanRealPlayer(RegistryVisitor& visitor) {
     platform::UniqueHKey root;
     if (RegOpenKeyA(HKEY_CURRENT_USER, RealPlayerKey, root.put()) != ERROR_SUCCESS)
         return -1;
@@ -76,33 +134,34 @@ int Cleaner::CleanRealPlayer() {
     platform::UniqueHKey version;
     if (!OpenFirstSubkey(root.get(), name, version))
         return 0;
+    std::string path = std::string(RealPlayerKey) + '\\' + name;
     platform::UniqueHKey preferences;
     if (OpenFirstSubkey(version.get(), name, preferences))
-        DeleteRecentClips(preferences.get());
+        DeleteRecentClips(preferences.get(), path + '\\' + name, visitor);
     return 0;
 }
 
-int Cleaner::CleanMediaPlayer() {
+int Cleaner::CleanMediaPlayer(RegistryVisitor& visitor) {
     platform::UniqueHKey list;
     if (RegOpenKeyA(HKEY_CURRENT_USER, RecentFileListKey, list.put()) != ERROR_SUCCESS)
         return -1;
-    DeleteRecentFiles(list.get());
+    DeleteRecentFiles(list.get(), visitor);
     return 0;
 }
 
-int Cleaner::CleanTypedUrls() {
-    SHDeleteKeyA(HKEY_CURRENT_USER, TypedUrlsKey);
+int Cleaner::CleanTypedUrls(RegistryVisitor& visitor) {
+    visitor.DeleteTree(HKEY_CURRENT_USER, TypedUrlsKey);
     return 0;
 }
 
-int Cleaner::CleanIntelliForms() {
-    SHDeleteKeyA(HKEY_CURRENT_USER, IntelliFormsKey);
+int Cleaner::CleanIntelliForms(RegistryVisitor& visitor) {
+    visitor.DeleteTree(HKEY_CURRENT_USER, IntelliFormsKey);
     return 0;
 }
 
-int Cleaner::CleanAutoComplete() {
+int Cleaner::CleanAutoComplete(RegistryVisitor& visitor) {
     ProtectedStorageCleaner cleaner;
-    cleaner.Clean();
+    cleaner.Clean(visitor);
     return 0;
 }
 
@@ -111,25 +170,54 @@ int Cleaner::EmptyRecycleBin() {
     return 0;
 }
 
-int Cleaner::CleanRecentDocuments() {
-    EmptySpecialFolder(CSIDL_RECENT);
+void Cleaner::PreviewRecycleBin(CleanReport& report) {
+    SHQUERYRBINFO info;
+    HRESULT result;
+    if (!QueryRecycleBin(info, result))
+        report.Add(RecycleBinItem(info, DWORD(result)));
+    else if (info.i64NumItems > 0)
+        report.Add(RecycleBinItem(info));
+}
+
+void Cleaner::EmptyRecycleBin(CleanReport& report) {
+    SHQUERYRBINFO before;
+    SHQUERYRBINFO after;
+    HRESULT result;
+    const bool known = QueryRecycleBin(before, result);
+    EmptyRecycleBin();
+    if (!QueryRecycleBin(after, result)) {
+        report.Add(RecycleBinItem(after, DWORD(result)));
+        return;
+    }
+    if (known && before.i64NumItems > after.i64NumItems) {
+        before.i64NumItems -= after.i64NumItems;
+        before.i64Size -= std::min(before.i64Size, after.i64Size);
+        report.Add(RecycleBinItem(before));
+    }
+    if (after.i64NumItems > 0)
+        report.Add(RecycleBinItem(after, ERROR_DIR_NOT_EMPTY));
+}
+
+int Cleaner::CleanRecentDocuments(FolderVisitor& visitor) {
+    EmptySpecialFolder(CSIDL_RECENT, visitor);
     return 0;
 }
 
-int Cleaner::CleanIEHistory() {
-    EmptySpecialFolder(CSIDL_HISTORY);
+int Cleaner::CleanIEHistory(FolderVisitor& visitor) {
+    EmptySpecialFolder(CSIDL_HISTORY, visitor);
     return 0;
 }
 
-void Cleaner::EmptySpecialFolder(int csidl) {
+void Cleaner::EmptySpecialFolder(int csidl, FolderVisitor& visitor) {
     char folder[FolderPathSize] = {};
     if (!SHGetSpecialFolderPathA(nullptr, folder, csidl, FALSE) || folder[0] == '\0')
         return;
-    DeleteFolderContents(folder, KeepDesktopIni, WipeIndexFiles);
+    DeleteFolderContents(folder, KeepDesktopIni, WipeIndexFiles, visitor);
 }
 
-int Cleaner::DeleteFolderContents(const char* folder, int includeDesktopIni, int wipeIndexFiles) {
-    const FolderWalk walk(includeDesktopIni != 0, wipeIndexFiles != 0);
+int Cleaner::DeleteFolderContents(const char* folder, int includeDesktopIni, int wipeIndexFiles,
+                                  FolderVisitor& visitor) {
+    const FolderWalk walk(includeDesktopIni != 0, wipeIndexFiles != 0, visitor);
     return walk.EmptyFolder(WidePath::FromAnsi(folder));
 }
 

@@ -5,6 +5,10 @@
 // run does not read.
 #pragma once
 
+class CleanReport;
+class FolderVisitor;
+class RegistryVisitor;
+
 class Cleaner {
 public:
     // The player's recent-clip keys "MostRecentClips1".."MostRecentClips8"
@@ -46,7 +50,27 @@ public:
     // else 0.
     int WipeIndexFile(const char* folder, const char* name);
 
+    // The same operations with the changes made or noted by a visitor: the
+    // operations above pass one that deletes and notes nothing. A preview
+    // passes one that only notes, and so follows the clean's very steps.
+    int CleanRealPlayer(RegistryVisitor& visitor);
+    int CleanMediaPlayer(RegistryVisitor& visitor);
+    int CleanTypedUrls(RegistryVisitor& visitor);
+    int CleanIntelliForms(RegistryVisitor& visitor);
+    int CleanAutoComplete(RegistryVisitor& visitor);
+    int CleanRecentDocuments(FolderVisitor& visitor);
+    int CleanIEHistory(FolderVisitor& visitor);
+    int DeleteFolderContents(const char* folder, int includeDesktopIni, int wipeIndexFiles,
+                             FolderVisitor& visitor);
+
+    // The recycle bins' item count and bytes as the shell reports them; an
+    // item with the shell's error when it cannot tell.
+    void PreviewRecycleBin(CleanReport& report);
+    // Empties the bins as EmptyRecycleBin does and notes what went; what the
+    // shell still reports afterwards is noted as not gone.
+    void EmptyRecycleBin(CleanReport& report);
+
 private:
     // Empties the shell folder `csidl`, keeping "desktop.ini", wiping index files.
-    void EmptySpecialFolder(int csidl);
+    void EmptySpecialFolder(int csidl, FolderVisitor& visitor);
 };

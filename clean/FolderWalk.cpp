@@ -118,7 +118,7 @@ HANDLE OpenFileEntry(const std::wstring& path, DWORD access) {
 // on its target. A file whose handle cannot be told is made writable and
 // deleted as any other.
 bool OpenChecked(const std::wstring& path, const std::wstring& resolved, bool isLink, DWORD access,
-                 platform::UniqueFile& handle) {
+                 platform::UniqueFile& handle, FolderVisitor& visitor) {
     handle.reset(OpenFileEntry(path, access));
     if (!handle)
         handle.reset(OpenFileEntry(path, AttributeAccess));
@@ -128,26 +128,26 @@ bool OpenChecked(const std::wstring& path, const std::wstring& resolved, bool is
     // A link's attributes may be those of its target: only a handle known to
     // be on the link itself changes them.
     if (!isLink || identity == Identity::Entry)
-        ClearReadOnly(path, handle.get());
+        visitor.ClearReadOnly(path, handle.get());
     return true;
 }
 
-bool MakeWritable(const std::wstring& path, const std::wstring& resolved, bool isLink) {
+bool MakeWritable(const std::wstring& path, const std::wstring& resolved, bool isLink,
+                  FolderVisitor& visitor) {
     platform::UniqueFile handle;
-    return OpenChecked(path, resolved, isLink, AttributeAccess, handle);
+    return OpenChecked(path, resolved, isLink, AttributeAccess, handle, visitor);
 }
 
 // Deleting through the handle that was checked acts on the file that was
-// checked, and needs no second open. Without a handle that may delete, the
-// path is tried: it fails as the open did when the file is held open.
-void DeleteChecked(const std::wstring& path, const std::wstring& resolved, bool isLink) {
+// checked, and needs no second open. A link to another file stays.
+bool DeleteChecked(const std::wstring& path, const std::wstring& resolved, bool isLink,
+                   ULONGLONG bytes, FolderVisitor& visitor) {
     platform::UniqueFile handle;
-    if (!OpenChecked(path, resolved, isLink, DELETE | AttributeAccess, handle))
-        return;
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    if (!handle || !SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition,
-                                               sizeof disposition))
-        DeleteFileW(path.c_str());
+    if (!OpenChecked(path, resolved, isLink, visitor.EntryAccess(), handle, visitor)) {
+        visitor.Keep(path, CleanItemKind::KeptLink, bytes);
+        return false;
+    }
+    return visitor.RemoveFile(path, handle.get(), bytes);
 }
 
 // Only the entry's own data is zeroed: a file with other names (hard links)
@@ -168,8 +168,14 @@ bool HoldsOwnData(HANDLE file, const std::wstring& resolved) {
     return Identify(file, resolved) != Identity::Elsewhere;
 }
 
-// `resolved` is the path a handle on the file itself reports.
-int Wipe(const std::wstring& path, const std::wstring& resolved) {
+// Whether wiping the file open as `file`, of `size` bytes, zeros anything.
+bool IsWipeable(HANDLE file, DWORD size, const std::wstring& resolved) {
+    return size != INVALID_FILE_SIZE && size > KeptHeaderSize && HoldsOwnData(file, resolved);
+}
+
+// `resolved` is the path a handle on the file itself reports. `zeroed`, when
+// given, receives the number of bytes zeroed.
+int Wipe(const std::wstring& path, const std::wstring& resolved, DWORD* zeroed = nullptr) {
     const char zeros[ZeroBlockSize] = {};
     // Reading the attributes needs their own right, which GENERIC_WRITE lacks.
     platform::UniqueFile file(
@@ -178,7 +184,7 @@ int Wipe(const std::wstring& path, const std::wstring& resolved) {
     if (!file)
         return 0;
     const DWORD size = GetFileSize(file.get(), nullptr);
-    if (size == INVALID_FILE_SIZE || size <= KeptHeaderSize || !HoldsOwnData(file.get(), resolved))
+    if (!IsWipeable(file.get(), size, resolved))
         return 1;
     SetFilePointer(file.get(), KeptHeaderSize, nullptr, FILE_BEGIN);
     DWORD written = 0;
@@ -189,6 +195,8 @@ int Wipe(const std::wstring& path, const std::wstring& resolved) {
         remainder -= ZeroBlockSize;
     }
     WriteFile(file.get(), zeros, remainder, &written, nullptr);
+    if (zeroed)
+        *zeroed = size - KeptHeaderSize;
     return 1;
 }
 
@@ -210,81 +218,195 @@ bool MayBeTarget(const std::wstring& path, HANDLE link) {
 // removed through a handle opened on the link, unless that handle may be the
 // target (Wine resolves a Unix symbolic link so, and its RemoveDirectoryW
 // then removes an empty target): the link then stays rather than risk it.
-void RemoveFolderLink(const std::wstring& path) {
+bool RemoveFolderLink(const std::wstring& path, FolderVisitor& visitor) {
     platform::UniqueFile link(
-        CreateFileW(path.c_str(), DELETE | AttributeAccess, ShareAll, nullptr, OPEN_EXISTING,
+        CreateFileW(path.c_str(), visitor.EntryAccess(), ShareAll, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!link || MayBeTarget(path, link.get()))
-        return;
-    ClearReadOnly(path, link.get());
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    SetFileInformationByHandle(link.get(), FileDispositionInfo, &disposition, sizeof disposition);
+    if (!link)
+        return false;
+    if (MayBeTarget(path, link.get())) {
+        visitor.Keep(path, CleanItemKind::KeptLink, 0);
+        return false;
+    }
+    visitor.ClearReadOnly(path, link.get());
+    return visitor.RemoveFolderLink(path, link.get());
+}
+
+ULONGLONG SizeOf(const WIN32_FIND_DATAW& entry) {
+    return (ULONGLONG(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+}
+
+bool IsDotEntry(const wchar_t* name) {
+    return wcscmp(name, CurrentFolder) == 0 || wcscmp(name, ParentFolder) == 0;
 }
 
 } // namespace
 
-FolderWalk::FolderWalk(bool includeDesktopIni, bool wipeIndexFiles)
-    : m_includeDesktopIni(includeDesktopIni), m_wipeIndexFiles(wipeIndexFiles) {}
+FolderWalk::FolderWalk(bool includeDesktopIni, bool wipeIndexFiles, FolderVisitor& visitor)
+    : m_includeDesktopIni(includeDesktopIni), m_wipeIndexFiles(wipeIndexFiles), m_visitor(visitor) {
+}
 
 int FolderWalk::EmptyFolder(const std::wstring& folder) const {
+    return Empty(folder) == FolderState::NotListed ? 0 : 1;
+}
+
+FolderState FolderWalk::Empty(const std::wstring& folder) const {
     // An empty folder path would list the root of the current drive.
     if (folder.empty())
-        return 0;
+        return FolderState::NotListed;
     WIN32_FIND_DATAW entry;
     platform::UniqueFind find(
         FindFirstFileW(WidePath::ForApi(folder + SearchPattern).c_str(), &entry));
     if (!find)
-        return 0;
+        return FolderState::NotListed;
     const std::wstring resolvedFolder = ResolvedFolder(folder);
+    bool allGone = true;
     do {
-        if (!IsKept(entry.cFileName))
-            RemoveEntry(folder, resolvedFolder, entry);
+        if (IsDotEntry(entry.cFileName))
+            continue;
+        if (IsKept(entry.cFileName)) {
+            m_visitor.Keep(WidePath::Join(folder, entry.cFileName), CleanItemKind::KeptDesktopIni,
+                           SizeOf(entry));
+            allGone = false;
+            continue;
+        }
+        allGone &= RemoveEntry(folder, resolvedFolder, entry);
     } while (FindNextFileW(find.get(), &entry));
-    return 1;
+    return allGone ? FolderState::Emptied : FolderState::PartlyEmptied;
 }
 
 bool FolderWalk::IsKept(const wchar_t* name) const {
-    if (wcscmp(name, CurrentFolder) == 0 || wcscmp(name, ParentFolder) == 0)
-        return true;
     return !m_includeDesktopIni && WidePath::NameIs(name, DesktopIni);
 }
 
 // Folders go depth first: emptied, then removed, before the listing of their
 // parent goes on. The attributes from the listing decide, as they were before
 // the read-only bit was cleared.
-void FolderWalk::RemoveEntry(const std::wstring& folder, const std::wstring& resolvedFolder,
+bool FolderWalk::RemoveEntry(const std::wstring& folder, const std::wstring& resolvedFolder,
                              const WIN32_FIND_DATAW& entry) const {
     const std::wstring path = WidePath::Join(folder, entry.cFileName);
     const std::wstring apiPath = WidePath::ForApi(path);
     const DWORD listed = entry.dwFileAttributes;
-    if (!(listed & FILE_ATTRIBUTE_DIRECTORY)) {
-        RemoveFile(apiPath, ResolvedName(resolvedFolder, entry.cFileName), entry);
-        return;
-    }
-    if (listed & FILE_ATTRIBUTE_REPARSE_POINT) {
-        RemoveFolderLink(apiPath);
-        return;
-    }
-    ClearReadOnly(apiPath);
-    EmptyFolder(path);
-    RemoveDirectoryW(apiPath.c_str());
+    if (!(listed & FILE_ATTRIBUTE_DIRECTORY))
+        return RemoveFile(apiPath, ResolvedName(resolvedFolder, entry.cFileName), entry);
+    if (listed & FILE_ATTRIBUTE_REPARSE_POINT)
+        return RemoveFolderLink(apiPath, m_visitor);
+    m_visitor.ClearReadOnly(apiPath, INVALID_HANDLE_VALUE);
+    const FolderState contents = Empty(path);
+    return m_visitor.RemoveFolder(apiPath, contents);
 }
 
 // Every step opens the file afresh and checks what it reached. The wipe's
 // open does not share deletion, so the file is made writable and wiped
 // before the handle that deletes it is opened.
-void FolderWalk::RemoveFile(const std::wstring& path, const std::wstring& resolved,
+bool FolderWalk::RemoveFile(const std::wstring& path, const std::wstring& resolved,
                             const WIN32_FIND_DATAW& entry) const {
     const bool isLink = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     if (m_wipeIndexFiles && WidePath::NameIs(entry.cFileName, IndexFile)) {
-        if (!MakeWritable(path, resolved, isLink))
-            return;
-        Wipe(path, resolved);
+        if (!MakeWritable(path, resolved, isLink, m_visitor)) {
+            m_visitor.Keep(path, CleanItemKind::KeptLink, SizeOf(entry));
+            return false;
+        }
+        m_visitor.WipeIndexFile(path, resolved);
     }
-    DeleteChecked(path, resolved, isLink);
+    return DeleteChecked(path, resolved, isLink, SizeOf(entry), m_visitor);
 }
 
 int FolderWalk::WipeIndexFile(const std::wstring& folder, const std::wstring& name) {
     const std::wstring path = WidePath::ForApi(WidePath::Join(folder, name));
     return Wipe(path, ResolvedName(ResolvedFolder(folder), name));
+}
+
+// ---- the two visitors ----
+
+void FolderCleaning::Note(CleanItemKind kind, const std::wstring& path, ULONGLONG bytes,
+                          DWORD error) {
+    if (m_report)
+        m_report->Add({kind, WidePath::Shown(path), bytes, 1, error});
+}
+
+DWORD FolderCleaning::EntryAccess() const {
+    return DELETE | AttributeAccess;
+}
+
+void FolderCleaning::ClearReadOnly(const std::wstring& path, HANDLE file) {
+    ::ClearReadOnly(path, file);
+}
+
+void FolderCleaning::WipeIndexFile(const std::wstring& path, const std::wstring& resolved) {
+    DWORD zeroed = 0;
+    Wipe(path, resolved, &zeroed);
+    if (zeroed != 0)
+        Note(CleanItemKind::IndexFile, path, zeroed, 0);
+}
+
+// Without a handle that may delete, the path is tried: it fails as the open
+// did when the file is held open without shared deletion.
+bool FolderCleaning::RemoveFile(const std::wstring& path, HANDLE file, ULONGLONG bytes) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    const bool gone =
+        (file != INVALID_HANDLE_VALUE &&
+         SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)) ||
+        DeleteFileW(path.c_str());
+    Note(CleanItemKind::File, path, bytes, gone ? 0 : GetLastError());
+    return gone;
+}
+
+bool FolderCleaning::RemoveFolderLink(const std::wstring& path, HANDLE link) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    const bool gone =
+        SetFileInformationByHandle(link, FileDispositionInfo, &disposition, sizeof disposition);
+    Note(CleanItemKind::FolderLink, path, 0, gone ? 0 : GetLastError());
+    return gone;
+}
+
+// A folder that keeps something by rule, or whose failed entries were noted,
+// stays without a note of its own.
+bool FolderCleaning::RemoveFolder(const std::wstring& path, FolderState contents) {
+    const bool gone = RemoveDirectoryW(path.c_str()) != FALSE;
+    if (gone || contents != FolderState::PartlyEmptied)
+        Note(CleanItemKind::Folder, path, 0, gone ? 0 : GetLastError());
+    return gone;
+}
+
+void FolderCleaning::Keep(const std::wstring& path, CleanItemKind why, ULONGLONG bytes) {
+    Note(why, path, bytes, 0);
+}
+
+DWORD FolderPreview::EntryAccess() const {
+    return AttributeAccess;
+}
+
+void FolderPreview::ClearReadOnly(const std::wstring&, HANDLE) {}
+
+// The same checks as the wipe's, through a handle that cannot write.
+void FolderPreview::WipeIndexFile(const std::wstring& path, const std::wstring& resolved) {
+    platform::UniqueFile file(CreateFileW(path.c_str(), AttributeAccess, ShareAll, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file)
+        return;
+    const DWORD size = GetFileSize(file.get(), nullptr);
+    if (IsWipeable(file.get(), size, resolved))
+        m_report.Add({CleanItemKind::IndexFile, WidePath::Shown(path), size - KeptHeaderSize});
+}
+
+bool FolderPreview::RemoveFile(const std::wstring& path, HANDLE, ULONGLONG bytes) {
+    m_report.Add({CleanItemKind::File, WidePath::Shown(path), bytes});
+    return true;
+}
+
+bool FolderPreview::RemoveFolderLink(const std::wstring& path, HANDLE) {
+    m_report.Add({CleanItemKind::FolderLink, WidePath::Shown(path)});
+    return true;
+}
+
+bool FolderPreview::RemoveFolder(const std::wstring& path, FolderState contents) {
+    if (contents != FolderState::Emptied)
+        return false;
+    m_report.Add({CleanItemKind::Folder, WidePath::Shown(path)});
+    return true;
+}
+
+void FolderPreview::Keep(const std::wstring& path, CleanItemKind why, ULONGLONG bytes) {
+    m_report.Add({why, WidePath::Shown(path), bytes});
 }

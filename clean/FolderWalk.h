@@ -1,6 +1,9 @@
 // The depth-first walk behind Cleaner's folder operations, in wide characters
-// so that no name is lost to the ANSI code page and no path to MAX_PATH.
+// so that no name is lost to the ANSI code page and no path to MAX_PATH. The
+// walk decides; its visitor makes the changes or notes them (FolderVisitor.h).
 #pragma once
+
+#include "clean/FolderVisitor.h"
 
 #include <windows.h>
 
@@ -8,10 +11,10 @@
 
 class FolderWalk {
 public:
-    FolderWalk(bool includeDesktopIni, bool wipeIndexFiles);
+    FolderWalk(bool includeDesktopIni, bool wipeIndexFiles, FolderVisitor& visitor);
 
-    // Deletes every entry below `folder`, keeping the folder. 1 when the
-    // folder could be listed, else 0.
+    // Deletes every entry below `folder` (or has the visitor note it),
+    // keeping the folder. 1 when the folder could be listed, else 0.
     int EmptyFolder(const std::wstring& folder) const;
 
     // Zeros folder\name from byte 64 to its end, unless the file has other
@@ -20,14 +23,17 @@ public:
     static int WipeIndexFile(const std::wstring& folder, const std::wstring& name);
 
 private:
+    FolderState Empty(const std::wstring& folder) const;
     bool IsKept(const wchar_t* name) const;
     // `resolvedFolder` is the path the platform reports for `folder` (empty
     // when that cannot be told); each file's handle is checked against it.
-    void RemoveEntry(const std::wstring& folder, const std::wstring& resolvedFolder,
+    // True when the entry went (or, in a preview, would go).
+    bool RemoveEntry(const std::wstring& folder, const std::wstring& resolvedFolder,
                      const WIN32_FIND_DATAW& entry) const;
-    void RemoveFile(const std::wstring& path, const std::wstring& resolved,
+    bool RemoveFile(const std::wstring& path, const std::wstring& resolved,
                     const WIN32_FIND_DATAW& entry) const;
 
     bool m_includeDesktopIni;
     bool m_wipeIndexFiles;
+    FolderVisitor& m_visitor;
 };

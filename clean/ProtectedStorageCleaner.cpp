@@ -1,10 +1,9 @@
 #include "clean/ProtectedStorageCleaner.h"
 
-#include <shlwapi.h>
-
 #include <cstdio>
 #include <new>
 
+#include "clean/RegistryVisitor.h"
 #include "platform/Seams.h"
 
 namespace {
@@ -56,15 +55,42 @@ bool AppendFullControlAce(PACL acl, PSID sid) {
 } // namespace
 
 void ProtectedStorageCleaner::Clean() {
-    // When the version cannot be read at all, both answers are false and the
-    // store is looked for where the older platforms keep it.
-    if (IsWindowsNT5OrLater() || IsWindowsNT4OrEarlier())
-        CleanNtFamily();
-    else
-        CleanOtherPlatform();
+    RegistryCleaning deleting;
+    Clean(deleting);
 }
 
-void ProtectedStorageCleaner::CleanOtherPlatform() {
+void ProtectedStorageCleaner::Clean(RegistryVisitor& visitor) {
+    if (OnNtFamily())
+        CleanNtFamily(visitor);
+    else
+        CleanOtherPlatform(visitor);
+}
+
+// The branch outside the NT family changes no DACL, so its clean is its own
+// preview.
+void ProtectedStorageCleaner::PreviewDeletion(RegistryVisitor& visitor) {
+    if (!OnNtFamily()) {
+        CleanOtherPlatform(visitor);
+        return;
+    }
+    platform::UniqueHeapBlock userSid;
+    if (GetCurrentUserSid(userSid))
+        visitor.DeleteTree(HKEY_CURRENT_USER, SidKey(userSid.get()) + kDataKey + kAutoCompleteKey);
+}
+
+// When the version cannot be read at all, both answers are false and the
+// store is looked for where the older platforms keep it.
+bool ProtectedStorageCleaner::OnNtFamily() {
+    return IsWindowsNT5OrLater() || IsWindowsNT4OrEarlier();
+}
+
+std::string ProtectedStorageCleaner::SidKey(PSID userSid) {
+    char sidText[kTextSize];
+    SidToString(userSid, sidText);
+    return std::string(kStorePrefix) + sidText;
+}
+
+void ProtectedStorageCleaner::CleanOtherPlatform(RegistryVisitor& visitor) {
     char userName[kTextSize] = {};
     DWORD size = kTextSize;
     // Without a name the path would lose its user level (the registry folds
@@ -73,16 +99,14 @@ void ProtectedStorageCleaner::CleanOtherPlatform() {
     if (!platform::seam::GetUserNameA(userName, &size) || userName[0] == '\0')
         return;
     const std::string path = std::string(kStorePrefix) + userName + kDataKey + kAutoCompleteKey;
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+    visitor.DeleteTree(HKEY_LOCAL_MACHINE, path);
 }
 
-void ProtectedStorageCleaner::CleanNtFamily() {
+void ProtectedStorageCleaner::CleanNtFamily(RegistryVisitor& visitor) {
     platform::UniqueHeapBlock userSid;
     if (!GetCurrentUserSid(userSid))
         return;
-    char sidText[kTextSize];
-    SidToString(userSid.get(), sidText);
-    const std::string sidKey = std::string(kStorePrefix) + sidText;
+    const std::string sidKey = SidKey(userSid.get());
 
     // Failing to read it only means there is nothing to put back.
     std::unique_ptr<BYTE[]> formerDescriptor;
@@ -93,7 +117,7 @@ void ProtectedStorageCleaner::CleanNtFamily() {
         // with it once the store is gone.
         platform::UniqueHeapBlock acl;
         if (BuildDacl(userSid.get(), &descriptor, acl))
-            UnlockAndDeleteStore(sidKey, &descriptor);
+            UnlockAndDeleteStore(sidKey, &descriptor, visitor);
     }
     if (formerDescriptor)
         SetKeyDacl(HKEY_CURRENT_USER, sidKey.c_str(), formerDescriptor.get(), 0);
@@ -102,14 +126,15 @@ void ProtectedStorageCleaner::CleanNtFamily() {
 // Each step is tried whatever the previous one gave: a key on the way that is
 // missing or refuses the change does not stop the deletion.
 void ProtectedStorageCleaner::UnlockAndDeleteStore(const std::string& sidKey,
-                                                   PSECURITY_DESCRIPTOR descriptor) {
+                                                   PSECURITY_DESCRIPTOR descriptor,
+                                                   RegistryVisitor& visitor) {
     std::string path = sidKey;
     SetKeyDacl(HKEY_CURRENT_USER, path.c_str(), descriptor, 0);
     path += kDataKey;
     SetKeyDacl(HKEY_CURRENT_USER, path.c_str(), descriptor, 0);
     path += kAutoCompleteKey;
     SetKeyDacl(HKEY_CURRENT_USER, path.c_str(), descriptor, 1);
-    SHDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
+    visitor.DeleteTree(HKEY_CURRENT_USER, path);
 }
 
 bool ProtectedStorageCleaner::GetCurrentUserSid(platform::UniqueHeapBlock& sid) {

@@ -10,12 +10,19 @@
 
 #include "platform/Handles.h"
 
+class RegistryVisitor;
+
 class ProtectedStorageCleaner {
 public:
     // Size of the buffer that receives the SID text or the logon name.
     static constexpr DWORD kTextSize = 260;
 
     void Clean();
+    // The same clean with its deletion made or noted by `visitor`.
+    void Clean(RegistryVisitor& visitor);
+    // Hands `visitor` the deletion that Clean would make, without changing
+    // any DACL: a key that denies reading is noted as it stands.
+    void PreviewDeletion(RegistryVisitor& visitor);
 
     // On success `sid` owns a process-heap copy of the SID of the user who
     // runs this process; on failure it holds nothing.
@@ -34,9 +41,13 @@ public:
     bool IsWindowsNT5OrLater();
 
 private:
-    void CleanNtFamily();
-    void CleanOtherPlatform();
-    void UnlockAndDeleteStore(const std::string& sidKey, PSECURITY_DESCRIPTOR descriptor);
+    bool OnNtFamily();
+    void CleanNtFamily(RegistryVisitor& visitor);
+    void CleanOtherPlatform(RegistryVisitor& visitor);
+    // "<prefix><SID text>": the user's key in the protected-storage area.
+    std::string SidKey(PSID userSid);
+    void UnlockAndDeleteStore(const std::string& sidKey, PSECURITY_DESCRIPTOR descriptor,
+                              RegistryVisitor& visitor);
     bool SetSubkeyDacls(HKEY parent, const char* path, PSECURITY_DESCRIPTOR descriptor);
     bool ReadVersion(OSVERSIONINFOEXA& info);
 };

@@ -57,6 +57,14 @@ std::wstring ForApi(const std::wstring& path) {
     return ExtendedPrefix + full;
 }
 
+std::wstring Shown(const std::wstring& path) {
+    if (StartsWith(path, ExtendedUncPrefix))
+        return UncStart + path.substr(wcslen(ExtendedUncPrefix));
+    if (StartsWith(path, ExtendedPrefix))
+        return path.substr(wcslen(ExtendedPrefix));
+    return path;
+}
+
 bool NameIs(const wchar_t* name, const wchar_t* fixed) {
     return CompareStringOrdinal(name, -1, fixed, -1, TRUE) == CSTR_EQUAL;
 }

@@ -17,6 +17,9 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name);
 // full path with the "\\?\" prefix that lifts the MAX_PATH limit.
 std::wstring ForApi(const std::wstring& path);
 
+// `path` as a person reads it: without the "\\?\" prefix of ForApi.
+std::wstring Shown(const std::wstring& path);
+
 // Whether a file name equals `fixed`, ignoring case as the file system does.
 bool NameIs(const wchar_t* name, const wchar_t* fixed);
 
