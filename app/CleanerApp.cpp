@@ -1,12 +1,9 @@
 #include "app/CleanerApp.h"
 
 #include "app/CleanerDlg.h"
+#include "settings/Settings.h"
 
 #include <commctrl.h>
-
-namespace {
-constexpr const char kRegistryKey[] = "Marlowick software";
-} // namespace
 
 BEGIN_MESSAGE_MAP(CleanerApp, CWinApp)
     ON_COMMAND(ID_HELP, &CWinApp::OnHelp)

@@ -20,6 +20,8 @@ constexpr OptionFlags OptionSaveAtExit = 2;
 constexpr OptionFlags OptionAutoRun = 4;
 constexpr OptionFlags kOptionFlagBits = 0x7;
 
+// The company key below HKCU\Software that the application object is given.
+constexpr const char kRegistryKey[] = "Marlowick software";
 constexpr const char kSettingsSection[] = "Settings";
 constexpr const char kPlaceEntry[] = "Place";
 constexpr const char kOptionEntry[] = "Option";

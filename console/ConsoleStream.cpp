@@ -1,0 +1,26 @@
+#include "console/ConsoleStream.h"
+
+ConsoleStream::ConsoleStream(DWORD which) : m_handle(GetStdHandle(which)) {
+    DWORD mode = 0;
+    m_isConsole = GetConsoleMode(m_handle, &mode) != FALSE;
+}
+
+void ConsoleStream::Write(const std::wstring& text) {
+    if (text.empty() || m_handle == nullptr || m_handle == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    if (m_isConsole) {
+        WriteConsoleW(m_handle, text.data(), DWORD(text.size()), &written, nullptr);
+        return;
+    }
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string utf8(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &utf8[0], size, nullptr,
+                        nullptr);
+    WriteFile(m_handle, utf8.data(), DWORD(utf8.size()), &written, nullptr);
+}
+
+void ConsoleStream::Write(const std::string& text) {
+    Write(std::wstring(text.begin(), text.end()));
+}

@@ -1,0 +1,16 @@
+// The JSON form of a preview (documented in README.md): one object with the
+// command and one entry per target, holding the same content as the text.
+#pragma once
+
+#include "console/ReportSummary.h"
+#include "console/TargetNames.h"
+
+#include <string>
+#include <vector>
+
+struct TargetResult {
+    const TargetName* target;
+    TargetSummary summary;
+};
+
+std::wstring PreviewJson(const std::vector<TargetResult>& results);

@@ -1,0 +1,13 @@
+// The selection the window saved ("Place"), read by another program: the
+// console program cleans what the user chose in the window.
+#pragma once
+
+#include "settings/Settings.h"
+
+// The window program's application name ("Quenby" for Quenby.exe), which
+// names its settings key.
+constexpr const char kWindowApplicationName[] = "Quenby";
+
+// "Place" under HKCU\Software\<registry key>\<applicationName>\Settings, read
+// without creating any key; 0 when it is missing or not a four-byte REG_DWORD.
+CleanSelection ReadSavedSelection(const char* applicationName = kWindowApplicationName);
