@@ -5,6 +5,7 @@
 #include "platform/Seams.h"
 
 #include <cwchar>
+#include <system_error>
 
 namespace {
 
@@ -261,6 +262,7 @@ FolderState FolderWalk::Empty(const std::wstring& folder) const {
         return FolderState::NotListed;
     const std::wstring resolvedFolder = ResolvedFolder(folder);
     bool allGone = true;
+    std::vector<ForkedWalk> forks;
     do {
         if (IsDotEntry(entry.cFileName))
             continue;
@@ -270,9 +272,40 @@ FolderState FolderWalk::Empty(const std::wstring& folder) const {
             allGone = false;
             continue;
         }
-        allGone &= RemoveEntry(folder, resolvedFolder, entry);
+        if (!Fork(folder, resolvedFolder, entry, forks))
+            allGone &= RemoveEntry(folder, resolvedFolder, entry);
     } while (FindNextFileW(find.get(), &entry));
+    for (ForkedWalk& fork : forks) {
+        allGone &= fork.gone.get();
+        m_visitor.Join(*fork.visitor);
+    }
     return allGone ? FolderState::Emptied : FolderState::PartlyEmptied;
+}
+
+// Only a visitor that changes nothing forks: a clean keeps the walk's order.
+bool FolderWalk::Fork(const std::wstring& folder, const std::wstring& resolvedFolder,
+                      const WIN32_FIND_DATAW& entry, std::vector<ForkedWalk>& forks) const {
+    const DWORD listed = entry.dwFileAttributes;
+    if (!(listed & FILE_ATTRIBUTE_DIRECTORY) || (listed & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    std::unique_ptr<FolderVisitor> visitor = m_visitor.Fork();
+    if (!visitor)
+        return false;
+    FolderVisitor& child = *visitor;
+    const FolderWalk walk(m_includeDesktopIni, m_wipeIndexFiles, child);
+    try {
+        std::future<bool> gone =
+            std::async(std::launch::async, [walk, folder, resolvedFolder, entry, &child] {
+                const bool result = walk.RemoveEntry(folder, resolvedFolder, entry);
+                child.Finished();
+                return result;
+            });
+        forks.push_back({std::move(visitor), std::move(gone)});
+        return true;
+    } catch (const std::system_error&) {
+        child.Finished(); // no thread to be had: this thread walks it
+        return false;
+    }
 }
 
 bool FolderWalk::IsKept(const wchar_t* name) const {
@@ -371,6 +404,29 @@ bool FolderCleaning::RemoveFolder(const std::wstring& path, FolderState contents
 
 void FolderCleaning::Keep(const std::wstring& path, CleanItemKind why, ULONGLONG bytes) {
     Note(why, path, bytes, 0);
+}
+
+FolderPreview::FolderPreview(CleanReport& report, int extraThreads)
+    : m_report(report), m_freeThreads(std::make_shared<std::atomic<int>>(extraThreads)) {}
+
+FolderPreview::FolderPreview(std::shared_ptr<std::atomic<int>> freeThreads)
+    : m_report(m_ownReport), m_freeThreads(std::move(freeThreads)) {}
+
+std::unique_ptr<FolderVisitor> FolderPreview::Fork() {
+    if (m_freeThreads->fetch_sub(1) <= 0) {
+        m_freeThreads->fetch_add(1);
+        return nullptr;
+    }
+    return std::unique_ptr<FolderVisitor>(new FolderPreview(m_freeThreads));
+}
+
+void FolderPreview::Finished() {
+    m_freeThreads->fetch_add(1);
+}
+
+void FolderPreview::Join(FolderVisitor& child) {
+    for (const CleanItem& item : static_cast<FolderPreview&>(child).m_report.Items())
+        m_report.Add(item);
 }
 
 DWORD FolderPreview::EntryAccess() const {

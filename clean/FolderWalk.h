@@ -7,7 +7,10 @@
 
 #include <windows.h>
 
+#include <future>
+#include <memory>
 #include <string>
+#include <vector>
 
 class FolderWalk {
 public:
@@ -23,7 +26,17 @@ public:
     static int WipeIndexFile(const std::wstring& folder, const std::wstring& name);
 
 private:
+    // A subfolder walked on another thread, with the visitor it notes to.
+    struct ForkedWalk {
+        std::unique_ptr<FolderVisitor> visitor;
+        std::future<bool> gone;
+    };
+
     FolderState Empty(const std::wstring& folder) const;
+    // Starts the walk of a subfolder entry on another thread when the
+    // visitor allows it; false when the entry is for this thread.
+    bool Fork(const std::wstring& folder, const std::wstring& resolvedFolder,
+              const WIN32_FIND_DATAW& entry, std::vector<ForkedWalk>& forks) const;
     bool IsKept(const wchar_t* name) const;
     // `resolvedFolder` is the path the platform reports for `folder` (empty
     // when that cannot be told); each file's handle is checked against it.

@@ -4,6 +4,9 @@
 //   quenby_bench walk FOLDER [INCLUDE_DESKTOP_INI WIPE_INDEX_FILES]
 //       empties FOLDER with Cleaner::DeleteFolderContents (by default with the
 //       flags of a clean run: "desktop.ini" kept, index files wiped)
+//   quenby_bench preview FOLDER
+//       notes what that walk would do, with the preview's visitor: nothing
+//       changes
 //   quenby_bench plain FOLDER
 //       empties FOLDER with the fewest Win32 calls (FindFirstFileW,
 //       DeleteFileW, RemoveDirectoryW; no checks): the cost of the walk itself
@@ -16,7 +19,9 @@
 //
 // Each prints the milliseconds spent inside the cleaner calls. It refuses to
 // run outside the sandbox of scripts/sandbox.sh, since it deletes files.
+#include "clean/CleanReport.h"
 #include "clean/Cleaner.h"
+#include "clean/FolderVisitor.h"
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
 #include "tests/bench/Stopwatch.h"
@@ -52,6 +57,7 @@ const int ExitUsage = 2;
 
 void PrintUsage() {
     std::fprintf(stderr, "usage: quenby_bench walk FOLDER [INCLUDE_DESKTOP_INI WIPE_INDEX_FILES]\n"
+                         "       quenby_bench preview FOLDER\n"
                          "       quenby_bench plain FOLDER\n"
                          "       quenby_bench wipe FOLDER [NAME]\n"
                          "       quenby_bench none\n");
@@ -76,6 +82,19 @@ int Walk(int argc, char** argv) {
     const int listed = cleaner.DeleteFolderContents(argv[2], includeDesktopIni, wipeIndexFiles);
     PrintElapsed(stopwatch.ElapsedMs());
     return listed == 1 ? ExitOk : ExitFailed;
+}
+
+int Preview(int argc, char** argv) {
+    if (argc != 3)
+        return ExitUsage;
+    Cleaner cleaner;
+    CleanReport report;
+    FolderPreview preview(report);
+    Stopwatch stopwatch;
+    const int listed = cleaner.DeleteFolderContents(argv[2], CleanRunIncludeDesktopIni,
+                                                    CleanRunWipeIndexFiles, preview);
+    PrintElapsed(stopwatch.ElapsedMs());
+    return listed == 1 && !report.Items().empty() ? ExitOk : ExitFailed;
 }
 
 bool IsDotEntry(const char* name) {
@@ -163,6 +182,8 @@ int main(int argc, char** argv) {
     int result = ExitUsage;
     if (mode == "walk")
         result = Walk(argc, argv);
+    else if (mode == "preview")
+        result = Preview(argc, argv);
     else if (mode == "plain")
         result = Plain(argc, argv);
     else if (mode == "wipe")
