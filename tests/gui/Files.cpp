@@ -111,23 +111,29 @@ std::string DescribeFile(size_t size, DWORD attributes, const std::string& conte
     return text;
 }
 
-void SnapshotPath(const std::string& path, const std::string& key, TreeSnapshot& into) {
+void SnapshotPath(const std::string& path, const std::string& key, TreeSnapshot& into,
+                  bool withTimes) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
         return;
+    const std::string written =
+        withTimes ? ", written " + std::to_string(data.ftLastWriteTime.dwHighDateTime) + ":" +
+                        std::to_string(data.ftLastWriteTime.dwLowDateTime)
+                  : std::string();
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         std::string content = FileContent(path).value_or("(unreadable)");
-        into[key] = DescribeFile(data.nFileSizeLow, data.dwFileAttributes, content);
+        into[key] = DescribeFile(data.nFileSizeLow, data.dwFileAttributes, content) + written;
         return;
     }
-    into[key + "\\"] = "folder";
+    into[key + "\\"] = "folder" + written;
     WIN32_FIND_DATAA entry;
     platform::UniqueFind find(FindFirstFileA((path + AllEntries).c_str(), &entry));
     if (!find)
         return;
     do {
         if (!IsDotEntry(entry.cFileName))
-            SnapshotPath(path + "\\" + entry.cFileName, key + "\\" + entry.cFileName, into);
+            SnapshotPath(path + "\\" + entry.cFileName, key + "\\" + entry.cFileName, into,
+                         withTimes);
     } while (FindNextFileA(find.get(), &entry));
 }
 

@@ -35,8 +35,9 @@ void RemovePath(const std::string& path);
 // snapshot, so Differences() compares both.
 using TreeSnapshot = std::map<std::string, std::string>;
 // Adds the file or folder at `path` (a folder with all below it) under `key`;
-// nothing when it does not exist.
-void SnapshotPath(const std::string& path, const std::string& key, TreeSnapshot& into);
+// nothing when it does not exist. `withTimes` adds each entry's write time.
+void SnapshotPath(const std::string& path, const std::string& key, TreeSnapshot& into,
+                  bool withTimes = false);
 std::string DescribeFile(size_t size, DWORD attributes, const std::string& content);
 
 bool PathExists(const std::string& path);

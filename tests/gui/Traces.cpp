@@ -258,7 +258,7 @@ void Traces::RemoveFolderTraces(const std::string& folder, const std::vector<Pla
         RemovePath(folder + "\\" + TopName(file.relative));
 }
 
-TreeSnapshot Traces::Capture() const {
+TreeSnapshot Traces::Capture(bool withTimes) const {
     TreeSnapshot snapshot;
     std::vector<std::string> roots = {RealPlayerRoot, RecentFileList, TypedUrls, IntelliForms};
     if (!m_sid.empty())
@@ -268,13 +268,14 @@ TreeSnapshot Traces::Capture() const {
             snapshot[RegistryLabel + key] = value;
     }
     // Only what was planted: a folder may hold what others left in it.
-    auto capturePlanted = [&snapshot](const std::string& folder, const std::string& label,
-                                      const std::vector<PlantedFile>& files) {
+    auto capturePlanted = [&snapshot, withTimes](const std::string& folder,
+                                                 const std::string& label,
+                                                 const std::vector<PlantedFile>& files) {
         std::set<std::string> names;
         for (const PlantedFile& file : files)
             names.insert(TopName(file.relative));
         for (const std::string& name : names)
-            SnapshotPath(folder + "\\" + name, label + "\\" + name, snapshot);
+            SnapshotPath(folder + "\\" + name, label + "\\" + name, snapshot, withTimes);
     };
     capturePlanted(m_recentFolder, RecentLabel, m_recentFiles);
     capturePlanted(m_historyFolder, HistoryLabel, m_historyFiles);

@@ -32,8 +32,8 @@ public:
 
     // Everything planted, as it is now: the registry keys of the traces, the
     // planted files and folders (what else the two folders hold is not looked
-    // at), the names in the recycle bin.
-    TreeSnapshot Capture() const;
+    // at), the names in the recycle bin; `withTimes` adds the write times.
+    TreeSnapshot Capture(bool withTimes = false) const;
 
     // What Capture() must show after a clean run of `targets`, given what it
     // showed before: the numbered recent-clip keys 1 to 8 and the recent-file

@@ -1,7 +1,9 @@
 // The folder cleaners against real files of the sandbox: the depth-first
 // walk, the kept "desktop.ini", the index-file wipe, links, names outside the
 // ANSI code page and long paths.
+#include "clean/CleanReport.h"
 #include "clean/Cleaner.h"
+#include "clean/FolderVisitor.h"
 #include "clean/WidePath.h"
 #include "platform/Seams.h"
 #include "tests/unit/CleanerTestSupport.h"
@@ -9,6 +11,10 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <chrono>
+#include <map>
+#include <random>
+#include <set>
 #include <string>
 
 using namespace cleanertest;
@@ -337,6 +343,158 @@ TEST_F(FolderCleanerTest, RemovesNamesOutsideTheCodePageAndLongPaths) {
 
     EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Folder().c_str(), 0, 1));
     EXPECT_TRUE(Entries(m_root.Path()).empty()) << Entries(m_root.Path()).size() << " left";
+}
+
+// ---- randomised trees: the preview names exactly what the clean removes ----
+
+// Every entry below `folder` (links not followed): path -> attributes, size,
+// write time and, for files, content.
+using TreeState = std::map<std::wstring, std::string>;
+void Capture(const std::wstring& folder, TreeState& state) {
+    WIN32_FIND_DATAW entry;
+    platform::UniqueFind find(FindFirstFileW(WidePath::ForApi(folder + L"\\*").c_str(), &entry));
+    if (!find)
+        return;
+    do {
+        const std::wstring name = entry.cFileName, path = folder + L"\\" + name;
+        if (name == L"." || name == L"..")
+            continue;
+        const bool walked = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                            !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        state[path] = std::to_string(entry.dwFileAttributes) + " " +
+                      std::to_string(entry.nFileSizeLow) + " " +
+                      std::to_string(entry.ftLastWriteTime.dwLowDateTime) +
+                      (walked ? "" : ReadBytes(WidePath::ForApi(path)));
+        if (walked)
+            Capture(path, state);
+    } while (FindNextFileW(find.get(), &entry));
+}
+
+class RandomTree {
+public:
+    RandomTree(unsigned seed, const std::wstring& root, const std::wstring& outside)
+        : m_random(seed), m_outside(outside) {
+        Fill(root, 0, true);
+        if (!m_links.empty()) {
+            EXPECT_TRUE(RunUnix("/bin/sh -c \"" + m_links + "\"")) << m_links;
+        }
+        for (const std::wstring& link : m_linkPaths)
+            EXPECT_TRUE(WaitFor([&] { return IsListed(link); })) << Narrow(link);
+    }
+    ~RandomTree() {
+        std::string unlink;
+        for (const std::wstring& link : m_linkPaths)
+            unlink += " " + UnixPath(link);
+        if (!unlink.empty() && RunUnix("/bin/rm -f" + unlink))
+            for (const std::wstring& link : m_linkPaths)
+                WaitFor([&] { return !IsListed(link); });
+    }
+
+private:
+    int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(m_random); }
+
+    // Names in and out of the code page, the two kept names in any case, and
+    // long ones that take the deeper folders past MAX_PATH.
+    std::wstring Name(int kind) {
+        static const wchar_t* const names[] = {L"a.txt", L"\u4e2d\u6587.lnk", L"caf\u00e9",
+                                               L"\u0416\u0443\u043a", L"b"};
+        static const wchar_t* const kept[] = {L"desktop.ini", L"DESKTOP.INI", L"Desktop.Ini",
+                                              L"index.dat",   L"INDEX.DAT",   L"Index.Dat"};
+        if (kind == 0)
+            return kept[Pick(6)];
+        return std::wstring(Pick(4) == 0 ? 90 : 1, L'x') + std::to_wstring(m_next++) +
+               names[Pick(5)];
+    }
+
+    // Links are made from the Unix side, whose command line takes only ASCII.
+    void Fill(const std::wstring& folder, int depth, bool ascii) {
+        std::set<std::wstring> used;
+        for (int i = Pick(6); i > 0; --i) {
+            const std::wstring name = Name(Pick(3));
+            std::wstring folded = name;
+            CharLowerW(&folded[0]);
+            if (!used.insert(folded).second)
+                continue;
+            const std::wstring path = folder + L"\\" + name, api = WidePath::ForApi(path);
+            const bool asciiName =
+                ascii && std::all_of(name.begin(), name.end(), [](wchar_t c) { return c < 0x80; });
+            switch (Pick(depth < 3 ? 6 : 3)) {
+            case 0:
+            case 1: // sizes around the kept header of an index file
+                WriteBytes(api, Pattern(size_t(std::max(0, 64 + Pick(5) - 2 + 100 * Pick(2)))));
+                break;
+            case 2: // a hard link to a file outside
+                WriteBytes(m_outside + L"\\h" + name, Pattern(200));
+                CreateHardLinkW(api.c_str(), (m_outside + L"\\h" + name).c_str(), nullptr);
+                continue; // its attributes are those of the name outside
+            case 3:       // a link to a folder or a file outside
+                if (!asciiName)
+                    continue;
+                MakeFolder(m_outside + L"\\d" + name);
+                WriteBytes(m_outside + L"\\d" + name + L"\\inner.dat", Pattern(100));
+                m_links += "ln -s " +
+                           UnixPath(m_outside + L"\\d" + name + (Pick(2) ? L"" : L"\\inner.dat")) +
+                           " " + UnixPath(path) + "; ";
+                m_linkPaths.push_back(path);
+                continue;
+            default:
+                MakeFolder(api);
+                Fill(path, depth + 1, asciiName);
+            }
+            if (Pick(3) == 0)
+                SetFileAttributesW(api.c_str(),
+                                   GetFileAttributesW(api.c_str()) | FILE_ATTRIBUTE_READONLY);
+        }
+    }
+
+    std::mt19937 m_random;
+    std::wstring m_outside;
+    std::string m_links;
+    std::vector<std::wstring> m_linkPaths;
+    int m_next = 0;
+};
+
+TEST_F(FolderCleanerTest, PreviewNamesExactlyWhatTheCleanRemovesOnRandomTrees) {
+    const int Trees = 200;
+    const char* given = std::getenv("QUENBY_TEST_SEED");
+    const unsigned first =
+        given ? unsigned(std::strtoul(given, nullptr, 10))
+              : unsigned(std::chrono::steady_clock::now().time_since_epoch().count());
+    const std::wstring cleaned = At(L"cleaned"), outside = At(L"outside");
+    for (int tree = 0; tree < Trees && !HasFailure(); ++tree) {
+        SCOPED_TRACE("seed " + std::to_string(first + tree) + " (QUENBY_TEST_SEED reruns it)");
+        MakeFolder(cleaned);
+        MakeFolder(outside);
+        {
+            RandomTree built(first + tree, cleaned, outside);
+            TreeState before, outsideBefore, previewed, after, outsideAfter;
+            Capture(cleaned, before);
+            Capture(outside, outsideBefore);
+            CleanReport report;
+            FolderPreview preview(report);
+            EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Ansi(cleaned).c_str(), 0, 1, preview));
+            Capture(cleaned, previewed);
+            EXPECT_TRUE(previewed == before) << "the preview changed the tree";
+
+            EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Ansi(cleaned).c_str(), 0, 1));
+            Capture(cleaned, after);
+            Capture(outside, outsideAfter);
+            std::set<std::wstring> removed, gone;
+            for (const CleanItem& item : report.Items()) {
+                if (item.kind == CleanItemKind::File || item.kind == CleanItemKind::Folder ||
+                    item.kind == CleanItemKind::FolderLink)
+                    removed.insert(item.path);
+            }
+            for (const auto& entry : before)
+                if (!after.count(entry.first))
+                    gone.insert(entry.first);
+            EXPECT_TRUE(removed == gone)
+                << removed.size() << " previewed, " << gone.size() << " gone";
+            EXPECT_TRUE(outsideAfter == outsideBefore) << "something outside the folder changed";
+        }
+        RemoveTree(cleaned);
+        RemoveTree(outside);
+    }
 }
 
 // Wine accepts long paths without the "\\?\" form, Windows does not: check
