@@ -6,7 +6,9 @@
 #
 #   folder walk   Cleaner::DeleteFolderContents on a seeded tree (10,000 files
 #                 in 110 folders, 10 index files, a desktop.ini), against a
-#                 plain Win32 walk, Wine's `cmd /c rmdir /s /q` and `rm -rf`
+#                 plain Win32 walk, Wine's `cmd /c rmdir /s /q` and `rm -rf`;
+#                 and the preview of that walk, which must leave the tree as
+#                 it was, against the walk itself
 #   index wipe    Cleaner::WipeIndexFile on 16 files of 4 MiB, against
 #                 `dd conv=notrunc` writing the same zeros to the same bytes
 #   start-up      Quenby until its window is up and idle, and until it has
@@ -132,14 +134,23 @@ fresh_copy() {
 }
 
 # ---- folder walk ----------------------------------------------------------
+# Names, sizes, modes and times of everything below a folder, as one digest.
+tree_state() {
+    [ -d "$1" ] || return 0
+    (cd "$1" && find . -printf '%p %s %m %T@\n' | sort | md5sum)
+}
+
 walk_contender() {
     local name=$1 tree=$work/walk start end inner left
     fresh_copy "$work/walk-template" "$tree"
     local win
     win=$(winepath -w "$tree")
     start=$(now_us)
+    local state
+    state=$(tree_state "$tree")
     case $name in
     ours) inner=$(wine "$bench_exe" walk "$win") ;;
+    preview) inner=$(wine "$bench_exe" preview "$win") ;;
     plain) inner=$(wine "$bench_exe" plain "$win") ;;
     cmd) wine cmd /c rmdir /s /q "$win" || true ;;
     rm) rm -rf "$tree" ;;
@@ -154,6 +165,7 @@ walk_contender() {
     fi
     case $name in
     ours) [ "$left" = "desktop.ini " ] || fail "walk.ours left: ${left:0:200}" ;;
+    preview) [ "$(tree_state "$tree")" = "$state" ] || fail "walk.preview changed the tree" ;;
     *) [ -z "$left" ] || fail "walk.$name left: ${left:0:200}" ;;
     esac
 }
@@ -231,7 +243,7 @@ done
 
 for ((round = 0; round < walk_rounds; round++)); do
     section "folder walk, round $((round + 1)) of $walk_rounds"
-    for name in $(rotate "$round" ours plain cmd rm); do walk_contender "$name"; done
+    for name in $(rotate "$round" ours preview plain cmd rm); do walk_contender "$name"; done
 done
 for ((round = 0; round < wipe_rounds; round++)); do
     section "index wipe, round $((round + 1)) of $wipe_rounds"
@@ -263,6 +275,10 @@ printf '| %-44s | %9s | %13s | %s |\n' "What" "Median" "Range" "Ratio"
 printf '| %-44s | %9s | %13s | %s |\n' "---" "---:" "---:" "---"
 row "Folder walk, $files files: ours, wall" walk.ours
 row "ours, in-process" walk.ours.inner
+row "Preview of that walk (changes nothing), wall" walk.preview \
+    "preview/ours $(ratio walk.preview walk.ours)"
+row "preview, in-process" walk.preview.inner \
+    "preview/ours $(ratio walk.preview.inner walk.ours.inner)"
 row "plain Win32 walk (no checks), wall" walk.plain \
     "ours/plain $(ratio walk.ours walk.plain) (in-process $(ratio walk.ours.inner walk.plain.inner))"
 row "plain Win32 walk, in-process" walk.plain.inner
