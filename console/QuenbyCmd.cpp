@@ -10,6 +10,7 @@
 #include "settings/SavedSelection.h"
 
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ const int ExitNotGone = 1;
 const int ExitUsage = 2;
 
 const char ProgramName[] = "QuenbyCmd";
+const char FailedText[] = ": stopped: out of memory or threads\n";
 const char HelpHint[] = "Try 'QuenbyCmd --help'.\n";
 const char ConfirmText[] = "Are you sure to clean? [y/N] ";
 const char* const YesAnswers[] = {"y", "yes"};
@@ -121,11 +123,7 @@ int Clean(const Command& command, ConsoleStream& out, Progress& progress) {
     return allGone ? ExitDone : ExitNotGone;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    ConsoleStream out(STD_OUTPUT_HANDLE);
-    ConsoleStream err(STD_ERROR_HANDLE);
+int RunCommand(int argc, char** argv, ConsoleStream& out, ConsoleStream& err) {
     Command command;
     std::string error;
     if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), command, error)) {
@@ -144,5 +142,18 @@ int main(int argc, char** argv) {
     default:
         out.Write(std::string(kUsageText));
         return ExitDone;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ConsoleStream out(STD_OUTPUT_HANDLE);
+    ConsoleStream err(STD_ERROR_HANDLE);
+    try {
+        return RunCommand(argc, argv, out, err);
+    } catch (const std::exception&) {
+        err.Write(std::string(ProgramName) + FailedText);
+        return ExitNotGone;
     }
 }
