@@ -1,6 +1,5 @@
 #include "clean/Cleaner.h"
 
-#include "clean/CleanReport.h"
 #include "clean/FolderVisitor.h"
 #include "clean/FolderWalk.h"
 #include "clean/ProtectedStorageCleaner.h"
@@ -13,7 +12,6 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -68,19 +66,6 @@ void DeleteRecentFiles(HKEY list, RegistryVisitor& visitor) {
         if (visitor.DeleteValue(HKEY_CURRENT_USER, list, RecentFileListKey, name) != ERROR_SUCCESS)
             return;
     }
-}
-
-// Each bin's item count and bytes, as the shell adds them up for all drives.
-bool QueryRecycleBin(SHQUERYRBINFO& info, HRESULT& result) {
-    info = {};
-    info.cbSize = sizeof info;
-    result = SHQueryRecycleBinA(nullptr, &info);
-    return SUCCEEDED(result);
-}
-
-CleanItem RecycleBinItem(const SHQUERYRBINFO& info, DWORD error = 0) {
-    return {CleanItemKind::RecycleBin, std::wstring(), ULONGLONG(info.i64Size),
-            ULONGLONG(info.i64NumItems), error};
 }
 
 } // namespace
@@ -168,34 +153,6 @@ int Cleaner::CleanAutoComplete(RegistryVisitor& visitor) {
 int Cleaner::EmptyRecycleBin() {
     SHEmptyRecycleBinA(nullptr, nullptr, RecycleBinFlags);
     return 0;
-}
-
-void Cleaner::PreviewRecycleBin(CleanReport& report) {
-    SHQUERYRBINFO info;
-    HRESULT result;
-    if (!QueryRecycleBin(info, result))
-        report.Add(RecycleBinItem(info, DWORD(result)));
-    else if (info.i64NumItems > 0)
-        report.Add(RecycleBinItem(info));
-}
-
-void Cleaner::EmptyRecycleBin(CleanReport& report) {
-    SHQUERYRBINFO before;
-    SHQUERYRBINFO after;
-    HRESULT result;
-    const bool known = QueryRecycleBin(before, result);
-    EmptyRecycleBin();
-    if (!QueryRecycleBin(after, result)) {
-        report.Add(RecycleBinItem(after, DWORD(result)));
-        return;
-    }
-    if (known && before.i64NumItems > after.i64NumItems) {
-        before.i64NumItems -= after.i64NumItems;
-        before.i64Size -= std::min(before.i64Size, after.i64Size);
-        report.Add(RecycleBinItem(before));
-    }
-    if (after.i64NumItems > 0)
-        report.Add(RecycleBinItem(after, ERROR_DIR_NOT_EMPTY));
 }
 
 int Cleaner::CleanRecentDocuments(FolderVisitor& visitor) {

@@ -5,7 +5,6 @@
 // run does not read.
 #pragma once
 
-class CleanReport;
 class FolderVisitor;
 class RegistryVisitor;
 
@@ -62,13 +61,6 @@ public:
     int CleanIEHistory(FolderVisitor& visitor);
     int DeleteFolderContents(const char* folder, int includeDesktopIni, int wipeIndexFiles,
                              FolderVisitor& visitor);
-
-    // The recycle bins' item count and bytes as the shell reports them; an
-    // item with the shell's error when it cannot tell.
-    void PreviewRecycleBin(CleanReport& report);
-    // Empties the bins as EmptyRecycleBin does and notes what went; what the
-    // shell still reports afterwards is noted as not gone.
-    void EmptyRecycleBin(CleanReport& report);
 
 private:
     // Empties the shell folder `csidl`, keeping "desktop.ini", wiping index files.

@@ -1,21 +1,20 @@
 // The changes a folder walk makes, one call per change. The walk decides
 // what to change, in its order and by its rules (the kept "desktop.ini", the
 // identity checks on links and hard links, the index-file wipe); a visitor
-// either makes each change (FolderCleaning) or notes it (FolderPreview), so a
-// preview is the clean's own walk with nothing changed. Both are implemented
-// beside the walk in FolderWalk.cpp, whose checks they share.
+// either makes each change (FolderCleaning) or notes it (FolderPreview in
+// FolderNotes.h), so a preview is the clean's own walk with nothing changed.
 #pragma once
 
 #include "clean/CleanReport.h"
 
 #include <windows.h>
 
-#include <atomic>
-#include <memory>
 #include <string>
 
 // What became of a folder's entries, for the decision on the folder itself.
 enum class FolderState { NotListed, Emptied, PartlyEmptied };
+
+class FolderWalk;
 
 class FolderVisitor {
 public:
@@ -38,65 +37,32 @@ public:
     // An entry that stays by rule (`why`: a kept kind of CleanItemKind).
     virtual void Keep(const std::wstring& path, CleanItemKind why, ULONGLONG bytes) = 0;
 
-    // A visitor of its own for a subfolder walked on another thread, or null
-    // when the subfolder is to be walked in order on the walk's own thread
-    // (always, for a visitor that changes anything).
-    virtual std::unique_ptr<FolderVisitor> Fork() { return nullptr; }
-    // Called on the other thread once a forked visitor's walk has ended.
-    virtual void Finished() {}
-    // Takes over what a forked visitor noted, once its walk has ended.
-    virtual void Join(FolderVisitor&) {}
+    // Whether subfolders may be walked on other threads: never for a visitor
+    // that changes anything, whose walk keeps its order.
+    virtual bool CanFork() const { return false; }
+    // Starts the walk of the subfolder `entry` of `folder` on another thread,
+    // by `walk`'s rules and with a visitor of its own (see
+    // FolderWalk::WalkSubfolder); false when no thread is free, and the walk
+    // is then made on this one.
+    virtual bool Fork(const FolderWalk&, const std::wstring&, const std::wstring&,
+                      const WIN32_FIND_DATAW&) {
+        return false;
+    }
+    // How many walks this visitor has forked so far.
+    virtual size_t Forked() const { return 0; }
+    // Waits for the walks forked after the first `from`, takes over what
+    // they noted in the order they were forked; true when all of them went.
+    virtual bool Join(size_t) { return true; }
 };
 
-// Makes the changes, and notes in `report` (when given) what went and what
-// could not, with the platform's reason.
+// Makes the changes: the calls the walk makes, and nothing else.
 class FolderCleaning : public FolderVisitor {
 public:
-    explicit FolderCleaning(CleanReport* report = nullptr) : m_report(report) {}
-
     DWORD EntryAccess() const override;
     void ClearReadOnly(const std::wstring& path, HANDLE file) override;
     void WipeIndexFile(const std::wstring& path, const std::wstring& resolved) override;
     bool RemoveFile(const std::wstring& path, HANDLE file, ULONGLONG bytes) override;
     bool RemoveFolderLink(const std::wstring& path, HANDLE link) override;
     bool RemoveFolder(const std::wstring& path, FolderState contents) override;
-    void Keep(const std::wstring& path, CleanItemKind why, ULONGLONG bytes) override;
-
-private:
-    void Note(CleanItemKind kind, const std::wstring& path, ULONGLONG bytes, DWORD error);
-
-    CleanReport* m_report;
-};
-
-// Changes nothing, not even a time or an attribute: notes what the clean
-// would remove, zero and keep. Every entry is expected to go, so a folder
-// goes when nothing below it is kept.
-class FolderPreview : public FolderVisitor {
-public:
-    // Each file is opened for the walk's checks, and under Wine an open costs
-    // a round trip to the server: subfolders are walked on one more thread
-    // than the caller's, for the two processors this runs on. More threads
-    // only queue at the one server.
-    static constexpr int kExtraThreads = 1;
-
-    explicit FolderPreview(CleanReport& report, int extraThreads = kExtraThreads);
-
-    DWORD EntryAccess() const override;
-    void ClearReadOnly(const std::wstring& path, HANDLE file) override;
-    void WipeIndexFile(const std::wstring& path, const std::wstring& resolved) override;
-    bool RemoveFile(const std::wstring& path, HANDLE file, ULONGLONG bytes) override;
-    bool RemoveFolderLink(const std::wstring& path, HANDLE link) override;
-    bool RemoveFolder(const std::wstring& path, FolderState contents) override;
-    void Keep(const std::wstring& path, CleanItemKind why, ULONGLONG bytes) override;
-    std::unique_ptr<FolderVisitor> Fork() override;
-    void Finished() override;
-    void Join(FolderVisitor& child) override;
-
-private:
-    // A forked visitor: notes into a report of its own.
-    explicit FolderPreview(std::shared_ptr<std::atomic<int>> freeThreads);
-
-    CleanReport m_ownReport;
-    CleanReport& m_report;
-    std::shared_ptr<std::atomic<int>> m_freeThreads;
+    void Keep(const std::wstring&, CleanItemKind, ULONGLONG) override {}
 };

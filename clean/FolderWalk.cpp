@@ -5,7 +5,6 @@
 #include "platform/Seams.h"
 
 #include <cwchar>
-#include <system_error>
 
 namespace {
 
@@ -262,7 +261,7 @@ FolderState FolderWalk::Empty(const std::wstring& folder) const {
         return FolderState::NotListed;
     const std::wstring resolvedFolder = ResolvedFolder(folder);
     bool allGone = true;
-    std::vector<ForkedWalk> forks;
+    const size_t firstFork = m_visitor.Forked();
     do {
         if (IsDotEntry(entry.cFileName))
             continue;
@@ -272,40 +271,28 @@ FolderState FolderWalk::Empty(const std::wstring& folder) const {
             allGone = false;
             continue;
         }
-        if (!Fork(folder, resolvedFolder, entry, forks))
+        if (!Fork(folder, resolvedFolder, entry))
             allGone &= RemoveEntry(folder, resolvedFolder, entry);
     } while (FindNextFileW(find.get(), &entry));
-    for (ForkedWalk& fork : forks) {
-        allGone &= fork.gone.get();
-        m_visitor.Join(*fork.visitor);
-    }
+    allGone &= m_visitor.Join(firstFork);
     return allGone ? FolderState::Emptied : FolderState::PartlyEmptied;
 }
 
 // Only a visitor that changes nothing forks: a clean keeps the walk's order.
 bool FolderWalk::Fork(const std::wstring& folder, const std::wstring& resolvedFolder,
-                      const WIN32_FIND_DATAW& entry, std::vector<ForkedWalk>& forks) const {
+                      const WIN32_FIND_DATAW& entry) const {
     const DWORD listed = entry.dwFileAttributes;
-    if (!(listed & FILE_ATTRIBUTE_DIRECTORY) || (listed & FILE_ATTRIBUTE_REPARSE_POINT))
+    if (!(listed & FILE_ATTRIBUTE_DIRECTORY) || (listed & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        !m_visitor.CanFork())
         return false;
-    std::unique_ptr<FolderVisitor> visitor = m_visitor.Fork();
-    if (!visitor)
-        return false;
-    FolderVisitor& child = *visitor;
-    const FolderWalk walk(m_includeDesktopIni, m_wipeIndexFiles, child);
-    try {
-        std::future<bool> gone =
-            std::async(std::launch::async, [walk, folder, resolvedFolder, entry, &child] {
-                const bool result = walk.RemoveEntry(folder, resolvedFolder, entry);
-                child.Finished();
-                return result;
-            });
-        forks.push_back({std::move(visitor), std::move(gone)});
-        return true;
-    } catch (const std::system_error&) {
-        child.Finished(); // no thread to be had: this thread walks it
-        return false;
-    }
+    return m_visitor.Fork(*this, folder, resolvedFolder, entry);
+}
+
+bool FolderWalk::WalkSubfolder(FolderVisitor& visitor, const std::wstring& folder,
+                               const std::wstring& resolvedFolder,
+                               const WIN32_FIND_DATAW& entry) const {
+    return FolderWalk(m_includeDesktopIni, m_wipeIndexFiles, visitor)
+        .RemoveEntry(folder, resolvedFolder, entry);
 }
 
 bool FolderWalk::IsKept(const wchar_t* name) const {
@@ -345,18 +332,27 @@ bool FolderWalk::RemoveFile(const std::wstring& path, const std::wstring& resolv
     return DeleteChecked(path, resolved, isLink, SizeOf(entry), m_visitor);
 }
 
+DWORD FolderWalk::WipeEntry(const std::wstring& path, const std::wstring& resolved) {
+    DWORD zeroed = 0;
+    Wipe(path, resolved, &zeroed);
+    return zeroed;
+}
+
+DWORD FolderWalk::BytesToWipe(const std::wstring& path, const std::wstring& resolved) {
+    platform::UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file)
+        return 0;
+    const DWORD size = GetFileSize(file.get(), nullptr);
+    return IsWipeable(file.get(), size, resolved) ? size - KeptHeaderSize : 0;
+}
+
 int FolderWalk::WipeIndexFile(const std::wstring& folder, const std::wstring& name) {
     const std::wstring path = WidePath::ForApi(WidePath::Join(folder, name));
     return Wipe(path, ResolvedName(ResolvedFolder(folder), name));
 }
 
-// ---- the two visitors ----
-
-void FolderCleaning::Note(CleanItemKind kind, const std::wstring& path, ULONGLONG bytes,
-                          DWORD error) {
-    if (m_report)
-        m_report->Add({kind, WidePath::Shown(path), bytes, 1, error});
-}
+// ---- the deleting visitor ----
 
 DWORD FolderCleaning::EntryAccess() const {
     return DELETE | AttributeAccess;
@@ -367,102 +363,25 @@ void FolderCleaning::ClearReadOnly(const std::wstring& path, HANDLE file) {
 }
 
 void FolderCleaning::WipeIndexFile(const std::wstring& path, const std::wstring& resolved) {
-    DWORD zeroed = 0;
-    Wipe(path, resolved, &zeroed);
-    if (zeroed != 0)
-        Note(CleanItemKind::IndexFile, path, zeroed, 0);
+    Wipe(path, resolved);
 }
 
 // Without a handle that may delete, the path is tried: it fails as the open
 // did when the file is held open without shared deletion.
-bool FolderCleaning::RemoveFile(const std::wstring& path, HANDLE file, ULONGLONG bytes) {
+bool FolderCleaning::RemoveFile(const std::wstring& path, HANDLE file, ULONGLONG) {
     FILE_DISPOSITION_INFO disposition = {TRUE};
-    const bool gone =
-        (file != INVALID_HANDLE_VALUE &&
-         SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)) ||
-        DeleteFileW(path.c_str());
-    Note(CleanItemKind::File, path, bytes, gone ? 0 : GetLastError());
-    return gone;
+    return (file != INVALID_HANDLE_VALUE &&
+            SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                       sizeof disposition)) ||
+           DeleteFileW(path.c_str());
 }
 
-bool FolderCleaning::RemoveFolderLink(const std::wstring& path, HANDLE link) {
+bool FolderCleaning::RemoveFolderLink(const std::wstring&, HANDLE link) {
     FILE_DISPOSITION_INFO disposition = {TRUE};
-    const bool gone =
-        SetFileInformationByHandle(link, FileDispositionInfo, &disposition, sizeof disposition);
-    Note(CleanItemKind::FolderLink, path, 0, gone ? 0 : GetLastError());
-    return gone;
+    return SetFileInformationByHandle(link, FileDispositionInfo, &disposition,
+                                      sizeof disposition) != FALSE;
 }
 
-// A folder that keeps something by rule, or whose failed entries were noted,
-// stays without a note of its own.
-bool FolderCleaning::RemoveFolder(const std::wstring& path, FolderState contents) {
-    const bool gone = RemoveDirectoryW(path.c_str()) != FALSE;
-    if (gone || contents != FolderState::PartlyEmptied)
-        Note(CleanItemKind::Folder, path, 0, gone ? 0 : GetLastError());
-    return gone;
-}
-
-void FolderCleaning::Keep(const std::wstring& path, CleanItemKind why, ULONGLONG bytes) {
-    Note(why, path, bytes, 0);
-}
-
-FolderPreview::FolderPreview(CleanReport& report, int extraThreads)
-    : m_report(report), m_freeThreads(std::make_shared<std::atomic<int>>(extraThreads)) {}
-
-FolderPreview::FolderPreview(std::shared_ptr<std::atomic<int>> freeThreads)
-    : m_report(m_ownReport), m_freeThreads(std::move(freeThreads)) {}
-
-std::unique_ptr<FolderVisitor> FolderPreview::Fork() {
-    if (m_freeThreads->fetch_sub(1) <= 0) {
-        m_freeThreads->fetch_add(1);
-        return nullptr;
-    }
-    return std::unique_ptr<FolderVisitor>(new FolderPreview(m_freeThreads));
-}
-
-void FolderPreview::Finished() {
-    m_freeThreads->fetch_add(1);
-}
-
-void FolderPreview::Join(FolderVisitor& child) {
-    for (const CleanItem& item : static_cast<FolderPreview&>(child).m_report.Items())
-        m_report.Add(item);
-}
-
-DWORD FolderPreview::EntryAccess() const {
-    return AttributeAccess;
-}
-
-void FolderPreview::ClearReadOnly(const std::wstring&, HANDLE) {}
-
-// The same checks as the wipe's, through a handle that cannot write.
-void FolderPreview::WipeIndexFile(const std::wstring& path, const std::wstring& resolved) {
-    platform::UniqueFile file(CreateFileW(path.c_str(), AttributeAccess, ShareAll, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file)
-        return;
-    const DWORD size = GetFileSize(file.get(), nullptr);
-    if (IsWipeable(file.get(), size, resolved))
-        m_report.Add({CleanItemKind::IndexFile, WidePath::Shown(path), size - KeptHeaderSize});
-}
-
-bool FolderPreview::RemoveFile(const std::wstring& path, HANDLE, ULONGLONG bytes) {
-    m_report.Add({CleanItemKind::File, WidePath::Shown(path), bytes});
-    return true;
-}
-
-bool FolderPreview::RemoveFolderLink(const std::wstring& path, HANDLE) {
-    m_report.Add({CleanItemKind::FolderLink, WidePath::Shown(path)});
-    return true;
-}
-
-bool FolderPreview::RemoveFolder(const std::wstring& path, FolderState contents) {
-    if (contents != FolderState::Emptied)
-        return false;
-    m_report.Add({CleanItemKind::Folder, WidePath::Shown(path)});
-    return true;
-}
-
-void FolderPreview::Keep(const std::wstring& path, CleanItemKind why, ULONGLONG bytes) {
-    m_report.Add({why, WidePath::Shown(path), bytes});
+bool FolderCleaning::RemoveFolder(const std::wstring& path, FolderState) {
+    return RemoveDirectoryW(path.c_str()) != FALSE;
 }

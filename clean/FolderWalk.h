@@ -7,10 +7,7 @@
 
 #include <windows.h>
 
-#include <future>
-#include <memory>
 #include <string>
-#include <vector>
 
 class FolderWalk {
 public:
@@ -25,18 +22,26 @@ public:
     // could be opened, else 0.
     static int WipeIndexFile(const std::wstring& folder, const std::wstring& name);
 
-private:
-    // A subfolder walked on another thread, with the visitor it notes to.
-    struct ForkedWalk {
-        std::unique_ptr<FolderVisitor> visitor;
-        std::future<bool> gone;
-    };
+    // Zeros `path` after its header as WipeIndexFile does, unless it reaches
+    // another file; `resolved` is the path a handle on the entry reports.
+    // Answers the bytes zeroed.
+    static DWORD WipeEntry(const std::wstring& path, const std::wstring& resolved);
 
+    // What a wipe of `path` would zero, by the wipe's own checks through a
+    // handle that cannot write: 0 when it would zero nothing.
+    static DWORD BytesToWipe(const std::wstring& path, const std::wstring& resolved);
+
+    // Walks the subfolder `entry` of `folder` by this walk's rules with
+    // `visitor`, as the walk itself would have: for a visitor that forks.
+    bool WalkSubfolder(FolderVisitor& visitor, const std::wstring& folder,
+                       const std::wstring& resolvedFolder, const WIN32_FIND_DATAW& entry) const;
+
+private:
     FolderState Empty(const std::wstring& folder) const;
-    // Starts the walk of a subfolder entry on another thread when the
-    // visitor allows it; false when the entry is for this thread.
+    // Hands the walk of a subfolder entry to the visitor to run on another
+    // thread; false when the entry is for this thread.
     bool Fork(const std::wstring& folder, const std::wstring& resolvedFolder,
-              const WIN32_FIND_DATAW& entry, std::vector<ForkedWalk>& forks) const;
+              const WIN32_FIND_DATAW& entry) const;
     bool IsKept(const wchar_t* name) const;
     // `resolvedFolder` is the path the platform reports for `folder` (empty
     // when that cannot be told); each file's handle is checked against it.

@@ -1,132 +1,15 @@
 #include "clean/RegistryVisitor.h"
 
-#include "clean/WidePath.h"
-#include "platform/Handles.h"
-
 #include <shlwapi.h>
 
-#include <vector>
-
-namespace {
-
-const char CurrentUserName[] = "HKCU\\";
-const char LocalMachineName[] = "HKLM\\";
-// The longest key name is 255 characters; a value name may have 16383.
-const DWORD KeyNameSize = 256;
-const DWORD ValueNameSize = 16384;
-
-std::wstring Shown(HKEY hive, const std::string& path) {
-    const char* hiveName = hive == HKEY_LOCAL_MACHINE ? LocalMachineName : CurrentUserName;
-    return WidePath::FromAnsi((hiveName + path).c_str());
+LONG RegistryCleaning::DeleteKey(HKEY, HKEY parent, const std::string&, const char* name) {
+    return RegDeleteKeyA(parent, name);
 }
 
-std::string Below(const std::string& path, const char* name) {
-    return path + '\\' + name;
+LONG RegistryCleaning::DeleteValue(HKEY, HKEY key, const std::string&, const char* name) {
+    return RegDeleteValueA(key, name);
 }
 
-void NoteValues(HKEY hive, HKEY key, const std::string& path, CleanReport& report) {
-    std::vector<char> name(ValueNameSize);
-    for (DWORD index = 0;; ++index) {
-        DWORD length = ValueNameSize;
-        const LONG status =
-            RegEnumValueA(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS)
-            return;
-        if (status == ERROR_SUCCESS)
-            report.Add({CleanItemKind::RegistryValue, Shown(hive, Below(path, name.data()))});
-    }
-}
-
-// Notes the key at `path`, its values and everything below it, as a deletion
-// of the whole tree would remove them. Answers how the key opened.
-LONG NoteTree(HKEY hive, const std::string& path, CleanReport& report) {
-    platform::UniqueHKey key;
-    const LONG status = RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, key.put());
-    if (status != ERROR_SUCCESS)
-        return status;
-    report.Add({CleanItemKind::RegistryKey, Shown(hive, path)});
-    NoteValues(hive, key.get(), path, report);
-    char name[KeyNameSize];
-    for (DWORD index = 0; RegEnumKeyA(key.get(), index, name, KeyNameSize) != ERROR_NO_MORE_ITEMS;
-         ++index)
-        NoteTree(hive, Below(path, name), report);
-    return ERROR_SUCCESS;
-}
-
-void NoteFailure(CleanItemKind kind, std::wstring path, LONG status, CleanReport* report) {
-    if (report && status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-        report->Add({kind, std::move(path), 0, 1, DWORD(status)});
-}
-
-} // namespace
-
-LONG RegistryCleaning::DeleteKey(HKEY hive, HKEY parent, const std::string& parentPath,
-                                 const char* name) {
-    const LONG status = RegDeleteKeyA(parent, name);
-    const std::wstring shown = Shown(hive, Below(parentPath, name));
-    if (m_report && status == ERROR_SUCCESS)
-        m_report->Add({CleanItemKind::RegistryKey, shown});
-    NoteFailure(CleanItemKind::RegistryKey, shown, status, m_report);
-    return status;
-}
-
-LONG RegistryCleaning::DeleteValue(HKEY hive, HKEY key, const std::string& keyPath,
-                                   const char* name) {
-    const LONG status = RegDeleteValueA(key, name);
-    const std::wstring shown = Shown(hive, Below(keyPath, name));
-    if (m_report && status == ERROR_SUCCESS)
-        m_report->Add({CleanItemKind::RegistryValue, shown});
-    NoteFailure(CleanItemKind::RegistryValue, shown, status, m_report);
-    return status;
-}
-
-// What the tree holds is noted before it goes, and kept only when it went.
 void RegistryCleaning::DeleteTree(HKEY hive, const std::string& path) {
-    CleanReport tree;
-    if (m_report)
-        NoteTree(hive, path, tree);
-    const LONG status = SHDeleteKeyA(hive, path.c_str());
-    if (!m_report)
-        return;
-    if (status == ERROR_SUCCESS) {
-        for (const CleanItem& item : tree.Items())
-            m_report->Add(item);
-    }
-    NoteFailure(CleanItemKind::RegistryKey, Shown(hive, path), status, m_report);
-}
-
-// RegDeleteKeyA refuses a key that has subkeys of its own (the NT family and
-// Wine alike), so such a key answers as the deletion would.
-LONG RegistryPreview::DeleteKey(HKEY hive, HKEY parent, const std::string& parentPath,
-                                const char* name) {
-    platform::UniqueHKey key;
-    LONG status = RegOpenKeyExA(parent, name, 0, KEY_READ, key.put());
-    if (status != ERROR_SUCCESS)
-        return status;
-    DWORD subkeys = 0;
-    status = RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
-                              nullptr, nullptr, nullptr, nullptr, nullptr);
-    if (status != ERROR_SUCCESS)
-        return status;
-    if (subkeys != 0)
-        return ERROR_ACCESS_DENIED;
-    const std::string path = Below(parentPath, name);
-    m_report.Add({CleanItemKind::RegistryKey, Shown(hive, path)});
-    NoteValues(hive, key.get(), path, m_report);
-    return ERROR_SUCCESS;
-}
-
-LONG RegistryPreview::DeleteValue(HKEY hive, HKEY key, const std::string& keyPath,
-                                  const char* name) {
-    const LONG status = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_SUCCESS)
-        m_report.Add({CleanItemKind::RegistryValue, Shown(hive, Below(keyPath, name))});
-    return status;
-}
-
-// A key that is there but cannot be read (the protected-storage keys may deny
-// the user) is noted with the reason its contents are not listed.
-void RegistryPreview::DeleteTree(HKEY hive, const std::string& path) {
-    const LONG status = NoteTree(hive, path, m_report);
-    NoteFailure(CleanItemKind::RegistryKey, Shown(hive, path), status, &m_report);
+    SHDeleteKeyA(hive, path.c_str());
 }

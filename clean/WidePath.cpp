@@ -4,9 +4,10 @@
 
 namespace {
 
-const wchar_t ExtendedPrefix[] = L"\\\\?\\";
-const wchar_t ExtendedUncPrefix[] = L"\\\\?\\UNC\\";
-const wchar_t UncStart[] = L"\\\\";
+using WidePath::kExtendedPrefix;
+using WidePath::kExtendedUncPrefix;
+using WidePath::kUncStart;
+using WidePath::StartsWith;
 const size_t UncStartLength = 2;
 
 // The absolute, normalised form of `path`: the "\\?\" form is passed to the
@@ -22,10 +23,6 @@ std::wstring FullPath(const std::wstring& path) {
         return path;
     full.resize(length);
     return full;
-}
-
-bool StartsWith(const std::wstring& text, const wchar_t* start) {
-    return text.compare(0, wcslen(start), start) == 0;
 }
 
 } // namespace
@@ -49,20 +46,16 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) {
 }
 
 std::wstring ForApi(const std::wstring& path) {
-    if (path.size() < MAX_PATH || StartsWith(path, ExtendedPrefix))
+    if (path.size() < MAX_PATH || StartsWith(path, kExtendedPrefix))
         return path;
     const std::wstring full = FullPath(path);
-    if (StartsWith(full, UncStart))
-        return ExtendedUncPrefix + full.substr(UncStartLength);
-    return ExtendedPrefix + full;
+    if (StartsWith(full, kUncStart))
+        return kExtendedUncPrefix + full.substr(UncStartLength);
+    return kExtendedPrefix + full;
 }
 
-std::wstring Shown(const std::wstring& path) {
-    if (StartsWith(path, ExtendedUncPrefix))
-        return UncStart + path.substr(wcslen(ExtendedUncPrefix));
-    if (StartsWith(path, ExtendedPrefix))
-        return path.substr(wcslen(ExtendedPrefix));
-    return path;
+bool StartsWith(const std::wstring& text, const wchar_t* start) {
+    return text.compare(0, wcslen(start), start) == 0;
 }
 
 bool NameIs(const wchar_t* name, const wchar_t* fixed) {

@@ -7,6 +7,11 @@
 
 namespace WidePath {
 
+// The prefixes of the extended form, and the start of a network path.
+constexpr wchar_t kExtendedPrefix[] = L"\\\\?\\";
+constexpr wchar_t kExtendedUncPrefix[] = L"\\\\?\\UNC\\";
+constexpr wchar_t kUncStart[] = L"\\\\";
+
 // `text` converted from the ANSI code page; empty for null or unconvertible text.
 std::wstring FromAnsi(const char* text);
 
@@ -17,8 +22,12 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name);
 // full path with the "\\?\" prefix that lifts the MAX_PATH limit.
 std::wstring ForApi(const std::wstring& path);
 
-// `path` as a person reads it: without the "\\?\" prefix of ForApi.
+// `path` as a person reads it: without the "\\?\" prefix of ForApi. Only the
+// noting visitors use it, so it lives in a file of its own (WidePathShown.cpp)
+// that the window's program does not link.
 std::wstring Shown(const std::wstring& path);
+
+bool StartsWith(const std::wstring& text, const wchar_t* start);
 
 // Whether a file name equals `fixed`, ignoring case as the file system does.
 bool NameIs(const wchar_t* name, const wchar_t* fixed);

@@ -1,11 +1,60 @@
 #include "console/TargetRun.h"
 
 #include "clean/Cleaner.h"
-#include "clean/FolderVisitor.h"
+#include "clean/FolderNotes.h"
 #include "clean/ProtectedStorageCleaner.h"
-#include "clean/RegistryVisitor.h"
+#include "clean/RegistryNotes.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
 
 namespace {
+
+// Each bin's item count and bytes, as the shell adds them up for all drives.
+bool QueryRecycleBin(SHQUERYRBINFO& info, HRESULT& result) {
+    info = {};
+    info.cbSize = sizeof info;
+    result = SHQueryRecycleBinA(nullptr, &info);
+    return SUCCEEDED(result);
+}
+
+CleanItem RecycleBinItem(const SHQUERYRBINFO& info, DWORD error = 0) {
+    return {CleanItemKind::RecycleBin, std::wstring(), ULONGLONG(info.i64Size),
+            ULONGLONG(info.i64NumItems), error};
+}
+
+// The recycle bins' item count and bytes as the shell reports them; an item
+// with the shell's error when it cannot tell.
+void PreviewRecycleBin(CleanReport& report) {
+    SHQUERYRBINFO info;
+    HRESULT result;
+    if (!QueryRecycleBin(info, result))
+        report.Add(RecycleBinItem(info, DWORD(result)));
+    else if (info.i64NumItems > 0)
+        report.Add(RecycleBinItem(info));
+}
+
+// Empties the bins with the window's cleaner and notes what went; what the
+// shell still reports afterwards is noted as not gone.
+void EmptyRecycleBin(CleanReport& report) {
+    SHQUERYRBINFO before;
+    SHQUERYRBINFO after;
+    HRESULT result;
+    const bool known = QueryRecycleBin(before, result);
+    Cleaner().EmptyRecycleBin();
+    if (!QueryRecycleBin(after, result)) {
+        report.Add(RecycleBinItem(after, DWORD(result)));
+        return;
+    }
+    if (known && before.i64NumItems > after.i64NumItems) {
+        before.i64NumItems -= after.i64NumItems;
+        before.i64Size -= std::min(before.i64Size, after.i64Size);
+        report.Add(RecycleBinItem(before));
+    }
+    if (after.i64NumItems > 0)
+        report.Add(RecycleBinItem(after, ERROR_DIR_NOT_EMPTY));
+}
 
 // The targets whose cleaners take visitors, in the window's clean order.
 void RunWithVisitors(CleanTarget target, RegistryVisitor& registry, FolderVisitor& folders) {
@@ -44,18 +93,18 @@ void RunPreview(CleanTarget target, CleanReport& report) {
     if (target == IEAutoComplete)
         ProtectedStorageCleaner().PreviewDeletion(registry);
     else if (target == RecycleBin)
-        Cleaner().PreviewRecycleBin(report);
+        PreviewRecycleBin(report);
     else
         RunWithVisitors(target, registry, folders);
 }
 
 void RunClean(CleanTarget target, CleanReport& report) {
-    RegistryCleaning registry(&report);
-    FolderCleaning folders(&report);
+    NotedRegistryCleaning registry(report);
+    NotedFolderCleaning folders(report);
     if (target == IEAutoComplete)
         Cleaner().CleanAutoComplete(registry);
     else if (target == RecycleBin)
-        Cleaner().EmptyRecycleBin(report);
+        EmptyRecycleBin(report);
     else
         RunWithVisitors(target, registry, folders);
 }

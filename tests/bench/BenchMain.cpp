@@ -21,7 +21,7 @@
 // run outside the sandbox of scripts/sandbox.sh, since it deletes files.
 #include "clean/CleanReport.h"
 #include "clean/Cleaner.h"
-#include "clean/FolderVisitor.h"
+#include "clean/FolderNotes.h"
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
 #include "tests/bench/Stopwatch.h"

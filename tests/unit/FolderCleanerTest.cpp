@@ -3,7 +3,7 @@
 // ANSI code page and long paths.
 #include "clean/CleanReport.h"
 #include "clean/Cleaner.h"
-#include "clean/FolderVisitor.h"
+#include "clean/FolderNotes.h"
 #include "clean/WidePath.h"
 #include "platform/Seams.h"
 #include "tests/unit/CleanerTestSupport.h"
