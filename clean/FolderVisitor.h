@@ -44,15 +44,15 @@ public:
     // by `walk`'s rules and with a visitor of its own (see
     // FolderWalk::WalkSubfolder); false when no thread is free, and the walk
     // is then made on this one.
-    virtual bool Fork(const FolderWalk&, const std::wstring&, const std::wstring&,
-                      const WIN32_FIND_DATAW&) {
+    virtual bool Fork(const FolderWalk& /*walk*/, const std::wstring& /*folder*/,
+                      const std::wstring& /*resolvedFolder*/, const WIN32_FIND_DATAW& /*entry*/) {
         return false;
     }
     // How many walks this visitor has forked so far.
     virtual size_t Forked() const { return 0; }
     // Waits for the walks forked after the first `from`, takes over what
     // they noted in the order they were forked; true when all of them went.
-    virtual bool Join(size_t) { return true; }
+    virtual bool Join(size_t /*from*/) { return true; }
 };
 
 // Makes the changes: the calls the walk makes, and nothing else.
