@@ -61,7 +61,7 @@ entries_named() {
 exists() { [ -e "$(winepath -u "$1")" ]; }
 missing() { ! exists "$1"; }
 installed_files() {
-    exists "$installed" && exists "$program_dir\\help\\Quenby.chm" &&
+    exists "$installed" && exists "$program_dir\\QuenbyCmd.exe" && exists "$program_dir\\help\\Quenby.chm" &&
         exists "$program_dir\\README.txt" && exists "$program_dir\\LICENSE.txt"
 }
 no_program_folder() { missing "$program_dir"; }
@@ -79,8 +79,9 @@ echo "== $arch zip"
 unpacked="$QUENBY_SANDBOX/unpacked with spaces"
 mkdir -p "$unpacked"
 unzip -q "$dist/$base.zip" -d "$unpacked"
-check "unpacked: program, help, README.txt, LICENSE.txt" \
-    test -f "$unpacked/$base/Quenby.exe" -a -f "$unpacked/$base/help/Quenby.chm" \
+check "unpacked: programs, help, README.txt, LICENSE.txt" \
+    test -f "$unpacked/$base/Quenby.exe" -a -f "$unpacked/$base/QuenbyCmd.exe" \
+    -a -f "$unpacked/$base/help/Quenby.chm" \
     -a -f "$unpacked/$base/README.txt" -a -f "$unpacked/$base/LICENSE.txt"
 check "Quenby starts and Help opens the help window" \
     drive "$unpacked/$base/Quenby.exe" 'MainWindowTest.IsAVisible*:HelpCommandTest.OpensTheHelpShipped*'
@@ -99,6 +100,8 @@ quiet=$(reg_value "$entry" QuietUninstallString)
 check "QuietUninstallString" test "$quiet" = "\"$program_dir\\Uninstall.exe\" /S"
 check "the installed Quenby starts, shows its window and turns on Auto run" \
     drive "$installed" 'MainWindowTest.IsAVisible*:OptionsDialogTest.AutoRunOfTheProgramUnderTest*' --keep-state
+check "the installed console program lists its targets" \
+    eval 'wine "$program_dir\\QuenbyCmd.exe" list | grep -q recycle-bin'
 check "Run value names the installed program" test "$(reg_value "$run_key" Quenby.exe)" = "$installed"
 check "settings key written" key_exists "$settings_key"
 
