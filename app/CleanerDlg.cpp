@@ -1,7 +1,7 @@
 #include "app/CleanerDlg.h"
 
 #include "app/AboutDlg.h"
-#include "clean/Cleaner.h"
+#include "clean/Targets.h"
 #include "framework/CDataExchange.h"
 #include "framework/CPaintDC.h"
 #include "framework/CWinApp.h"
@@ -51,14 +51,6 @@ size_t ModuleFolderLength() {
         path.resize(path.size() * 2); // cut: try again with room for more
     }
 }
-
-// The cleaner of each target, in target order: the order of a clean run.
-using CleanerOperation = int (Cleaner::*)();
-constexpr CleanerOperation kTargetOperations[CleanTargetCount] = {
-    &Cleaner::CleanRealPlayer,      &Cleaner::CleanMediaPlayer,  &Cleaner::CleanRecentDocuments,
-    &Cleaner::CleanIEHistory,       &Cleaner::CleanTypedUrls,    &Cleaner::CleanAutoComplete,
-    &Cleaner::CleanIntelliForms,    &Cleaner::EmptyRecycleBin,
-};
 
 } // namespace
 
@@ -137,11 +129,13 @@ void CleanerDlg::OnClean() {
     BeginWaitCursor();
     UpdateData(TRUE);
     {
-        Cleaner cleaner;
+        TargetSet selection;
         for (int i = 0; i < CleanTargetCount; ++i) {
             if (m_targetChecked[i])
-                (cleaner.*kTargetOperations[i])();
+                selection.Add(i);
         }
+        CleaningVisitors cleaning;
+        RunTargets(selection, cleaning.Get());
         EndWaitCursor();
         MessageBox(kFinishedText, nullptr, MB_OK | MB_ICONINFORMATION);
     }
@@ -183,7 +177,9 @@ void CleanerDlg::OnSysCommand(UINT nID, LPARAM lParam) {
     CNotifyIconDlg::OnSysCommand(nID, lParam);
 }
 
-void CleanerDlg::OnAbout() { SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX, 0); }
+void CleanerDlg::OnAbout() {
+    SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+}
 
 void CleanerDlg::OnPaint() {
     if (!IsIconic()) {
@@ -202,7 +198,9 @@ void CleanerDlg::OnPaint() {
     DrawIcon(dc.GetSafeHdc(), x, y, m_hIcon);
 }
 
-HCURSOR CleanerDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+HCURSOR CleanerDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_hIcon);
+}
 
 void CleanerDlg::OnHelpTopics() {
     char path[MAX_PATH] = {};

@@ -3,6 +3,7 @@
 #include "clean/FolderVisitor.h"
 #include "clean/FolderWalk.h"
 #include "clean/ProtectedStorageCleaner.h"
+#include "clean/RecycleBinVisitor.h"
 #include "clean/RegistryVisitor.h"
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
@@ -10,6 +11,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <knownfolders.h>
 #include <shlwapi.h>
 
 #include <cstdio>
@@ -151,21 +153,36 @@ int Cleaner::CleanAutoComplete(RegistryVisitor& visitor) {
 }
 
 int Cleaner::EmptyRecycleBin() {
-    SHEmptyRecycleBinA(nullptr, nullptr, RecycleBinFlags);
+    RecycleBinCleaning emptying;
+    return EmptyRecycleBin(emptying);
+}
+
+int Cleaner::EmptyRecycleBin(RecycleBinVisitor& visitor) {
+    visitor.EmptyRecycleBin(RecycleBinFlags);
     return 0;
 }
 
 int Cleaner::CleanRecentDocuments(FolderVisitor& visitor) {
-    EmptySpecialFolder(CSIDL_RECENT, visitor);
+    EmptySpecialFolder(FOLDERID_Recent, CSIDL_RECENT, visitor);
     return 0;
 }
 
 int Cleaner::CleanIEHistory(FolderVisitor& visitor) {
-    EmptySpecialFolder(CSIDL_HISTORY, visitor);
+    EmptySpecialFolder(FOLDERID_History, CSIDL_HISTORY, visitor);
     return 0;
 }
 
-void Cleaner::EmptySpecialFolder(int csidl, FolderVisitor& visitor) {
+// The folder is asked for in wide characters: a profile path outside the
+// ANSI code page would come back from the "A" call with '?' in it and name
+// no folder at all.
+void Cleaner::EmptySpecialFolder(const GUID& id, int csidl, FolderVisitor& visitor) {
+    platform::UniqueCoTaskMem wide;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, reinterpret_cast<PWSTR*>(wide.put()))) &&
+        wide) {
+        const FolderWalk walk(KeepDesktopIni != 0, WipeIndexFiles != 0, visitor);
+        walk.EmptyFolder(static_cast<const wchar_t*>(wide.get()));
+        return;
+    }
     char folder[FolderPathSize] = {};
     if (!SHGetSpecialFolderPathA(nullptr, folder, csidl, FALSE) || folder[0] == '\0')
         return;

@@ -31,6 +31,8 @@ public:
                    const char* name) override;
     LONG DeleteValue(HKEY hive, HKEY key, const std::string& keyPath, const char* name) override;
     void DeleteTree(HKEY hive, const std::string& path) override;
+    // The access rights stay as they are.
+    LONG SetKeyDacl(HKEY, PSECURITY_DESCRIPTOR) override { return ERROR_SUCCESS; }
 
 private:
     CleanReport& m_report;

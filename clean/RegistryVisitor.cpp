@@ -13,3 +13,7 @@ LONG RegistryCleaning::DeleteValue(HKEY, HKEY key, const std::string&, const cha
 void RegistryCleaning::DeleteTree(HKEY hive, const std::string& path) {
     SHDeleteKeyA(hive, path.c_str());
 }
+
+LONG RegistryCleaning::SetKeyDacl(HKEY key, PSECURITY_DESCRIPTOR descriptor) {
+    return RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+}

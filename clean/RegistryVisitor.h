@@ -20,6 +20,9 @@ public:
     virtual LONG DeleteValue(HKEY hive, HKEY key, const std::string& keyPath, const char* name) = 0;
     // SHDeleteKeyA(hive, path): the key with all below it.
     virtual void DeleteTree(HKEY hive, const std::string& path) = 0;
+    // RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor): the
+    // access rights opened up on the way to a deletion, and put back after it.
+    virtual LONG SetKeyDacl(HKEY key, PSECURITY_DESCRIPTOR descriptor) = 0;
 };
 
 // Deletes: the calls the cleaners make, and nothing else.
@@ -29,4 +32,5 @@ public:
                    const char* name) override;
     LONG DeleteValue(HKEY hive, HKEY key, const std::string& keyPath, const char* name) override;
     void DeleteTree(HKEY hive, const std::string& path) override;
+    LONG SetKeyDacl(HKEY key, PSECURITY_DESCRIPTOR descriptor) override;
 };

@@ -1,5 +1,7 @@
 #include "console/ConsoleStream.h"
 
+#include "clean/WidePath.h"
+
 ConsoleStream::ConsoleStream(DWORD which) : m_handle(GetStdHandle(which)) {
     DWORD mode = 0;
     m_isConsole = GetConsoleMode(m_handle, &mode) != FALSE;
@@ -22,5 +24,5 @@ void ConsoleStream::Write(const std::wstring& text) {
 }
 
 void ConsoleStream::Write(const std::string& text) {
-    Write(std::wstring(text.begin(), text.end()));
+    Write(WidePath::FromAnsi(text.c_str()));
 }

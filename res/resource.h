@@ -10,6 +10,17 @@
 #define IDR_MAIN_MENU 129
 #define IDD_OPTION 136
 
+// Labels of the cleaning targets (res/targets.rc), which the console program
+// shows too: the eight are the texts of their check boxes.
+#define IDS_TARGET_REALPLAYER 3000
+#define IDS_TARGET_MEDIAPLAYER 3001
+#define IDS_TARGET_RECENTDOCUMENTS 3002
+#define IDS_TARGET_IEHISTORY 3003
+#define IDS_TARGET_IEADDRESSBAR 3004
+#define IDS_TARGET_IEAUTOCOMPLETE 3005
+#define IDS_TARGET_IEPASSWORDS 3006
+#define IDS_TARGET_RECYCLEBIN 3007
+
 // Menu commands of IDR_MAIN_MENU ("E&xit" sends IDCANCEL).
 #define ID_SETTINGS_OPTIONS 130
 #define ID_HELP_TOPICS 131

@@ -36,10 +36,11 @@ probe_32bit() {
     if [ ! -e "$loader" ]; then
         why="32-bit Wine (wine32:i386) is not installed"
     else
-        out=$("$loader" --version 2>&1) || rc=$?
+        out=$(timeout 30 "$loader" --version 2>&1) || rc=$?
         case "$rc:$out" in
         0:wine-*) ;;
         126:* | *"Exec format error"*) why="this kernel cannot execute 32-bit programs" ;;
+        124:*) why="the 32-bit Wine loader did not answer within 30 s" ;;
         *) why="the 32-bit Wine loader fails (exit $rc: ${out%%$'\n'*})" ;;
         esac
     fi

@@ -6,11 +6,13 @@
 // value, and every change is written at once.
 #pragma once
 
+#include "clean/CleanTarget.h"
+
 #include <windows.h>
 
 // "Place": bit i selects cleaning target i (check box 1002 + i).
 using CleanSelection = DWORD;
-constexpr CleanSelection kCleanSelectionBits = 0xFF;
+constexpr CleanSelection kCleanSelectionBits = (1u << CleanTargetCount) - 1;
 
 // "Option": the three options of the options dialog (check box 1002 + i
 // shows bit i).

@@ -5,6 +5,10 @@
 #include "tests/gui/QuenbyTest.h"
 #include "tests/gui/Traces.h"
 
+#include <nlohmann/json.hpp>
+#include <shlobj.h>
+#include <shlwapi.h>
+
 #include <utility>
 
 namespace gui {
@@ -152,6 +156,54 @@ TEST_F(QuenbyTest, ConsoleBadInputAndNoAnswerCleanNothing) {
     }
     EXPECT_TRUE(Says(RunConsole("clean nosuch").err, "realplayer, mediaplayer, recent, history"));
     EXPECT_EQ(RunConsole("--help").exitCode, 0u);
+}
+
+std::string Utf8(const std::wstring& text) {
+    std::string utf8(text.size() * 4, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &utf8[0],
+                                    int(utf8.size()), nullptr, nullptr));
+    return utf8;
+}
+
+// Names that JSON must escape (a quote, backslashes, a control character)
+// and text outside the Basic Multilingual Plane come back exactly, read by a
+// JSON library.
+TEST_F(QuenbyTest, ConsolePreviewJsonReadsBackNamesThatNeedEscaping) {
+    const std::wstring typedUrls = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+    const std::wstring odd = L"q\"u\\o\x01te \U0001F600";
+    platform::UniqueHKey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_CURRENT_USER, typedUrls.c_str(), key.put()));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(key.get(), odd.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L"x"),
+                             2 * sizeof(wchar_t)));
+    wchar_t recent[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, recent, CSIDL_RECENT, TRUE));
+    const std::wstring folder = std::wstring(recent) + L"\\\U0001F600 \u4e2d";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    {
+        platform::UniqueFile index(CreateFileW((folder + L"\\index.dat").c_str(), GENERIC_WRITE, 0,
+                                               nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        WriteFile(index.get(), std::string(100, 'i').data(), 100, &written, nullptr);
+    }
+
+    const ConsoleRun run = RunConsole("preview --json typed-urls recent");
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    const nlohmann::json preview = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_FALSE(preview.is_discarded()) << run.out;
+    const nlohmann::json& targets = preview.at("targets");
+    ASSERT_EQ(2u, targets.size()) << run.out;
+    // In the clean's order: the recent documents, then the typed addresses.
+    ASSERT_EQ(1u, targets[0].at("indexFiles").size()) << run.out;
+    ASSERT_EQ(1u, targets[1].at("registryValues").size()) << run.out;
+    EXPECT_EQ(targets[0].at("indexFiles").at(0).at("path"), Utf8(folder + L"\\index.dat"));
+    EXPECT_EQ(targets[0].at("indexFiles").at(0).at("bytes"), 36);
+    EXPECT_EQ(targets[1].at("registryValues").at(0), Utf8(L"HKCU\\" + typedUrls + L"\\" + odd));
+    EXPECT_TRUE(targets[0].at("problems").empty() && targets[1].at("problems").empty());
+
+    DeleteFileW((folder + L"\\index.dat").c_str());
+    RemoveDirectoryW(folder.c_str());
+    SHDeleteKeyW(HKEY_CURRENT_USER, typedUrls.c_str());
 }
 
 } // namespace
