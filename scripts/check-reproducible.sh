@@ -26,7 +26,8 @@ copy=$work/second/copy-of-the-source
 mkdir -p "$copy"
 # What git knows of, as it stands in the working tree (ignored files stay out).
 git ls-files -z --cached --others --exclude-standard |
-    tar --null --ignore-failed-read -T - -cf - 2>/dev/null | tar -xf - -C "$copy"
+    tar --null --ignore-failed-read -T - -cf - 2>/dev/null | tar -xf - -C "$copy" ||
+    die "copying the source failed (this needs a git checkout)"
 
 echo "== packaging again in $copy"
 (cd "$copy" && QUENBY_DIST=dist bash scripts/package.sh "$which") >"$work/package.log" 2>&1 ||
