@@ -35,6 +35,14 @@ Unicode true
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
+; The same install tree (with fixed file times) gives the same setup, byte
+; for byte: makensis stores no build time and no path. Signed packages
+; (scripts/package.sh with a certificate) pass -DSIGN_UNINSTALLER=<command
+; that signs the file it is given>: the uninstaller is signed before it goes
+; into the setup, which then writes the signed file.
+!ifdef SIGN_UNINSTALLER
+    !uninstfinalize '${SIGN_UNINSTALLER} "%1"' = 0
+!endif
 ; Program Files and the machine's Start menu need an administrator.
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma

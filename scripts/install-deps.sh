@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest
           wine wine64 wine32:i386 xvfb xauth imagemagick fp-utils nsis wixl zip unzip
-          nlohmann-json3-dev)
+          osslsigncode openssl nlohmann-json3-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

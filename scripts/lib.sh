@@ -46,3 +46,14 @@ probe_32bit() {
     fi
     export QUENBY_NO_32BIT=$why
 }
+
+# export_source_date_epoch: SOURCE_DATE_EPOCH, the one time that reproducible
+# outputs carry (file times, the programs' PE time stamp, signing time): as
+# given, or else the time of the commit checked out.
+export_source_date_epoch() {
+    if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+        SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null) ||
+            die "not a git checkout: set SOURCE_DATE_EPOCH (seconds since 1970)"
+    fi
+    export SOURCE_DATE_EPOCH
+}

@@ -2,7 +2,7 @@
 # Proves the packages of one build under Wine, as a user and an administrator
 # would use them:
 #
-#   tests/package/run-package-tests.sh ARCH DIST BUILD
+#   tests/package/run-package-tests.sh ARCH DIST BUILD [SIGNED_DIST CERT]
 #
 #   zip        unpacked into a folder with spaces: Quenby starts, Help opens
 #              the help window
@@ -15,6 +15,11 @@
 #              copy, and again over itself, leaves one entry
 #   MSI        (win64) msiexec /i /qn installs it, the program starts,
 #              msiexec /x /qn removes it
+#   signed     (with SIGNED_DIST and CERT, packages signed with that
+#              throw-away certificate) every signature in SIGNED_DIST, also
+#              of the programs in its zips, holds against CERT and a changed
+#              byte breaks it; the signed setup installs signed programs and a
+#              signed uninstaller; the program runs; the uninstaller removes it
 #
 # Must run inside scripts/sandbox.sh --arch ARCH --display; the end-to-end
 # driver of BUILD works the installed programs, and BUILD/stage (made by
@@ -23,7 +28,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/lib.sh"
 
-[ $# -eq 3 ] || { echo "usage: $0 ARCH DIST BUILD" >&2; exit 2; }
+[ $# -eq 3 ] || [ $# -eq 5 ] || { echo "usage: $0 ARCH DIST BUILD [SIGNED_DIST CERT]" >&2; exit 2; }
 arch=$1 dist=$(realpath "$2") build=$(realpath "$3")
 [ -n "${QUENBY_SANDBOX:-}" ] && [ -d "$QUENBY_SANDBOX" ] || die "refusing to run outside scripts/sandbox.sh"
 [ "${QUENBY_ARCH:-}" = "$arch" ] || die "the sandbox is ${QUENBY_ARCH:-unknown}, not $arch"
@@ -139,6 +144,42 @@ if [ "$arch" = win64 ]; then
     check "and the shortcut" test ! -e "$shortcut" -a ! -e "$user_shortcut"
     check "and the entry" test "$(entries_named Quenby)" = 0
 fi
+
+# signed_by_cert FILE: FILE carries a valid Authenticode signature made with
+# the certificate $cert.
+signed_by_cert() {
+    osslsigncode verify -CAfile "$cert" -in "$1" >"$QUENBY_SANDBOX/verify.log" 2>&1 ||
+        { tail -n 5 "$QUENBY_SANDBOX/verify.log"; return 1; }
+}
+# signed_packages SIGNED_DIST CERT
+signed_packages() {
+    local signed=$1 cert=$2 zip file uninstall
+    echo "== $arch signed packages"
+    for zip in "$signed"/*.zip; do unzip -q -o "$zip" -d "$QUENBY_SANDBOX/signed"; done
+    for file in "$signed"/*.exe "$signed"/*.msi; do
+        check "${file##*/} is signed" signed_by_cert "$file"
+    done
+    for file in "$QUENBY_SANDBOX"/signed/*/*.exe; do
+        check "${file#"$QUENBY_SANDBOX/signed/"} (zip) is signed" signed_by_cert "$file"
+    done
+    # One byte of the program's code, inverted.
+    cp "$QUENBY_SANDBOX/signed/$base/Quenby.exe" "$QUENBY_SANDBOX/changed.exe"
+    printf "\\$(printf %03o $((0xff ^ $(od -An -tu1 -j4096 -N1 "$QUENBY_SANDBOX/changed.exe"))))" |
+        dd of="$QUENBY_SANDBOX/changed.exe" bs=1 seek=4096 conv=notrunc status=none
+    check "a changed byte breaks the signature" \
+        eval '! signed_by_cert "$QUENBY_SANDBOX/changed.exe" >/dev/null'
+
+    wine "$signed/$base-setup.exe" /S
+    for file in Quenby.exe QuenbyCmd.exe Uninstall.exe; do
+        check "the signed setup installs a signed $file" \
+            signed_by_cert "$(winepath -u "$program_dir\\$file")"
+    done
+    check "the signed program starts" drive "$installed" 'MainWindowTest.IsAVisible*'
+    uninstall=$(reg_value "$entry" QuietUninstallString)
+    check "the signed uninstaller removes it" \
+        eval 'run_line "$uninstall" && wait_until no_program_folder'
+}
+[ $# -eq 3 ] || signed_packages "$4" "$5"
 
 echo "packages: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]
