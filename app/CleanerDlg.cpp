@@ -69,7 +69,8 @@ END_MESSAGE_MAP()
 CleanerDlg::CleanerDlg(CWnd* pParent)
     : CNotifyIconDlg(IDD_CLEANER_DIALOG, pParent), m_targetChecked{}, m_cleanAtShutdown(0),
       m_saveAtExit(0) {
-    m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_hIcon.reset(LoadProgramIcon(SM_CXICON, SM_CYICON));
+    m_hSmallIcon.reset(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON));
 }
 
 void CleanerDlg::DoDataExchange(CDataExchange* pDX) {
@@ -82,8 +83,8 @@ BOOL CleanerDlg::OnInitDialog() {
     CNotifyIconDlg::OnInitDialog();
 
     AppendAboutItem();
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.get()));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon.get()));
 
     m_browserPane.CreateFromControl(IDC_BROWSER_PLACE, this);
     m_browserPane.Navigate(kSponsorPage, 0, nullptr, nullptr, nullptr, 0);
@@ -195,11 +196,11 @@ void CleanerDlg::OnPaint() {
     GetClientRect(&client);
     int x = (client.right - client.left - cxIcon + 1) / 2;
     int y = (client.bottom - client.top - cyIcon + 1) / 2;
-    DrawIcon(dc.GetSafeHdc(), x, y, m_hIcon);
+    DrawIcon(dc.GetSafeHdc(), x, y, m_hIcon.get());
 }
 
 HCURSOR CleanerDlg::OnQueryDragIcon() {
-    return static_cast<HCURSOR>(m_hIcon);
+    return static_cast<HCURSOR>(m_hIcon.get());
 }
 
 void CleanerDlg::OnHelpTopics() {

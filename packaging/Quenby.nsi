@@ -116,7 +116,9 @@ Section "Uninstall"
     ; at every log-on. Only the entry of this copy goes: a portable copy
     ; elsewhere keeps its own.
     ReadRegStr $0 HKCU "${RUN_KEY}" "${PROGRAM}"
-    ${If} $0 == "$INSTDIR\${PROGRAM}"
+    ; Quoted as the program writes it, or unquoted as earlier versions did.
+    ${If} $0 == '"$INSTDIR\${PROGRAM}"'
+    ${OrIf} $0 == "$INSTDIR\${PROGRAM}"
         DeleteRegValue HKCU "${RUN_KEY}" "${PROGRAM}"
     ${EndIf}
 

@@ -9,10 +9,13 @@
 #   installer  /S gives the files, the Start-menu shortcut and the uninstall
 #              entry with its values; the installed Quenby starts and shows
 #              its window; "Auto run when windows start" is turned on through
-#              the options dialog; the silent uninstall from
+#              the options dialog, and its Run value, started as a command
+#              line, starts Quenby and not a C:\Program.exe placed in its way;
+#              the silent uninstall from
 #              QuietUninstallString removes files, shortcut, entry and Run
 #              value and keeps the settings key; installing over an older
-#              copy, and again over itself, leaves one entry
+#              copy, and again over itself, leaves one entry, and its
+#              uninstall also removes an unquoted Run value of earlier versions
 #   MSI        (win64) msiexec /i /qn installs it, the program starts,
 #              msiexec /x /qn removes it
 #   signed     (with SIGNED_DIST and CERT, packages signed with that
@@ -103,11 +106,11 @@ check "EstimatedSize in KB" test "$(($(reg_value "$entry" EstimatedSize)))" -gt 
 check "UninstallString" test "$(reg_value "$entry" UninstallString)" = "\"$program_dir\\Uninstall.exe\""
 quiet=$(reg_value "$entry" QuietUninstallString)
 check "QuietUninstallString" test "$quiet" = "\"$program_dir\\Uninstall.exe\" /S"
-check "the installed Quenby starts, shows its window and turns on Auto run" \
+check "the installed Quenby starts, shows its window and turns on Auto run, which starts it" \
     drive "$installed" 'MainWindowTest.IsAVisible*:OptionsDialogTest.AutoRunOfTheProgramUnderTest*' --keep-state
 check "the installed console program lists its targets" \
     eval 'wine "$program_dir\\QuenbyCmd.exe" list | grep -q recycle-bin'
-check "Run value names the installed program" test "$(reg_value "$run_key" Quenby.exe)" = "$installed"
+check "Run value names the installed program, quoted" test "$(reg_value "$run_key" Quenby.exe)" = "\"$installed\""
 check "settings key written" key_exists "$settings_key"
 
 check "the quiet uninstall runs" run_line "$quiet"
@@ -128,7 +131,9 @@ wine "$dist/$base-setup.exe" /S
 check "installing over it leaves one entry" test "$(entries_named Quenby)" = 1
 check "which shows this version" test "$(reg_value "$entry" DisplayVersion)" = "$version"
 check "and the program in place" installed_files
+wine reg add "$run_key" /v Quenby.exe /d "$installed" /f >/dev/null
 run_line "$quiet" && wait_until no_program_folder || true
+check "uninstall removes an unquoted Run value" test -z "$(reg_value "$run_key" Quenby.exe)"
 
 if [ "$arch" = win64 ]; then
     echo "== $arch MSI"
