@@ -302,6 +302,16 @@ struct Rules {
     bool includeDesktopIni;
     bool wipeIndexFiles;
     bool changes; // the visitor makes the changes: entries are opened for them
+    // The top folder's entries that are (onlyNames) or are not the walk's.
+    const std::vector<std::wstring>& names;
+    bool onlyNames;
+
+    bool InScope(const std::wstring& name) const {
+        const bool named = std::any_of(names.begin(), names.end(), [&](const std::wstring& n) {
+            return WidePath::NameIs(name.c_str(), n.c_str());
+        });
+        return named == onlyNames;
+    }
 };
 
 // Threads free to walk subfolders of a walk that changes nothing.
@@ -394,6 +404,12 @@ bool Walker::Start(Frame frame, bool top) {
         m_sink.Leave(Left(frame), top, false);
         return false;
     }
+    if (top)
+        frame.entries.erase(std::remove_if(frame.entries.begin(), frame.entries.end(),
+                                           [this](const Listed& entry) {
+                                               return !m_rules.InScope(entry.name);
+                                           }),
+                            frame.entries.end());
     if (FileHandlesMayReachLinkTargets())
         frame.resolved = ResolvedPath(frame.handle.get());
     m_stack.push_back(std::move(frame));
@@ -621,6 +637,18 @@ FolderWalk::FolderWalk(bool includeDesktopIni, bool wipeIndexFiles, FolderVisito
     : m_includeDesktopIni(includeDesktopIni), m_wipeIndexFiles(wipeIndexFiles), m_visitor(visitor) {
 }
 
+FolderWalk& FolderWalk::Except(std::vector<std::wstring> names) {
+    m_names = std::move(names);
+    m_onlyNames = false;
+    return *this;
+}
+
+FolderWalk& FolderWalk::Only(std::vector<std::wstring> names) {
+    m_names = std::move(names);
+    m_onlyNames = true;
+    return *this;
+}
+
 // The folder given is trusted as it is named, links on its way included
 // (some shell folders of a Wine prefix link into the home folder); only what
 // lies below it is opened as itself.
@@ -637,7 +665,8 @@ int FolderWalk::EmptyFolder(const std::wstring& folder) const {
         return 0;
     }
     top.path = folder;
-    const Rules rules = {m_includeDesktopIni, m_wipeIndexFiles, m_visitor.ChangesFiles()};
+    const Rules rules = {m_includeDesktopIni, m_wipeIndexFiles, m_visitor.ChangesFiles(), m_names,
+                         m_onlyNames};
     Applier applier(m_visitor);
     if (rules.changes)
         return Walker(rules, applier, nullptr, nullptr).Walk(std::move(top), true) ? 1 : 0;

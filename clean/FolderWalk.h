@@ -16,10 +16,17 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class FolderWalk {
 public:
     FolderWalk(bool includeDesktopIni, bool wipeIndexFiles, FolderVisitor& visitor);
+
+    // Which entries of the folder given to EmptyFolder are the walk's: all
+    // of them (the default), all but these names, or only these names
+    // (ignoring case). Entries outside the walk are neither touched nor noted.
+    FolderWalk& Except(std::vector<std::wstring> names);
+    FolderWalk& Only(std::vector<std::wstring> names);
 
     // Deletes every entry below `folder` (or has the visitor note it),
     // keeping the folder. 1 when the folder could be listed, else 0.
@@ -34,6 +41,8 @@ private:
     bool m_includeDesktopIni;
     bool m_wipeIndexFiles;
     FolderVisitor& m_visitor;
+    std::vector<std::wstring> m_names;
+    bool m_onlyNames = false;
 };
 
 // What a wipe wrote: the bytes zeroed, and why it stopped short (0 when it
