@@ -40,9 +40,13 @@ const ULONG FileOptions = FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT;
 const ULONG FolderOptions =
     FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
 const ULONG LinkOptions = FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
-// The path a handle reports, in the platform's own form: cheaper than the
-// form with a drive letter, and the same for an entry and its folder.
-const DWORD ResolvedForm = FILE_NAME_NORMALIZED | VOLUME_NAME_NT;
+// The path a handle reports, the same form for an entry and its folder. The
+// check runs only under Wine, which keeps each handle's path with its drive
+// letter: the DOS form is that path as it is, where the NT form costs a volume
+// look-up and four more requests to the Wine server on every call.
+const DWORD ResolvedForm = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+// Most paths fit at the first try; a longer one is asked for again.
+const DWORD ResolvedGuess = MAX_PATH;
 
 // One listing holds this many bytes of entries at a time.
 const size_t ListingBufferSize = 64 * 1024;
@@ -92,14 +96,19 @@ bool ListFolder(HANDLE folder, std::vector<BYTE>& buffer, std::vector<Listed>& e
 // The path the platform reports for an open file or folder, without a
 // trailing backslash; empty when it cannot be told.
 std::wstring ResolvedPath(HANDLE handle) {
-    const DWORD needed =
-        platform::seam::GetFinalPathNameByHandleW(handle, nullptr, 0, ResolvedForm);
-    if (needed == 0)
-        return std::wstring();
-    std::wstring resolved(needed, L'\0');
-    const DWORD length =
-        platform::seam::GetFinalPathNameByHandleW(handle, &resolved[0], needed, ResolvedForm);
-    if (length == 0 || length >= needed)
+    std::wstring resolved(ResolvedGuess, L'\0');
+    DWORD length = platform::seam::GetFinalPathNameByHandleW(handle, &resolved[0],
+                                                            ResolvedGuess, ResolvedForm);
+    // Too long for the guess: `length` is then the size it needs.
+    if (length >= ResolvedGuess) {
+        const DWORD needed = length;
+        resolved.assign(needed, L'\0');
+        length =
+            platform::seam::GetFinalPathNameByHandleW(handle, &resolved[0], needed, ResolvedForm);
+        if (length >= needed)
+            return std::wstring();
+    }
+    if (length == 0)
         return std::wstring();
     resolved.resize(length);
     if (resolved.back() == L'\\')
@@ -541,14 +550,14 @@ void Walker::RemoveFolderLink(Frame& frame, const Listed& entry, const std::wstr
             m_sink.Problem(path, error);
         return;
     }
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(link.get(), &info) ||
-        !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    platform::EntryIdentity info;
+    if (platform::QueryIdentity(link.get(), info) != ERROR_SUCCESS ||
+        !(info.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         m_sink.Keep({path, INVALID_HANDLE_VALUE, 0, 0}, CleanItemKind::KeptLink);
         return;
     }
-    if (m_rules.changes && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
-        m_sink.ClearReadOnly({path, link.get(), 0, 0}, info.dwFileAttributes);
+    if (m_rules.changes && (info.attributes & FILE_ATTRIBUTE_READONLY))
+        m_sink.ClearReadOnly({path, link.get(), 0, 0}, info.attributes);
     m_sink.RemoveFolderLink({path, m_rules.changes ? link.get() : INVALID_HANDLE_VALUE, 0, 0});
 }
 
@@ -573,25 +582,24 @@ bool Walker::OpenFolder(Frame& parent, const Listed& entry, const std::wstring& 
         error = platform::OpenInFolder(parent.handle.get(), entry.name, ListAccess, ShareAll,
                                        FolderOptions, child.handle);
     }
-    BY_HANDLE_FILE_INFORMATION info;
-    if (error == ERROR_SUCCESS && !GetFileInformationByHandle(child.handle.get(), &info))
-        error = GetLastError();
+    platform::EntryIdentity info;
+    if (error == ERROR_SUCCESS)
+        error = platform::QueryIdentity(child.handle.get(), info);
     if (error != ERROR_SUCCESS) {
         m_sink.Problem(path, error);
         return false;
     }
     child.path = path;
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    if (info.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         m_sink.RemoveFolderLink(Left(child));
         return false;
     }
-    const LONGLONG id = (LONGLONG(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    if (entry.id != 0 && id != entry.id) {
+    if (entry.id != 0 && info.id != entry.id) {
         m_sink.Keep({path, INVALID_HANDLE_VALUE, 0, 0}, CleanItemKind::KeptLink);
         return false;
     }
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) && m_rules.changes)
-        m_sink.ClearReadOnly({path, child.handle.get(), 0, 0}, info.dwFileAttributes);
+    if ((info.attributes & FILE_ATTRIBUTE_READONLY) && m_rules.changes)
+        m_sink.ClearReadOnly({path, child.handle.get(), 0, 0}, info.attributes);
     return true;
 }
 

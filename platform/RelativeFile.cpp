@@ -24,4 +24,19 @@ DWORD OpenInFolder(HANDLE folder, const std::wstring& name, ACCESS_MASK access, 
     return ERROR_SUCCESS;
 }
 
+DWORD QueryIdentity(HANDLE entry, EntryIdentity& identity) {
+    IO_STATUS_BLOCK status;
+    FILE_BASIC_INFORMATION basic;
+    NTSTATUS result = NtQueryInformationFile(entry, &status, &basic, sizeof basic,
+                                             FileBasicInformation);
+    FILE_INTERNAL_INFORMATION internal;
+    if (NT_SUCCESS(result))
+        result = NtQueryInformationFile(entry, &status, &internal, sizeof internal,
+                                        FileInternalInformation);
+    if (!NT_SUCCESS(result))
+        return RtlNtStatusToDosError(result);
+    identity = {basic.FileAttributes, internal.IndexNumber.QuadPart};
+    return ERROR_SUCCESS;
+}
+
 } // namespace platform

@@ -20,4 +20,16 @@ namespace platform {
 DWORD OpenInFolder(HANDLE folder, const std::wstring& name, ACCESS_MASK access, ULONG share,
                    ULONG options, UniqueFile& file);
 
+// What tells an open entry from another: its attributes and its file id, the
+// number a folder listing gives for it.
+struct EntryIdentity {
+    DWORD attributes;
+    LONGLONG id;
+};
+
+// Reads them from the handle alone; GetFileInformationByHandle would also ask
+// for the volume's serial number, a request to the mount manager under Wine.
+// Answers the Win32 error, 0 when read.
+DWORD QueryIdentity(HANDLE entry, EntryIdentity& identity);
+
 } // namespace platform
