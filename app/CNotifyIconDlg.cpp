@@ -3,6 +3,7 @@
 #include "res/resource.h"
 
 #include "framework/CWinApp.h"
+#include "framework/StepMarks.h"
 #include "platform/Handles.h"
 
 #include <shellapi.h>
@@ -60,7 +61,9 @@ CNotifyIconDlg::CNotifyIconDlg(UINT nIDTemplate, CWnd* pParentWnd)
 
 BOOL CNotifyIconDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    AfxMarkStep("dialog and controls");
     AddIcon();
+    AfxMarkStep("notification icon");
     // A program started with administrator rights (the installer's last
     // page) would not get the broadcast from the user's shell otherwise.
     ChangeWindowMessageFilter(TaskbarCreatedMessage(), MSGFLT_ADD);
@@ -97,6 +100,7 @@ void CNotifyIconDlg::OnDestroy() {
 
     NOTIFYICONDATAA data = IconRequest(m_hWnd);
     Shell_NotifyIconA(NIM_DELETE, &data);
+    AfxMarkStep("icon removed");
 }
 
 LRESULT CNotifyIconDlg::OnNotifyIcon(WPARAM /*iconId*/, LPARAM lParam) {

@@ -1,6 +1,7 @@
 #include "app/CleanerApp.h"
 
 #include "app/CleanerDlg.h"
+#include "framework/StepMarks.h"
 #include "settings/Settings.h"
 
 #include <commctrl.h>
@@ -17,13 +18,16 @@ CleanerApp::CleanerApp() : CWinApp(nullptr) {}
 
 BOOL CleanerApp::InitInstance() {
     InitCommonControls();
+    AfxMarkStep("common controls");
     CWinApp::InitInstance();
     AfxEnableControlContainer();
     SetRegistryKey(kRegistryKey);
+    AfxMarkStep("framework");
 
     CleanerDlg dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();
+    AfxMarkStep("window destroyed");
 
     // No message loop of our own: the dialog was the program.
     return FALSE;

@@ -5,6 +5,7 @@
 #include "framework/CDataExchange.h"
 #include "framework/CPaintDC.h"
 #include "framework/CWinApp.h"
+#include "framework/StepMarks.h"
 #include "platform/Handles.h"
 #include "res/resource.h"
 #include "settings/COption.h"
@@ -86,10 +87,15 @@ BOOL CleanerDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.get()));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon.get()));
 
+    AfxMarkStep("about item and window icons");
+
     m_browserPane.CreateFromControl(IDC_BROWSER_PLACE, this);
+    AfxMarkStep("web pane");
     m_browserPane.Navigate(kSponsorPage, 0, nullptr, nullptr, nullptr, 0);
+    AfxMarkStep("first navigation");
 
     RestoreSelection();
+    AfxMarkStep("selection restored");
     return TRUE;
 }
 
@@ -147,6 +153,7 @@ void CleanerDlg::OnCancel() {
     m_saveAtExit = static_cast<int>(options & OptionSaveAtExit);
     if (m_saveAtExit)
         SaveSelection();
+    AfxMarkStep("settings");
     CNotifyIconDlg::OnCancel();
 }
 

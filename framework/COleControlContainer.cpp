@@ -2,6 +2,7 @@
 
 #include "framework/COleControlSite.h"
 #include "framework/CWnd.h"
+#include "framework/StepMarks.h"
 
 #include <algorithm>
 #include <new>
@@ -9,6 +10,7 @@
 ComPtr<COleControlContainer> COleControlContainer::Create(CWnd* pWnd) {
     ComPtr<COleControlContainer> container;
     container.attach(new (std::nothrow) COleControlContainer(pWnd->GetSafeHwnd()));
+    AfxMarkStep("OLE");
     // Controls live in OLE's single-threaded apartment; without it, none.
     if (container && !container->m_oleInit.Succeeded())
         container.reset();

@@ -12,6 +12,12 @@
 // goes to RESULT_FILE and to the output:
 //
 //   LABEL ROUND READY_MS SHOWN_MS IDLE_MS CLOSE_MS    or    LABEL ROUND failed
+//
+// A program that marks its steps (StepsEntry.cpp) is told where to write
+// them; each of its marks follows as a line of its own, timed from
+// CreateProcess (start) or from the posting of IDCANCEL (exit):
+//
+//   mark LABEL ROUND start|exit STEP_NAME MS
 #include "platform/Handles.h"
 #include "tests/bench/Stopwatch.h"
 
@@ -19,6 +25,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,6 +37,11 @@ const DWORD StartTimeoutMs = 30000;
 const DWORD ExitTimeoutMs = 30000;
 const DWORD PollIntervalMs = 1;
 const UINT FailedExitCode = 0xBE7C;
+const char StepsVariable[] = "QUENBY_BENCH_STEPS";
+const char StepsFileName[] = "bench-steps.txt";
+// Where programs that mark their steps write them: the timer's current
+// folder, named in full, since each program runs in its own.
+std::string g_stepsFile;
 
 const int FirstArgument = 3;
 const int ArgumentsPerProgram = 3;
@@ -42,13 +55,47 @@ struct Program {
     std::string title;
 };
 
+struct StepMark {
+    bool exit;
+    std::string step;
+    double ms;
+};
+
 struct Timing {
     bool ok = false;
+    std::vector<StepMark> marks;
     double shownMs = -1;
     double idleMs = -1;
     double closeMs = 0;
     double ReadyMs() const { return shownMs > idleMs ? shownMs : idleMs; }
 };
+
+LONGLONG Ticks() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+double TicksToMs(LONGLONG ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return double(ticks) * 1000.0 / double(frequency.QuadPart);
+}
+
+// The marks the program left, timed from its start or from the IDCANCEL.
+std::vector<StepMark> ReadMarks(LONGLONG started, LONGLONG posted) {
+    std::vector<StepMark> marks;
+    std::ifstream file(g_stepsFile);
+    LONGLONG ticks = 0;
+    std::string step;
+    while (file >> ticks && std::getline(file, step)) {
+        const bool exit = ticks >= posted;
+        for (char& c : step)
+            c = c == ' ' ? '_' : c;
+        marks.push_back({exit, step.substr(1), TicksToMs(ticks - (exit ? posted : started))});
+    }
+    return marks;
+}
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of('\\');
@@ -94,6 +141,8 @@ Timing TimeOnce(const Program& program) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
+    DeleteFileA(g_stepsFile.c_str());
+    const LONGLONG started = Ticks();
     Stopwatch stopwatch;
     if (!CreateProcessA(program.exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info))
@@ -108,11 +157,13 @@ Timing TimeOnce(const Program& program) {
         return timing;
     }
     stopwatch.Restart();
+    const LONGLONG posted = Ticks();
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     timing.ok = WaitForSingleObject(process.get(), ExitTimeoutMs) == WAIT_OBJECT_0;
     timing.closeMs = stopwatch.ElapsedMs();
     if (!timing.ok)
         TerminateProcess(process.get(), FailedExitCode);
+    timing.marks = ReadMarks(started, posted);
     return timing;
 }
 
@@ -123,9 +174,14 @@ void Report(FILE* results, const Program& program, int round, const Timing& timi
                       round, timing.ReadyMs(), timing.shownMs, timing.idleMs, timing.closeMs);
     else
         std::snprintf(line, sizeof line, "%s %d failed\n", program.label.c_str(), round);
-    std::fputs(line, results);
+    std::ostringstream marks;
+    for (const StepMark& mark : timing.marks)
+        marks << "mark " << program.label << ' ' << round << ' '
+              << (mark.exit ? "exit " : "start ") << mark.step << ' ' << mark.ms << '\n';
+    const std::string text = line + marks.str();
+    std::fputs(text.c_str(), results);
     std::fflush(results);
-    std::fputs(line, stdout);
+    std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
 }
 
@@ -140,6 +196,11 @@ int main(int argc, char** argv) {
     FILE* results = std::fopen(argv[1], "w");
     if (!results)
         return ExitFailed;
+    char stepsFile[MAX_PATH];
+    if (!GetFullPathNameA(StepsFileName, MAX_PATH, stepsFile, nullptr))
+        return ExitFailed;
+    g_stepsFile = stepsFile;
+    SetEnvironmentVariableA(StepsVariable, stepsFile);
     const int rounds = std::atoi(argv[2]);
     std::vector<Program> programs;
     for (int i = FirstArgument; i < argc; i += ArgumentsPerProgram)

@@ -5,6 +5,8 @@
 # bench_minimal_dialog   the start-up reference: a bare modal dialog
 # bench_startup          starts a dialog program and times it until its dialog
 #                        is up, and from IDCANCEL until it has ended
+# bench_quenby_steps     Quenby with a recorder in its step marks, for the
+#                        split of its start-up and exit
 add_executable(quenby_bench bench/BenchMain.cpp)
 quenby_warnings(quenby_bench)
 target_include_directories(quenby_bench PRIVATE ${CMAKE_SOURCE_DIR})
@@ -19,3 +21,9 @@ add_executable(bench_startup bench/StartupTimer.cpp)
 quenby_warnings(bench_startup)
 target_include_directories(bench_startup PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(bench_startup PRIVATE user32)
+
+add_executable(bench_quenby_steps WIN32 ${CMAKE_SOURCE_DIR}/app/CleanerApp.cpp bench/StepsEntry.cpp
+    ${CMAKE_SOURCE_DIR}/res/Quenby.rc)
+quenby_warnings(bench_quenby_steps)
+add_dependencies(bench_quenby_steps comctl32_ordinals)
+target_link_libraries(bench_quenby_steps PRIVATE ${QUENBY_COMCTL32_ORDINALS} quenby_app)

@@ -8,6 +8,7 @@
 
 #include "app/CleanerDlg.h"
 #include "framework/CWinApp.h"
+#include "framework/StepMarks.h"
 #include "platform/Handles.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
@@ -253,6 +254,25 @@ TEST_F(CleanerDlgTest, ShutdownQueryWithBothOptionsSavesAfterTheCleanRun) {
     DWORD place = 0;
     ASSERT_TRUE(PlaceStored(&place));
     EXPECT_EQ(0x01u, place);
+}
+
+void NoteStep(const char* step) {
+    g_events.push_back(step);
+}
+
+// The start-up benchmark times these steps (framework/StepMarks.h); they come
+// in the order in which the window is specified to initialise, the icon goes
+// with the window, and the selection is restored last. (This program hosts no
+// controls, so OLE is not started.)
+TEST_F(CleanerDlgTest, StartUpStepsComeInTheirOrderAndTheIconGoesWithTheWindow) {
+    framework::seam::MarkStep = &NoteStep;
+    Run([](ScriptedCleanerDlg&) { g_events.push_back("scenario"); });
+    framework::seam::MarkStep = nullptr;
+    EXPECT_EQ(std::vector<std::string>({"dialog and controls", "notification icon",
+                                        "about item and window icons", "web pane",
+                                        "first navigation", "selection restored", "scenario",
+                                        "icon removed"}),
+              g_events);
 }
 
 // The manifest asks for version 6 of the common controls for this build's own
