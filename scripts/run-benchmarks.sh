@@ -8,24 +8,30 @@
 #                 in 110 folders, 10 index files, a desktop.ini), against a
 #                 plain Win32 walk, Wine's `cmd /c rmdir /s /q` and `rm -rf`;
 #                 and the preview of that walk, which must leave the tree as
-#                 it was, against the walk itself
+#                 it was, against the walk itself. Besides the times: the CPU
+#                 time of each (the program's and the Wine server's), and the
+#                 calls per file that the walks make to the platform and the
+#                 requests per file that reach the Wine server
 #   index wipe    Cleaner::WipeIndexFile on 16 files of 4 MiB, against
 #                 `dd conv=notrunc` writing the same zeros to the same bytes
 #   start-up      Quenby until its window is up and idle, and until it has
-#                 ended after IDCANCEL, against a minimal dialog program
+#                 ended after IDCANCEL, against a minimal dialog program; and
+#                 the same program with its steps marked, for the time of each
+#                 step of start-up and exit
 #
 # Every contender gets its own copy of the same seeded tree, made just before
 # its run; the contenders take turns within each round (the order rotates),
-# so that drift in the machine's load reaches all of them alike. N rounds of
-# the walk (default 3: Wine's rmdir needs about 20 s a round), and 5 of the
-# wipe and of the start-up, plus one warm-up round of the start-up. It measures
-# the 64-bit build in build/win64; QUENBY_ARCH=win32 measures the 32-bit one.
+# so that drift in the machine's load reaches all of them alike, and each
+# ratio is the median of the ratios of the rounds. N rounds of the walk
+# (default 5: Wine's rmdir needs about 20 s a round), 5 of the wipe and 11 of
+# the start-up, plus one warm-up round of the start-up. It measures the 64-bit
+# build in build/win64; QUENBY_ARCH=win32 measures the 32-bit one.
 set -euo pipefail
 self=$(realpath "$0")
 cd "$(dirname "$self")/.."
 . scripts/lib.sh
 
-walk_rounds=3
+walk_rounds=5
 if [ "${1:-}" = --rounds ]; then
     walk_rounds=${2:-}
     shift 2 || true
@@ -38,7 +44,7 @@ if [ "${1:-}" != --inside ]; then
     check_arch "$arch"
     scripts/install-deps.sh
     scripts/build.sh "$arch" --target Quenby quenby_bench bench_minimal_dialog bench_startup \
-        >/dev/null
+        bench_quenby_steps >/dev/null
     exec scripts/sandbox.sh --arch "$arch" --display -- \
         bash "$self" --rounds "$walk_rounds" --inside "$(build_dir_of "$arch")"
 fi
@@ -50,7 +56,7 @@ if [ -z "${QUENBY_SANDBOX:-}" ] || [ ! -d "$QUENBY_SANDBOX" ]; then
     exit 2
 fi
 
-readonly wipe_rounds=5 startup_rounds=5
+readonly wipe_rounds=5 startup_rounds=11
 readonly groups=10 folders_per_group=10 files_per_folder=100 file_size=512
 readonly walk_index_size=65536
 readonly wipe_files=16 wipe_size=$((4 * 1024 * 1024 + 1234))
@@ -67,12 +73,45 @@ mkdir -p "$work"
 : >"$results"
 
 now_us() { local t=${EPOCHREALTIME/[.,]/}; echo "$t"; }
-# record NAME MILLISECONDS
-record() { echo "$1 $2" >>"$results"; }
+# record NAME MILLISECONDS: a figure of the current round ($round)
+record() { echo "$1 $round $2" >>"$results"; }
 elapsed_ms() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", (b - a) / 1000 }'; }
 fail() { die "$*"; }
 seconds_since() { awk -v a="$1" -v b="$(now_us)" 'BEGIN { printf "%.0f", (b - a) / 1000000 }'; }
 section() { echo "$1 (at $(seconds_since "$started") s)"; }
+# How busy the machine is: the load averages, and the share of time in which
+# runnable tasks waited for a processor (the kernel's pressure figure).
+machine_load() {
+    local pressure=""
+    [ -r /proc/pressure/cpu ] &&
+        pressure=", CPU waited for $(awk '/^some/ { sub("avg60=", "", $3); print $3 }' \
+            /proc/pressure/cpu)% of the last minute"
+    echo "load average $(cut -d' ' -f1-3 /proc/loadavg)$pressure"
+}
+
+# The Wine server of this sandbox (it serves every Wine process of the run)
+# runs in a folder named after the prefix's device and inode.
+server_pid() {
+    local dir pid
+    dir=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+    for pid in $(pgrep wineserver || true); do
+        case $(readlink "/proc/$pid/cwd" 2>/dev/null) in */"$dir") echo "$pid" && return ;; esac
+    done
+}
+server_ticks() { [ -z "$server" ] && echo 0 || awk '{ print $14 + $15 }' "/proc/$server/stat"; }
+# timed COMMAND...: runs it with its output in $work/out.txt; sets wall_ms, and
+# cpu_ms to the CPU time of the command and of the Wine server meanwhile.
+timed() {
+    local before after times start end
+    before=$(server_ticks)
+    start=$(now_us)
+    times=$( { TIMEFORMAT='%3U %3S'; time "$@" >"$work/out.txt" 2>/dev/null; } 2>&1) || true
+    end=$(now_us)
+    after=$(server_ticks)
+    wall_ms=$(elapsed_ms "$start" "$end")
+    cpu_ms=$(awk -v t="$times" -v a="$before" -v b="$after" -v hz="$(getconf CLK_TCK)" \
+        'BEGIN { split(t, s, " "); printf "%.0f", (s[1] + s[2]) * 1000 + (b - a) * 1000 / hz }')
+}
 
 # Without RpcSs every call that needs it waits for the service to start
 # (Quenby's browser pane does, at start-up). A prefix whose first boot left two
@@ -141,23 +180,21 @@ tree_state() {
 }
 
 walk_contender() {
-    local name=$1 tree=$work/walk start end inner left
+    local name=$1 tree=$work/walk inner left win state
     fresh_copy "$work/walk-template" "$tree"
-    local win
     win=$(winepath -w "$tree")
-    start=$(now_us)
-    local state
     state=$(tree_state "$tree")
     case $name in
-    ours) inner=$(wine "$bench_exe" walk "$win") ;;
-    preview) inner=$(wine "$bench_exe" preview "$win") ;;
-    plain) inner=$(wine "$bench_exe" plain "$win") ;;
-    cmd) wine cmd /c rmdir /s /q "$win" || true ;;
-    rm) rm -rf "$tree" ;;
+    ours) timed wine "$bench_exe" walk "$win" ;;
+    preview) timed wine "$bench_exe" preview "$win" ;;
+    plain) timed wine "$bench_exe" plain "$win" ;;
+    cmd) timed wine cmd /c rmdir /s /q "$win" ;;
+    rm) timed rm -rf "$tree" ;;
     esac
-    end=$(now_us)
-    record "walk.$name" "$(elapsed_ms "$start" "$end")"
-    [ -z "${inner:-}" ] || record "walk.$name.inner" "$(tr -d '\r' <<<"$inner")"
+    record "walk.$name" "$wall_ms"
+    record "walk.$name.cpu" "$cpu_ms"
+    inner=$(head -1 "$work/out.txt" | tr -d '\r')
+    case $name in ours | preview | plain) record "walk.$name.inner" "$inner" ;; esac
     # What each must leave: the clean run keeps the top desktop.ini.
     left=""
     if [ -d "$tree" ]; then
@@ -201,19 +238,68 @@ wipe_contender() {
     fi
 }
 
+# ---- calls and server requests per file -------------------------------------
+# count_calls NAME MODE: the platform calls of one walk, counted inside it.
+count_calls() {
+    local tree=$work/walk
+    fresh_copy "$work/walk-template" "$tree"
+    wine "$bench_exe" count "$2" "$(winepath -w "$tree")" | tr -d '\r' | tail -n +2 >"$work/calls.$1"
+}
+
+# count_requests NAME MODE: the requests that one walk makes of the Wine
+# server, from the server's own trace. The walk's process is the one whose
+# thread names the tree first; its threads are that one and those it starts.
+count_requests() {
+    local tree=$work/walk trace=$work/trace.txt win
+    fresh_copy "$work/walk-template" "$tree"
+    win=$(winepath -w "$tree")
+    wineserver -k || true
+    wineserver -w || true
+    wineserver -f -p -d1 2>"$trace" &
+    local tracer=$!
+    wine "$bench_exe" "$2" "$win" >/dev/null
+    wineserver -k || true
+    wait "$tracer" || true
+    # From the first request that names the tree to the last that names it or
+    # one of its entries (opens below a folder name only the entry).
+    awk -v tree="$tree" '
+        NR == FNR {
+            if (!main && index($0, tree)) { main = $1; mine[$1] = 1; first = FNR }
+            if (main && ($1 in mine) && $2 ~ /^new_thread\(\)/ && match($0, /tid=[0-9a-f]+/))
+                mine[substr($0, RSTART + 4, RLENGTH - 4) ":"] = 1
+            if (main && ($1 in mine) && (index($0, tree) || $0 ~ /(\.lnk|\.dat|\.ini|group[0-9]+|folder[0-9]+)"/))
+                last = FNR
+            next
+        }
+        FNR >= first && FNR <= last && ($1 in mine) && $2 ~ /^[a-z_]+\($/ {
+            count[substr($2, 1, length($2) - 1)]++
+        }
+        END { for (name in count) print name, count[name] }' "$trace" "$trace" |
+        sort -k2,2nr >"$work/requests.$1"
+    rm -f "$trace"
+    wineserver -p
+    ensure_rpcss
+}
+
 # ---- start-up -------------------------------------------------------------
 run_startup() {
-    local out=$work/startup.txt
+    local out=$work/startup.txt steps=$work/steps
+    # The marked program under the shipped one's name, so that it has the
+    # same application name and settings.
+    mkdir -p "$steps"
+    cp "$build/tests/bench_quenby_steps.exe" "$steps/Quenby.exe"
     wine explorer /desktop=bench,1024x768 "$(winepath -w "$build/tests/bench_startup.exe")" \
         "$(winepath -w "$out")" "$startup_rounds" \
         quenby "$(winepath -w "$build/Quenby.exe")" "$main_title" \
         minimal "$(winepath -w "$build/tests/bench_minimal_dialog.exe")" "$minimal_title" \
+        steps "$(winepath -w "$steps/Quenby.exe")" "$main_title" \
         >/dev/null 2>&1 || true
     [ -s "$out" ] || fail "the start-up timer left no results"
     ! grep -q failed "$out" || fail "a start-up run failed: $(grep failed "$out" | head -1)"
-    # LABEL ROUND READY SHOWN IDLE CLOSE; round 0 is the warm-up.
-    awk '$2 > 0 { print "start." $1 ".ready", $3; print "start." $1 ".shown", $4;
-                  print "start." $1 ".close", $6 }' "$out" | tr -d '\r' >>"$results"
+    # LABEL ROUND READY SHOWN IDLE CLOSE, and the marks; round 0 is the warm-up.
+    tr -d '\r' <"$out" | awk '$1 != "mark" && $2 > 0 {
+        print "start." $1 ".ready", $2, $3; print "start." $1 ".close", $2, $6 }' >>"$results"
+    tr -d '\r' <"$out" | awk '$1 == "mark" && $3 > 0 { print $3, $4, $5, $6 }' >"$work/marks.txt"
 }
 
 # rotate LIST... by ROUND: the contenders' order in that round.
@@ -225,7 +311,9 @@ rotate() {
 }
 
 started=$(now_us)
+load_before=$(machine_load)
 ensure_rpcss
+server=$(server_pid)
 echo "seeding the trees"
 seed_walk_tree "$work/walk-template"
 seed_wipe_set "$work/wipe-template"
@@ -245,6 +333,12 @@ for ((round = 0; round < walk_rounds; round++)); do
     section "folder walk, round $((round + 1)) of $walk_rounds"
     for name in $(rotate "$round" ours preview plain cmd rm); do walk_contender "$name"; done
 done
+section "calls and server requests per file"
+for walk in ours:walk preview:preview plain:plain; do
+    count_calls "${walk%%:*}" "${walk#*:}"
+    count_requests "${walk%%:*}" "${walk#*:}"
+done
+server=$(server_pid)
 for ((round = 0; round < wipe_rounds; round++)); do
     section "index wipe, round $((round + 1)) of $wipe_rounds"
     for name in $(rotate "$round" ours dd); do wipe_contender "$name"; done
@@ -252,29 +346,39 @@ done
 section "start-up, $startup_rounds rounds and a warm-up"
 run_startup
 finished=$(now_us)
+load_after=$(machine_load)
 
 # ---- report ---------------------------------------------------------------
-values() { awk -v key="$1" '$1 == key { print $2 }' "$results" | sort -g; }
-median() {
-    values "$1" | awk '{ v[NR] = $1 } END { if (NR == 0) exit 1;
-        if (NR % 2) printf "%.1f", v[(NR + 1) / 2];
-        else printf "%.1f", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+values() { awk -v key="$1" '$1 == key { print $3 }' "$results" | sort -g; }
+# The median of the numbers on standard input, one a line.
+median_of() {
+    sort -g | awk -v digits="${1:-1}" '{ v[NR] = $1 } END { if (NR == 0) exit 1;
+        printf "%." digits "f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
+median() { values "$1" | median_of; }
 spread() { values "$1" | awk 'NR == 1 { lo = $1 } { hi = $1 } END { printf "%.0f-%.0f", lo, hi }'; }
-ratio() { awk -v a="$(median "$1")" -v b="$(median "$2")" 'BEGIN { printf "%.2f", a / b }'; }
+# ratio A B: the median of A/B over the rounds that measured both.
+ratio() {
+    awk -v a="$1" -v b="$2" '$1 == a { x[$2] = $3 } $1 == b { y[$2] = $3 }
+        END { for (r in x) if ((r in y) && y[r] > 0) print x[r] / y[r] }' "$results" | median_of 2
+}
 # row TEXT KEY [RATIO TEXT]
 row() { printf '| %-44s | %9s | %13s | %s |\n' "$1" "$(median "$2")" "$(spread "$2")" "${3:-}"; }
 
 files=$((groups * folders_per_group * files_per_folder))
+# Every file of the tree: the small ones, the index files and the desktop.ini.
+entries=$((files + groups + 1))
 echo
 echo "Medians and ranges in milliseconds; rounds: walk $walk_rounds, wipe $wipe_rounds, start-up"
 echo "$startup_rounds. Wall: the whole command as the shell sees it, Wine's process start"
-echo "included; in-process: the cleaner calls alone."
+echo "included; in-process: the cleaner calls alone; CPU: the command's and the Wine"
+echo "server's processor time. Each ratio is the median of the rounds' ratios."
 echo
 printf '| %-44s | %9s | %13s | %s |\n' "What" "Median" "Range" "Ratio"
 printf '| %-44s | %9s | %13s | %s |\n' "---" "---:" "---:" "---"
 row "Folder walk, $files files: ours, wall" walk.ours
 row "ours, in-process" walk.ours.inner
+row "ours, CPU" walk.ours.cpu
 row "Preview of that walk (changes nothing), wall" walk.preview \
     "preview/ours $(ratio walk.preview walk.ours)"
 row "preview, in-process" walk.preview.inner \
@@ -282,8 +386,10 @@ row "preview, in-process" walk.preview.inner \
 row "plain Win32 walk (no checks), wall" walk.plain \
     "ours/plain $(ratio walk.ours walk.plain) (in-process $(ratio walk.ours.inner walk.plain.inner))"
 row "plain Win32 walk, in-process" walk.plain.inner
+row "plain Win32 walk, CPU" walk.plain.cpu "ours/plain $(ratio walk.ours.cpu walk.plain.cpu)"
 row "wine cmd /c rmdir /s /q, wall" walk.cmd "ours/cmd $(ratio walk.ours walk.cmd)"
 row "rm -rf, wall" walk.rm "ours/rm $(ratio walk.ours walk.rm)"
+row "rm -rf, CPU" walk.rm.cpu "ours/rm $(ratio walk.ours.cpu walk.rm.cpu)"
 row "Index wipe, $wipe_files files of 4 MiB: ours, wall" wipe.ours
 row "ours, in-process" wipe.ours.inner
 row "dd conv=notrunc, one run per file, wall" wipe.dd \
@@ -296,6 +402,58 @@ row "minimal dialog program" start.minimal.close \
     "Quenby/minimal $(ratio start.quenby.close start.minimal.close)"
 row "Empty run: wine quenby_bench none" empty.bench
 row "Empty run: wine cmd /c rem" empty.cmd
+
+# per_file FILE: "TOTAL (NAME PER-FILE, ...)" from lines "NAME COUNT".
+per_file() {
+    awk -v n="$entries" '{ total += $2; list = list sep $1 " " sprintf("%.2f", $2 / n); sep = ", " }
+        END { printf "%.2f | %s", total / n, list }' "$1"
+}
+echo
+folders=$((groups * folders_per_group + groups))
+echo "Per file of the walk's tree ($entries files; what is done for its $folders folders is"
+echo "in the totals): the calls that each walk makes to the platform's file functions,"
+echo "counted in the process, and the requests that reach the Wine server."
+echo
+echo "| Walk | Calls | Of which | Server requests | Of which |"
+echo "| --- | ---: | --- | ---: | --- |"
+for walk in ours preview plain; do
+    echo "| $walk | $(per_file "$work/calls.$walk") | $(per_file "$work/requests.$walk") |"
+done
+
+echo
+echo "Start-up and exit of Quenby with its steps marked, step by step: medians over the"
+echo "rounds in milliseconds. Start-up is timed from CreateProcess, exit from the posting"
+echo "of IDCANCEL; the last step of each is timed by the timer, the others by the program."
+echo
+echo "| Step | ms |"
+echo "| --- | ---: |"
+awk '
+    NR == FNR { if ($1 == "start.steps.ready") ready[$2] = $3;
+                if ($1 == "start.steps.close") closed[$2] = $3; next }
+    {
+        key = $1 " " $2
+        step = $2 " " $3
+        if (!(step in seen)) { seen[step] = 1; order[++steps] = step }
+        value[step, $1] = $4 - (key in last ? last[key] : 0)
+        last[key] = $4
+    }
+    END {
+        # The steps timed by the timer itself close each part: start-up, then exit.
+        for (i = 1; i <= steps; i++) if (order[i] ~ /^start/) shown[++n] = order[i]
+        shown[++n] = "start shown_and_idle"
+        for (i = 1; i <= steps; i++) if (order[i] ~ /^exit/) shown[++n] = order[i]
+        shown[++n] = "exit process_ended"
+        for (r in ready) value["start shown_and_idle", r] = ready[r] - last[r " start"]
+        for (r in closed) value["exit process_ended", r] = closed[r] - last[r " exit"]
+        for (i = 1; i <= n; i++)
+            for (r in ready) if ((shown[i], r) in value) print i, shown[i], value[shown[i], r]
+    }' "$results" "$work/marks.txt" | sort -k1,1n -k4,4g |
+    awk '{ key = $1; if (key != prev && prev != "") flush(); prev = key; label = $2 " " $3; v[++n] = $4 }
+         function flush() { gsub("_", " ", label); sub("^start ", "", label); sub("^exit ", "exit: ", label)
+             printf "| %s | %.1f |\n", label, n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2; n = 0 }
+         END { flush() }'
 echo
 echo "Measured on the $QUENBY_ARCH build in $(awk -v a="$started" -v b="$finished" \
-    'BEGIN { printf "%.0f", (b - a) / 1000000 }') s inside the sandbox, on $(nproc) cores."
+    'BEGIN { printf "%.0f", (b - a) / 1000000 }') s inside the sandbox, on $(nproc) cores,"
+echo "$(date -u +%Y-%m-%d). Machine load at the start: $load_before;"
+echo "at the end: $load_after."

@@ -16,6 +16,9 @@
 //       Cleaner::WipeIndexFile
 //   quenby_bench none
 //       does nothing: the cost of starting the process
+//   quenby_bench count MODE ARGS...
+//       runs MODE counting its calls to the platform's file functions
+//       (CallCounter.h), and prints "NAME COUNT" for each after the time
 //
 // Each prints the milliseconds spent inside the cleaner calls. It refuses to
 // run outside the sandbox of scripts/sandbox.sh, since it deletes files.
@@ -24,6 +27,7 @@
 #include "clean/FolderNotes.h"
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
+#include "tests/bench/CallCounter.h"
 #include "tests/bench/Stopwatch.h"
 
 #include <windows.h>
@@ -60,7 +64,8 @@ void PrintUsage() {
                          "       quenby_bench preview FOLDER\n"
                          "       quenby_bench plain FOLDER\n"
                          "       quenby_bench wipe FOLDER [NAME]\n"
-                         "       quenby_bench none\n");
+                         "       quenby_bench none\n"
+                         "       quenby_bench count MODE ARGS...\n");
 }
 
 bool InSandbox() {
@@ -168,6 +173,12 @@ int Wipe(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const bool counting = argc > 1 && std::strcmp(argv[1], "count") == 0;
+    if (counting) {
+        callcount::Install();
+        --argc;
+        ++argv;
+    }
     if (argc < 2) {
         PrintUsage();
         return ExitUsage;
@@ -190,5 +201,7 @@ int main(int argc, char** argv) {
         result = Wipe(argc, argv);
     if (result == ExitUsage)
         PrintUsage();
+    else if (counting)
+        callcount::Print(stdout);
     return result;
 }

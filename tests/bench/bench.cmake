@@ -7,7 +7,7 @@
 #                        is up, and from IDCANCEL until it has ended
 # bench_quenby_steps     Quenby with a recorder in its step marks, for the
 #                        split of its start-up and exit
-add_executable(quenby_bench bench/BenchMain.cpp)
+add_executable(quenby_bench bench/BenchMain.cpp bench/CallCounter.cpp)
 quenby_warnings(quenby_bench)
 target_include_directories(quenby_bench PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(quenby_bench PRIVATE quenby_clean)
