@@ -57,7 +57,8 @@ BEGIN_MESSAGE_MAP(CNotifyIconDlg, CDialog)
 END_MESSAGE_MAP()
 
 CNotifyIconDlg::CNotifyIconDlg(UINT nIDTemplate, CWnd* pParentWnd)
-    : CDialog(nIDTemplate, pParentWnd) {}
+    : CDialog(nIDTemplate, pParentWnd),
+      m_hSmallIcon(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON)) {}
 
 BOOL CNotifyIconDlg::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -74,9 +75,7 @@ void CNotifyIconDlg::AddIcon() {
     NOTIFYICONDATAA data = IconRequest(m_hWnd);
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_NOTIFYICON;
-    // The notification area shows small icons.
-    platform::UniqueIcon icon(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON));
-    data.hIcon = icon.get();
+    data.hIcon = m_hSmallIcon.get();
     lstrcpynA(data.szTip, kTooltip, sizeof(data.szTip));
     // The shell keeps its own copy of the icon.
     Shell_NotifyIconA(NIM_ADD, &data);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "framework/CDialog.h"
+#include "platform/Handles.h"
 
 class CNotifyIconDlg : public CDialog {
     DECLARE_DYNAMIC(CNotifyIconDlg)
@@ -21,6 +22,10 @@ protected:
     // The program icon at the size the system gives for the metrics
     // (SM_CXICON, SM_CYICON or the small ones); the caller destroys it.
     static HICON LoadProgramIcon(int widthMetric, int heightMetric);
+
+    // The small program icon, loaded once: the notification area shows it,
+    // and a derived dialog may give it to its window as well.
+    platform::UniqueIcon m_hSmallIcon;
 
     void OnDestroy();
     LRESULT OnNotifyIcon(WPARAM wParam, LPARAM lParam);

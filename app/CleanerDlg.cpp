@@ -71,7 +71,6 @@ CleanerDlg::CleanerDlg(CWnd* pParent)
     : CNotifyIconDlg(IDD_CLEANER_DIALOG, pParent), m_targetChecked{}, m_cleanAtShutdown(0),
       m_saveAtExit(0) {
     m_hIcon.reset(LoadProgramIcon(SM_CXICON, SM_CYICON));
-    m_hSmallIcon.reset(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON));
 }
 
 void CleanerDlg::DoDataExchange(CDataExchange* pDX) {

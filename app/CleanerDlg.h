@@ -34,10 +34,9 @@ protected:
     void OnAbout();
     BOOL OnQueryEndSession();
 
-    // The window's large icon (also drawn when minimised and dragged) and its
-    // small one, at the system's sizes; they outlive the window.
+    // The window's large icon (also drawn when minimised and dragged), at the
+    // system's size; it outlives the window, as does the small one of the base.
     platform::UniqueIcon m_hIcon;
-    platform::UniqueIcon m_hSmallIcon;
     int m_targetChecked[CleanTargetCount];
     int m_cleanAtShutdown;
     int m_saveAtExit;
