@@ -243,7 +243,7 @@ wipe_contender() {
 count_calls() {
     local tree=$work/walk
     fresh_copy "$work/walk-template" "$tree"
-    wine "$bench_exe" count "$2" "$(winepath -w "$tree")" | tr -d '\r' | tail -n +2 >"$work/calls.$1"
+    wine "$bench_exe" count "$2" "$(winepath -w "$tree")" | tr -d '\r' | tail -n +2 | sort -k2,2nr >"$work/calls.$1"
 }
 
 # count_requests NAME MODE: the requests that one walk makes of the Wine
@@ -256,7 +256,12 @@ count_requests() {
     wineserver -k || true
     wineserver -w || true
     wineserver -f -p -d1 2>"$trace" &
-    local tracer=$!
+    local tracer=$! tries=0
+    # A client that came first would start a server of its own, untraced.
+    until [ -S "$(readlink "/proc/$tracer/cwd" 2>/dev/null)/socket" ]; do
+        ((++tries < 100)) || fail "the tracing Wine server did not start"
+        sleep 0.1
+    done
     wine "$bench_exe" "$2" "$win" >/dev/null
     wineserver -k || true
     wait "$tracer" || true
@@ -403,9 +408,11 @@ row "minimal dialog program" start.minimal.close \
 row "Empty run: wine quenby_bench none" empty.bench
 row "Empty run: wine cmd /c rem" empty.cmd
 
-# per_file FILE: "TOTAL (NAME PER-FILE, ...)" from lines "NAME COUNT".
+# per_file FILE: "TOTAL | NAME PER-FILE, ..." from lines "NAME COUNT"; the list
+# leaves out what is done less than once in a hundred files.
 per_file() {
-    awk -v n="$entries" '{ total += $2; list = list sep $1 " " sprintf("%.2f", $2 / n); sep = ", " }
+    awk -v n="$entries" '{ total += $2 }
+        $2 / n >= 0.01 { list = list sep $1 " " sprintf("%.2f", $2 / n); sep = ", " }
         END { printf "%.2f | %s", total / n, list }' "$1"
 }
 echo
