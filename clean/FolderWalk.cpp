@@ -40,13 +40,8 @@ const ULONG FileOptions = FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT;
 const ULONG FolderOptions =
     FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
 const ULONG LinkOptions = FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
-// The path a handle reports, the same form for an entry and its folder. The
-// check runs only under Wine, which keeps each handle's path with its drive
-// letter: the DOS form is that path as it is, where the NT form costs a volume
-// look-up and four more requests to the Wine server on every call.
-const DWORD ResolvedForm = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
-// Most paths fit at the first try; a longer one is asked for again.
-const DWORD ResolvedGuess = MAX_PATH;
+// A folder's path is read at this length first; a longer one is asked for again.
+const size_t FolderPathGuess = MAX_PATH;
 
 // One listing holds this many bytes of entries at a time.
 const size_t ListingBufferSize = 64 * 1024;
@@ -55,8 +50,9 @@ const size_t ListingBufferSize = 64 * 1024;
 // round trip to one server, where more threads only queue.
 const int ExtraThreads = 1;
 
-// What a handle opened by an entry's name turned out to be.
-enum class Identity { Entry, Elsewhere, Unknown };
+// What a handle opened by an entry's name turned out to be: the entry itself,
+// another file (a link the platform resolved), or what cannot be told.
+enum class Identity { Entry, Elsewhere, Untold };
 
 struct Listed {
     std::wstring name;
@@ -93,48 +89,29 @@ bool ListFolder(HANDLE folder, std::vector<BYTE>& buffer, std::vector<Listed>& e
     return error == ERROR_NO_MORE_FILES;
 }
 
-// The path the platform reports for an open file or folder, without a
-// trailing backslash; empty when it cannot be told.
-std::wstring ResolvedPath(HANDLE handle) {
-    std::wstring resolved(ResolvedGuess, L'\0');
-    DWORD length = platform::seam::GetFinalPathNameByHandleW(handle, &resolved[0],
-                                                            ResolvedGuess, ResolvedForm);
-    // Too long for the guess: `length` is then the size it needs.
-    if (length >= ResolvedGuess) {
-        const DWORD needed = length;
-        resolved.assign(needed, L'\0');
-        length =
-            platform::seam::GetFinalPathNameByHandleW(handle, &resolved[0], needed, ResolvedForm);
-        if (length >= needed)
-            return std::wstring();
-    }
-    if (length == 0)
-        return std::wstring();
-    resolved.resize(length);
-    if (resolved.back() == L'\\')
+// The path the platform keeps for an open folder, without a trailing
+// backslash. Answers the Win32 error, 0 when read.
+DWORD ResolvedPath(HANDLE folder, std::wstring& resolved) {
+    const DWORD error = platform::OpenedPath(folder, FolderPathGuess, resolved);
+    if (error == ERROR_SUCCESS && resolved.back() == L'\\')
         resolved.pop_back();
-    return resolved;
+    return error;
 }
 
 // Under Wine every open of a Unix symbolic link to a file reaches the target,
 // FILE_OPEN_REPARSE_POINT included, and the link lists as a plain file: only
-// the path reported for the handle (the target's) tells it from the entry.
-// `expected` is the entry's path below its folder's reported path.
-Identity Identify(HANDLE file, const std::wstring& expected) {
+// the path Wine keeps for the handle (the target's) tells it from the entry.
+// `expected` is the entry's path below its folder's path, as read by
+// ResolvedPath; Untold sets `error`.
+Identity Identify(HANDLE file, const std::wstring& expected, DWORD& error) {
     if (!FileHandlesMayReachLinkTargets())
         return Identity::Entry;
-    if (expected.empty())
-        return Identity::Unknown;
-    std::wstring reported(expected.size() + 1, L'\0');
-    const DWORD length = platform::seam::GetFinalPathNameByHandleW(
-        file, &reported[0], DWORD(reported.size()), ResolvedForm);
-    if (length == 0)
-        return Identity::Unknown;
-    // A longer path does not fit, and `length` is then the size it needs.
-    if (length != expected.size())
-        return Identity::Elsewhere;
-    const bool same = CompareStringOrdinal(reported.c_str(), int(length), expected.c_str(),
-                                           int(length), TRUE) == CSTR_EQUAL;
+    std::wstring reported;
+    error = platform::OpenedPath(file, expected.size(), reported);
+    if (error != ERROR_SUCCESS)
+        return Identity::Untold;
+    const bool same = CompareStringOrdinal(reported.c_str(), int(reported.size()), expected.c_str(),
+                                           int(expected.size()), TRUE) == CSTR_EQUAL;
     return same ? Identity::Entry : Identity::Elsewhere;
 }
 
@@ -343,9 +320,10 @@ private:
 struct Frame {
     platform::UniqueFile handle;
     std::wstring path;
-    // The folder's own path as the platform reports it, when files are
-    // checked against it.
+    // The folder's own path as the platform keeps it, when files are checked
+    // against it, or why it cannot be read.
     std::wstring resolved;
+    DWORD resolveError = 0;
     std::vector<Listed> entries;
     size_t next = 0;
     // Why the folder could not be opened for its removal (it is then walked
@@ -377,7 +355,7 @@ private:
     // The folder as the visitor is told of it when the walk leaves it.
     FolderEntry Left(const Frame& frame) const;
     bool Fork(Frame& child);
-    Identity Check(const Frame& frame, HANDLE file, const std::wstring& name) const;
+    bool Verified(const Frame& frame, HANDLE file, const Listed& entry, const std::wstring& path);
 
     const Rules& m_rules;
     WalkSink& m_sink;
@@ -420,7 +398,7 @@ bool Walker::Start(Frame frame, bool top) {
                                            }),
                             frame.entries.end());
     if (FileHandlesMayReachLinkTargets())
-        frame.resolved = ResolvedPath(frame.handle.get());
+        frame.resolveError = ResolvedPath(frame.handle.get(), frame.resolved);
     m_stack.push_back(std::move(frame));
     return true;
 }
@@ -445,9 +423,23 @@ void Walker::Visit(Frame& frame, const Listed& entry) {
         Descend(frame, entry, path);
 }
 
-Identity Walker::Check(const Frame& frame, HANDLE file, const std::wstring& name) const {
-    return Identify(file,
-                    frame.resolved.empty() ? std::wstring() : WidePath::Join(frame.resolved, name));
+// Whether the handle opened by the entry's name reached the entry itself.
+// Otherwise nothing changes through it: a link the platform resolved stays
+// and is noted so, and a file that cannot be told from a link's target is a
+// problem, since under Wine deleting it might delete that target.
+bool Walker::Verified(const Frame& frame, HANDLE file, const Listed& entry,
+                      const std::wstring& path) {
+    if (!FileHandlesMayReachLinkTargets())
+        return true;
+    DWORD error = frame.resolveError;
+    const Identity identity =
+        error != ERROR_SUCCESS ? Identity::Untold
+                               : Identify(file, WidePath::Join(frame.resolved, entry.name), error);
+    if (identity == Identity::Elsewhere)
+        m_sink.Keep({path, INVALID_HANDLE_VALUE, entry.size, 0}, CleanItemKind::KeptLink);
+    else if (identity == Identity::Untold)
+        m_sink.Problem(path, error);
+    return identity == Identity::Entry;
 }
 
 // A file is opened as itself and checked before anything changes: a link the
@@ -475,23 +467,15 @@ void Walker::RemoveFile(Frame& frame, const Listed& entry, const std::wstring& p
             m_sink.Problem(path, error);
         return;
     }
-    const Identity identity = Check(frame, file.get(), entry.name);
-    if (identity == Identity::Elsewhere) {
-        m_sink.Keep({path, INVALID_HANDLE_VALUE, entry.size, 0}, CleanItemKind::KeptLink);
+    if (!Verified(frame, file.get(), entry, path))
         return;
-    }
-    const bool isLink = (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    // A link's listed attributes may be its target's: only a handle known to
-    // be on the link itself changes them.
-    if (m_rules.changes && (entry.attributes & FILE_ATTRIBUTE_READONLY) &&
-        (!isLink || identity == Identity::Entry))
+    if (m_rules.changes && (entry.attributes & FILE_ATTRIBUTE_READONLY))
         m_sink.ClearReadOnly({path, file.get(), entry.size, 0}, entry.attributes);
     m_sink.RemoveFile({path, m_rules.changes ? file.get() : INVALID_HANDLE_VALUE, entry.size, 0});
 }
 
 // Clears the listed read-only bit through a handle that may only change
-// attributes. False when the handle reached another file: a link, which
-// stays and is noted so.
+// attributes. False when the handle did not reach the entry itself (noted).
 bool Walker::MakeWritable(Frame& frame, const Listed& entry, const std::wstring& path) {
     if (!(entry.attributes & FILE_ATTRIBUTE_READONLY) || !m_rules.changes)
         return true;
@@ -499,18 +483,14 @@ bool Walker::MakeWritable(Frame& frame, const Listed& entry, const std::wstring&
     if (platform::OpenInFolder(frame.handle.get(), entry.name, AttributeAccess, ShareAll,
                                FileOptions, file) != ERROR_SUCCESS)
         return true;
-    const Identity identity = Check(frame, file.get(), entry.name);
-    if (identity == Identity::Elsewhere) {
-        m_sink.Keep({path, INVALID_HANDLE_VALUE, entry.size, 0}, CleanItemKind::KeptLink);
+    if (!Verified(frame, file.get(), entry, path))
         return false;
-    }
-    if (!(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || identity == Identity::Entry)
-        m_sink.ClearReadOnly({path, file.get(), entry.size, 0}, entry.attributes);
+    m_sink.ClearReadOnly({path, file.get(), entry.size, 0}, entry.attributes);
     return true;
 }
 
-// False when the file is a link that stays (and was noted so); true when its
-// deletion is to be tried, wiped or not.
+// False when the file stays (and was noted so); true when its deletion is to
+// be tried, wiped or not.
 bool Walker::WipeIndexFile(Frame& frame, const Listed& entry, const std::wstring& path) {
     if (!MakeWritable(frame, entry, path))
         return false;
@@ -524,10 +504,8 @@ bool Walker::WipeIndexFile(Frame& frame, const Listed& entry, const std::wstring
             m_sink.Wipe({path, INVALID_HANDLE_VALUE, 0, error});
         return true;
     }
-    if (Check(frame, file.get(), entry.name) == Identity::Elsewhere) {
-        m_sink.Keep({path, INVALID_HANDLE_VALUE, entry.size, 0}, CleanItemKind::KeptLink);
+    if (!Verified(frame, file.get(), entry, path))
         return false;
-    }
     const ULONGLONG bytes = BytesToZero(file.get());
     if (bytes != 0)
         m_sink.Wipe({path, m_rules.changes ? file.get() : INVALID_HANDLE_VALUE, bytes, 0});
@@ -695,9 +673,10 @@ int FolderWalk::WipeIndexFile(const std::wstring& folder, const std::wstring& na
     if (FileHandlesMayReachLinkTargets()) {
         DWORD error = 0;
         platform::UniqueFile parent = OpenTopFolder(folder, error);
-        const std::wstring resolved = parent ? ResolvedPath(parent.get()) : std::wstring();
-        if (Identify(file.get(), resolved.empty() ? resolved : WidePath::Join(resolved, name)) ==
-            Identity::Elsewhere)
+        std::wstring resolved;
+        // Only a file known to be the one named is zeroed.
+        if (!parent || ResolvedPath(parent.get(), resolved) != ERROR_SUCCESS ||
+            Identify(file.get(), WidePath::Join(resolved, name), error) != Identity::Entry)
             return 1;
     }
     const ULONGLONG bytes = BytesToZero(file.get());

@@ -32,4 +32,11 @@ struct EntryIdentity {
 // Answers the Win32 error, 0 when read.
 DWORD QueryIdentity(HANDLE entry, EntryIdentity& identity);
 
+// The path the platform keeps for an open file or folder, in its own form
+// (under Wine "\??\C:\...", the name it resolved when the handle was opened),
+// at any length: GetFinalPathNameByHandleW stops at MAX_PATH under Wine.
+// `guess` is the length expected, which one request then reads. Answers the
+// Win32 error, 0 when read.
+DWORD OpenedPath(HANDLE file, size_t guess, std::wstring& path);
+
 } // namespace platform

@@ -6,8 +6,9 @@ BOOL(WINAPI* GetVersionExA)(LPOSVERSIONINFOA info) = ::GetVersionExA;
 BOOL(WINAPI* GetUserNameA)(LPSTR buffer, LPDWORD size) = ::GetUserNameA;
 BOOL(WINAPI* OpenProcessToken)(HANDLE process, DWORD access, PHANDLE token) = ::OpenProcessToken;
 LPVOID(WINAPI* HeapAlloc)(HANDLE heap, DWORD flags, SIZE_T bytes) = ::HeapAlloc;
-DWORD(WINAPI* GetFinalPathNameByHandleW)
-(HANDLE file, LPWSTR path, DWORD size, DWORD flags) = ::GetFinalPathNameByHandleW;
+NTSTATUS(NTAPI* NtQueryObject)
+(HANDLE handle, OBJECT_INFORMATION_CLASS kind, PVOID info, ULONG size,
+ PULONG needed) = ::NtQueryObject;
 BOOL(WINAPI* GetFileInformationByHandleEx)
 (HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info,
  DWORD size) = ::GetFileInformationByHandleEx;

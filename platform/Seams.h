@@ -2,10 +2,9 @@
 // demand on a working system: a version query that fails for both structure
 // sizes or reports an older platform, a logon name that cannot be read, a
 // process token that cannot be opened, a process heap that is out of memory,
-// a handle whose final path cannot be told (a network redirector, a volume
-// without a drive letter), a write or flush that fails, a registry key that
-// another program deletes while it is being listed, a folder swapped for a
-// link between its listing and the walk into it.
+// a handle whose path cannot be read, a write or flush that fails, a registry
+// key that another program deletes while it is being listed, a folder swapped
+// for a link between its listing and the walk into it.
 //
 // Production code calls these through the pointers below, which start out as
 // the real functions, so `platform::seam::GetVersionExA(&info)` still reads as
@@ -14,6 +13,7 @@
 #pragma once
 
 #include <windows.h>
+#include <winternl.h>
 
 namespace platform::seam {
 
@@ -21,7 +21,8 @@ extern BOOL(WINAPI* GetVersionExA)(LPOSVERSIONINFOA info);
 extern BOOL(WINAPI* GetUserNameA)(LPSTR buffer, LPDWORD size);
 extern BOOL(WINAPI* OpenProcessToken)(HANDLE process, DWORD access, PHANDLE token);
 extern LPVOID(WINAPI* HeapAlloc)(HANDLE heap, DWORD flags, SIZE_T bytes);
-extern DWORD(WINAPI* GetFinalPathNameByHandleW)(HANDLE file, LPWSTR path, DWORD size, DWORD flags);
+extern NTSTATUS(NTAPI* NtQueryObject)(HANDLE handle, OBJECT_INFORMATION_CLASS kind, PVOID info,
+                                      ULONG size, PULONG needed);
 extern BOOL(WINAPI* GetFileInformationByHandleEx)(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind,
                                                   LPVOID info, DWORD size);
 extern BOOL(WINAPI* WriteFile)(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,

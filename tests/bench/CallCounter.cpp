@@ -57,11 +57,12 @@ Counted g_table[] = {
     QUENBY_IMPORT(12, FindClose),
     QUENBY_IMPORT(13, GetFileAttributesW),
     QUENBY_IMPORT(14, SetFileAttributesW),
-    QUENBY_SEAM(15, GetFinalPathNameByHandleW),
+    QUENBY_SEAM(15, NtQueryObject),
     QUENBY_SEAM(16, GetFileInformationByHandleEx),
     QUENBY_SEAM(17, WriteFile),
     QUENBY_SEAM(18, FlushFileBuffers),
 };
+// clang-format on
 
 Counted* Table() {
     return g_table;

@@ -274,6 +274,13 @@ TEST_F(FolderCleanerTest, LeavesALinkedFileAndItsTargetAlone) {
     SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
     WriteBytes(At(L"cleaned\\trace.txt"), "x");
     MakeSymlink(target, At(L"cleaned\\link.txt"));
+    // Also where the link's path is longer than MAX_PATH.
+    std::wstring deep = L"\\\\?\\" + At(L"cleaned");
+    for (wchar_t letter = L'a'; letter < L'f'; ++letter) {
+        deep += L"\\" + std::wstring(60, letter);
+        MakeFolder(deep);
+    }
+    MakeSymlink(target, deep + L"\\link.txt");
     ASSERT_FALSE(GetFileAttributesW(At(L"cleaned\\link.txt").c_str()) &
                  FILE_ATTRIBUTE_REPARSE_POINT)
         << "the link should look like a plain file";
@@ -285,7 +292,9 @@ TEST_F(FolderCleanerTest, LeavesALinkedFileAndItsTargetAlone) {
     EXPECT_TRUE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_READONLY)
         << "the target must stay read-only";
     EXPECT_TRUE(IsListed(At(L"cleaned\\link.txt"))) << "the link stays with its target";
+    EXPECT_TRUE(IsListed(deep + L"\\link.txt")) << "the link past MAX_PATH stays too";
     RemoveSymlink(At(L"cleaned\\link.txt"));
+    RemoveSymlink(deep + L"\\link.txt");
 }
 
 TEST_F(FolderCleanerTest, NeverZerosAFileThroughALinkNamedIndexDat) {
@@ -326,14 +335,8 @@ TEST_F(FolderCleanerTest, EmptiesAFolderGivenThroughALink) {
     RemoveSymlink(At(L"via"));
 }
 
-DWORD WINAPI NoFinalPath(HANDLE, LPWSTR, DWORD, DWORD) {
-    return 0;
-}
-
-// Where no path resolves (redirectors, volumes without a letter) the names alone decide.
+// A hard link's name is deleted; the data its other names share is not zeroed.
 TEST_F(FolderCleanerTest, NeverZerosAnIndexFileThroughAHardLink) {
-    platform::seam::ScopedOverride unresolved(platform::seam::GetFinalPathNameByHandleW,
-                                              &NoFinalPath);
     const std::string original = Pattern(IndexSize);
     MakeFolder(At(L"cleaned"));
     WriteBytes(At(L"shared.dat"), original);
@@ -523,6 +526,26 @@ TEST_F(FolderCleanerTest, AFolderThatCannotBeListedIsAProblemInPreviewAndClean) 
         EXPECT_TRUE(report.HasFailures());
     }
     EXPECT_EQ("x", ReadBytes(At(L"busy\\in.txt")));
+}
+
+NTSTATUS NTAPI NoObjectName(HANDLE, OBJECT_INFORMATION_CLASS, PVOID, ULONG, PULONG) {
+    return NTSTATUS(0xC0000002L); // STATUS_NOT_IMPLEMENTED
+}
+
+// Under Wine a file whose path cannot be read might be a link's target:
+// nothing changes through it, and the preview and the clean name it.
+TEST_F(FolderCleanerTest, AFileThatCannotBeToldFromALinkTargetStaysAndIsAProblem) {
+    const std::string original = Pattern(IndexSize);
+    WriteBytes(At(L"index.dat"), original);
+    platform::seam::ScopedOverride untold(platform::seam::NtQueryObject, &NoObjectName);
+    for (bool preview : {true, false}) {
+        const CleanReport report = Noted(m_root.Path(), preview);
+        ASSERT_EQ(1u, report.Items().size()) << preview;
+        EXPECT_EQ(CleanItemKind::Problem, report.Items()[0].kind);
+        EXPECT_EQ(DWORD(ERROR_INVALID_FUNCTION), report.Items()[0].error);
+    }
+    EXPECT_EQ(1, m_cleaner.WipeIndexFile(Folder().c_str(), "index.dat"));
+    EXPECT_EQ(original, ReadBytes(At(L"index.dat"))) << "neither deleted nor zeroed";
 }
 
 // ---- randomised trees: the preview names exactly what the clean removes ----
