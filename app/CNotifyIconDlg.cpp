@@ -57,8 +57,7 @@ BEGIN_MESSAGE_MAP(CNotifyIconDlg, CDialog)
 END_MESSAGE_MAP()
 
 CNotifyIconDlg::CNotifyIconDlg(UINT nIDTemplate, CWnd* pParentWnd)
-    : CDialog(nIDTemplate, pParentWnd),
-      m_hSmallIcon(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON)) {}
+    : CDialog(nIDTemplate, pParentWnd), m_hSmallIcon(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON)) {}
 
 BOOL CNotifyIconDlg::OnInitDialog() {
     CDialog::OnInitDialog();

@@ -243,7 +243,8 @@ wipe_contender() {
 count_calls() {
     local tree=$work/walk
     fresh_copy "$work/walk-template" "$tree"
-    wine "$bench_exe" count "$2" "$(winepath -w "$tree")" | tr -d '\r' | tail -n +2 | sort -k2,2nr >"$work/calls.$1"
+    wine "$bench_exe" count "$2" "$(winepath -w "$tree")" | tr -d '\r' | tail -n +2 |
+        sort -k2,2nr >"$work/calls.$1"
 }
 
 # count_requests NAME MODE: the requests that one walk makes of the Wine
@@ -272,7 +273,8 @@ count_requests() {
             if (!main && index($0, tree)) { main = $1; mine[$1] = 1; first = FNR }
             if (main && ($1 in mine) && $2 ~ /^new_thread\(\)/ && match($0, /tid=[0-9a-f]+/))
                 mine[substr($0, RSTART + 4, RLENGTH - 4) ":"] = 1
-            if (main && ($1 in mine) && (index($0, tree) || $0 ~ /(\.lnk|\.dat|\.ini|group[0-9]+|folder[0-9]+)"/))
+            named = index($0, tree) || $0 ~ /(\.lnk|\.dat|\.ini|group[0-9]+|folder[0-9]+)"/
+            if (main && ($1 in mine) && named)
                 last = FNR
             next
         }
@@ -293,12 +295,15 @@ run_startup() {
     # same application name and settings.
     mkdir -p "$steps"
     cp "$build/tests/bench_quenby_steps.exe" "$steps/Quenby.exe"
+    # The timer keeps the marks in a file of its current folder.
+    cd "$work"
     wine explorer /desktop=bench,1024x768 "$(winepath -w "$build/tests/bench_startup.exe")" \
         "$(winepath -w "$out")" "$startup_rounds" \
         quenby "$(winepath -w "$build/Quenby.exe")" "$main_title" \
         minimal "$(winepath -w "$build/tests/bench_minimal_dialog.exe")" "$minimal_title" \
         steps "$(winepath -w "$steps/Quenby.exe")" "$main_title" \
         >/dev/null 2>&1 || true
+    cd - >/dev/null
     [ -s "$out" ] || fail "the start-up timer left no results"
     ! grep -q failed "$out" || fail "a start-up run failed: $(grep failed "$out" | head -1)"
     # LABEL ROUND READY SHOWN IDLE CLOSE, and the marks; round 0 is the warm-up.
@@ -455,9 +460,12 @@ awk '
         for (i = 1; i <= n; i++)
             for (r in ready) if ((shown[i], r) in value) print i, shown[i], value[shown[i], r]
     }' "$results" "$work/marks.txt" | sort -k1,1n -k4,4g |
-    awk '{ key = $1; if (key != prev && prev != "") flush(); prev = key; label = $2 " " $3; v[++n] = $4 }
-         function flush() { gsub("_", " ", label); sub("^start ", "", label); sub("^exit ", "exit: ", label)
-             printf "| %s | %.1f |\n", label, n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2; n = 0 }
+    awk '{ if ($1 != prev && prev != "") flush(); prev = $1; label = $2 " " $3; v[++n] = $4 }
+         function flush() {
+             gsub("_", " ", label); sub("^start ", "", label); sub("^exit ", "exit: ", label)
+             printf "| %s | %.1f |\n", label, n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+             n = 0
+         }
          END { flush() }'
 echo
 echo "Measured on the $QUENBY_ARCH build in $(awk -v a="$started" -v b="$finished" \

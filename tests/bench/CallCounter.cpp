@@ -27,8 +27,7 @@ template <int Index, typename Result, typename... Args> Result WINAPI Count(Args
     return reinterpret_cast<Result(WINAPI*)(Args...)>(counted.original)(args...);
 }
 
-template <int Index, typename Result, typename... Args>
-void* CounterOf(Result(WINAPI*)(Args...)) {
+template <int Index, typename Result, typename... Args> void* CounterOf(Result(WINAPI*)(Args...)) {
     return reinterpret_cast<void*>(&Count<Index, Result, Args...>);
 }
 
@@ -36,10 +35,14 @@ template <typename Function> void** SeamOf(Function& seam) {
     return reinterpret_cast<void**>(&seam);
 }
 
-#define QUENBY_IMPORT(index, function) {#function, CounterOf<index>(&::function), nullptr, nullptr, {0}}
+// One entry per function: its name and a counter made for its type; the
+// index is the entry's place in the table.
+// clang-format off
+#define QUENBY_IMPORT(index, function)                                                             \
+    {#function, CounterOf<index>(&::function), nullptr, nullptr, {0}}
 #define QUENBY_SEAM(index, function)                                                               \
-    {#function, CounterOf<index>(platform::seam::function), SeamOf(platform::seam::function),       \
-     nullptr, {0}}
+    {#function, CounterOf<index>(platform::seam::function),                                       \
+     SeamOf(platform::seam::function), nullptr, {0}}
 
 Counted g_table[] = {
     QUENBY_IMPORT(0, NtCreateFile),
@@ -100,8 +103,7 @@ void PatchImports() {
                            &protection);
             counted->original = reinterpret_cast<void*>(slots->u1.Function);
             slots->u1.Function = reinterpret_cast<ULONG_PTR>(counted->counter);
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection,
-                           &protection);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
         }
     }
 }

@@ -176,8 +176,8 @@ void Report(FILE* results, const Program& program, int round, const Timing& timi
         std::snprintf(line, sizeof line, "%s %d failed\n", program.label.c_str(), round);
     std::ostringstream marks;
     for (const StepMark& mark : timing.marks)
-        marks << "mark " << program.label << ' ' << round << ' '
-              << (mark.exit ? "exit " : "start ") << mark.step << ' ' << mark.ms << '\n';
+        marks << "mark " << program.label << ' ' << round << ' ' << (mark.exit ? "exit " : "start ")
+              << mark.step << ' ' << mark.ms << '\n';
     const std::string text = line + marks.str();
     std::fputs(text.c_str(), results);
     std::fflush(results);

@@ -268,11 +268,11 @@ TEST_F(CleanerDlgTest, StartUpStepsComeInTheirOrderAndTheIconGoesWithTheWindow) 
     framework::seam::MarkStep = &NoteStep;
     Run([](ScriptedCleanerDlg&) { g_events.push_back("scenario"); });
     framework::seam::MarkStep = nullptr;
-    EXPECT_EQ(std::vector<std::string>({"dialog and controls", "notification icon",
-                                        "about item and window icons", "web pane",
-                                        "first navigation", "selection restored", "scenario",
-                                        "icon removed"}),
-              g_events);
+    EXPECT_EQ(
+        std::vector<std::string>({"dialog and controls", "notification icon",
+                                  "about item and window icons", "web pane", "first navigation",
+                                  "selection restored", "scenario", "icon removed"}),
+        g_events);
 }
 
 // The manifest asks for version 6 of the common controls for this build's own
