@@ -20,6 +20,8 @@ enum class CleanItemKind {
     KeptLink,       // a link that cannot be told from its target, left alone
     RecycleBin,     // the recycle bins' items (count) and bytes
     Problem,        // something the cleaner could not look at (a folder it cannot list)
+    DatabaseRows,   // rows of one table (detail) of a database (path) deleted (count)
+    ProfileInUse,   // a browser profile skipped as a whole: its browser runs (detail: what to do)
 };
 
 // What became of an item (in a preview: what will become of it).
@@ -50,6 +52,9 @@ struct CleanItem {
     // or stays by rule.
     DWORD error = 0;
     CleanStatus status = StatusOf(kind, error);
+    // What the kind needs besides: a table's name, or a reason in words
+    // where the platform's text for `error` would say less.
+    std::wstring detail = std::wstring();
 };
 
 class CleanReport {

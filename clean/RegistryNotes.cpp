@@ -116,6 +116,16 @@ LONG NotedRegistryCleaning::DeleteValue(HKEY hive, HKEY key, const std::string& 
     return status;
 }
 
+LONG NotedRegistryCleaning::DeleteValueW(HKEY hive, HKEY key, const std::wstring& keyPath,
+                                         const std::wstring& name) {
+    const LONG status = RegistryCleaning::DeleteValueW(hive, key, keyPath, name);
+    const std::wstring shown = Shown(hive, Below(keyPath, name.c_str()));
+    if (status == ERROR_SUCCESS)
+        m_report.Add({CleanItemKind::RegistryValue, shown});
+    NoteFailure(CleanItemKind::RegistryValue, shown, status, &m_report);
+    return status;
+}
+
 // What the tree holds is noted before it goes, and kept only when it went.
 void NotedRegistryCleaning::DeleteTree(HKEY hive, const std::string& path) {
     CleanReport tree;
@@ -156,6 +166,14 @@ LONG RegistryPreview::DeleteValue(HKEY hive, HKEY key, const std::string& keyPat
     const LONG status = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_SUCCESS)
         m_report.Add({CleanItemKind::RegistryValue, Shown(hive, Below(keyPath, name))});
+    return status;
+}
+
+LONG RegistryPreview::DeleteValueW(HKEY hive, HKEY key, const std::wstring& keyPath,
+                                   const std::wstring& name) {
+    const LONG status = RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_SUCCESS)
+        m_report.Add({CleanItemKind::RegistryValue, Shown(hive, Below(keyPath, name.c_str()))});
     return status;
 }
 

@@ -1,6 +1,7 @@
 #include "clean/Targets.h"
 
 #include "clean/Cleaner.h"
+#include "moretraces/MoreTraces.h"
 #include "res/resource.h"
 
 #include <iterator>
@@ -31,8 +32,26 @@ void RunIntelliForms(Visitors& visitors) {
     Cleaner().CleanIntelliForms(visitors.registry);
 }
 void RunRecycleBin(Visitors& visitors) {
-    Cleaner().EmptyRecycleBin(visitors.recycleBin);
+    Cleaner().EmptyRecycleBin(visitors.shell);
 }
+
+// The browsers' targets, one function per browser and kind.
+template <Browser B> void RunCache(Visitors& visitors) {
+    CleanBrowserCache(B, visitors);
+}
+template <Browser B> void RunHistory(Visitors& visitors) {
+    CleanBrowserHistory(B, visitors);
+}
+template <Browser B> void RunCookies(Visitors& visitors) {
+    CleanBrowserCookies(B, visitors);
+}
+template <Browser B> void RunForms(Visitors& visitors) {
+    CleanBrowserForms(B, visitors);
+}
+
+// Files held open are normal in the temporary folder: they are kept, and
+// no failure.
+const bool InUseIsNormal = true;
 
 } // namespace
 
@@ -45,6 +64,20 @@ const Target kTargets[] = {
     {IEAutoComplete, "autocomplete", IDS_TARGET_IEAUTOCOMPLETE, false, RunAutoComplete},
     {IEPasswords, "forms", IDS_TARGET_IEPASSWORDS, false, RunIntelliForms},
     {RecycleBin, "recycle-bin", IDS_TARGET_RECYCLEBIN, false, RunRecycleBin},
+    {8, "chrome-cache", IDS_TARGET_CHROME_CACHE, false, RunCache<Browser::Chrome>},
+    {9, "chrome-history", IDS_TARGET_CHROME_HISTORY, false, RunHistory<Browser::Chrome>},
+    {10, "chrome-cookies", IDS_TARGET_CHROME_COOKIES, false, RunCookies<Browser::Chrome>},
+    {11, "chrome-forms", IDS_TARGET_CHROME_FORMS, false, RunForms<Browser::Chrome>},
+    {12, "edge-cache", IDS_TARGET_EDGE_CACHE, false, RunCache<Browser::Edge>},
+    {13, "edge-history", IDS_TARGET_EDGE_HISTORY, false, RunHistory<Browser::Edge>},
+    {14, "edge-cookies", IDS_TARGET_EDGE_COOKIES, false, RunCookies<Browser::Edge>},
+    {15, "edge-forms", IDS_TARGET_EDGE_FORMS, false, RunForms<Browser::Edge>},
+    {16, "firefox-cache", IDS_TARGET_FIREFOX_CACHE, false, RunCache<Browser::Firefox>},
+    {17, "firefox-history", IDS_TARGET_FIREFOX_HISTORY, false, RunHistory<Browser::Firefox>},
+    {18, "firefox-cookies", IDS_TARGET_FIREFOX_COOKIES, false, RunCookies<Browser::Firefox>},
+    {19, "firefox-forms", IDS_TARGET_FIREFOX_FORMS, false, RunForms<Browser::Firefox>},
+    {20, "explorer-lists", IDS_TARGET_EXPLORER_LISTS, false, CleanExplorerLists},
+    {21, "temp", IDS_TARGET_TEMP, InUseIsNormal, CleanTemporaryFiles},
 };
 const size_t kTargetCount = std::size(kTargets);
 

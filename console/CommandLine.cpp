@@ -13,6 +13,7 @@ const wchar_t JsonSwitch[] = L"--json";
 const wchar_t YesSwitch[] = L"--yes";
 const wchar_t QuietSwitch[] = L"--quiet";
 const wchar_t NameSeparator[] = L", ";
+const size_t UsageWidth = 76;
 
 struct VerbName {
     const wchar_t* name;
@@ -91,8 +92,9 @@ const char UsageBeforeTargets[] =
     "Targets (QuenbyCmd list shows their labels):\n";
 const char UsageAfterTargets[] =
     "\n"
-    "  --saved   the selection saved in the window (\"Save check as default\")\n"
-    "  --all     the window's check boxes, all of them\n"
+    "  --saved   the selection saved in the window (\"Save check as default\",\n"
+    "            \"More traces...\")\n"
+    "  --all     every target of the window's check boxes\n"
     "  --json    the preview in JSON (see README)\n"
     "  --quiet   no progress count; a clean lists only what could not go\n"
     "\n"
@@ -108,8 +110,18 @@ std::wstring TargetNameList() {
     return list;
 }
 
+// The names, wrapped at the width of the rest of the text.
 std::wstring UsageText() {
-    return WidePath::FromAnsi(UsageBeforeTargets) + L"  " + TargetNameList() + L"\n" +
+    std::wstring lines, line;
+    for (size_t i = 0; i < kTargetCount; ++i) {
+        const std::wstring name = WidePath::FromAnsi(kTargets[i].name);
+        if (!line.empty() && line.size() + name.size() + 2 > UsageWidth) {
+            lines += L"  " + line + L"\n";
+            line.clear();
+        }
+        line += (line.empty() ? L"" : L" ") + name;
+    }
+    return WidePath::FromAnsi(UsageBeforeTargets) + lines + L"  " + line + L"\n" +
            WidePath::FromAnsi(UsageAfterTargets);
 }
 

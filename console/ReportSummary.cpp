@@ -26,7 +26,10 @@ Group GroupOfKind(CleanItemKind kind) {
     case CleanItemKind::RecycleBin:
         return Group::RecycleBin;
     case CleanItemKind::Problem:
+    case CleanItemKind::ProfileInUse:
         return Group::Problems;
+    case CleanItemKind::DatabaseRows:
+        return Group::Databases;
     default:
         return Group::Files;
     }
@@ -86,6 +89,10 @@ const char* KindWord(CleanItemKind kind) {
         return "recycle bin";
     case CleanItemKind::Problem:
         return "entry";
+    case CleanItemKind::DatabaseRows:
+        return "database";
+    case CleanItemKind::ProfileInUse:
+        return "in-use";
     default:
         return "file";
     }
@@ -100,4 +107,22 @@ std::wstring ReasonText(DWORD error) {
     if (!reason.empty())
         reason += L' ';
     return reason + L"(error " + std::to_wstring(error) + L")";
+}
+
+std::wstring ReasonOf(const CleanItem& item) {
+    if (item.kind == CleanItemKind::ProfileInUse)
+        return item.detail;
+    if (item.detail.empty())
+        return ReasonText(item.error);
+    return item.detail + L" (error " + std::to_wstring(item.error) + L")";
+}
+
+std::vector<DatabaseRows> ByDatabase(const std::vector<CleanItem>& rows) {
+    std::vector<DatabaseRows> databases;
+    for (const CleanItem& item : rows) {
+        if (databases.empty() || databases.back().path != item.path)
+            databases.push_back({item.path, {}});
+        databases.back().tables.push_back(&item);
+    }
+    return databases;
 }

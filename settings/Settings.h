@@ -27,6 +27,10 @@ constexpr const char kRegistryKey[] = "Marlowick software";
 constexpr const char kSettingsSection[] = "Settings";
 constexpr const char kPlaceEntry[] = "Place";
 constexpr const char kOptionEntry[] = "Option";
+// "MoreTraces" (REG_SZ): the more traces chosen, by their console names,
+// separated by commas; missing or empty means none.
+constexpr const char kMoreTracesEntry[] = "MoreTraces";
+constexpr wchar_t kMoreTracesSeparator = L',';
 
 // Each read goes to the registry; a missing or unreadable value is 0.
 CleanSelection ReadCleanSelection();

@@ -1,4 +1,4 @@
-#include "clean/RecycleBinNotes.h"
+#include "clean/ShellNotes.h"
 
 #include <shellapi.h>
 
@@ -18,7 +18,7 @@ CleanItem Contents() {
 
 // An empty bin is nothing to note; bins the shell cannot count are still
 // emptied.
-void NotedRecycleBinCleaning::EmptyRecycleBin(UINT flags) {
+void NotedShellCleaning::EmptyRecycleBin(UINT flags) {
     CleanItem contents = Contents();
     const HRESULT result = SHEmptyRecycleBinA(nullptr, nullptr, flags);
     if (FAILED(result)) {
@@ -29,7 +29,7 @@ void NotedRecycleBinCleaning::EmptyRecycleBin(UINT flags) {
         m_report.Add(contents);
 }
 
-void RecycleBinPreview::EmptyRecycleBin(UINT) {
+void ShellPreview::EmptyRecycleBin(UINT) {
     const CleanItem contents = Contents();
     if (contents.count != 0 || contents.error != 0)
         m_report.Add(contents);
