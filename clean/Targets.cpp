@@ -1,6 +1,7 @@
 #include "clean/Targets.h"
 
 #include "clean/Cleaner.h"
+#include "clean/WidePath.h"
 #include "moretraces/MoreTraces.h"
 #include "res/resource.h"
 
@@ -83,10 +84,7 @@ const size_t kTargetCount = std::size(kTargets);
 
 const Target* FindTarget(const std::wstring& name) {
     for (const Target& target : kTargets) {
-        const std::string ascii = target.name;
-        if (CompareStringOrdinal(name.c_str(), int(name.size()),
-                                 std::wstring(ascii.begin(), ascii.end()).c_str(),
-                                 int(ascii.size()), TRUE) == CSTR_EQUAL)
+        if (WidePath::NameIs(name.c_str(), WidePath::FromAnsi(target.name).c_str()))
             return &target;
     }
     return nullptr;

@@ -14,9 +14,17 @@ const wchar_t CookiesFile[] = L"cookies.sqlite";
 const wchar_t FormsFile[] = L"formhistory.sqlite";
 
 // Tables of visits and of what was typed or read, and those keyed by them.
-const std::vector<const char*> VisitTables = {"moz_historyvisits", "moz_inputhistory",
+const std::vector<const char*> VisitTables = {"moz_historyvisits",
+                                              "moz_historyvisits_extra",
+                                              "moz_inputhistory",
                                               "moz_places_metadata",
-                                              "moz_places_metadata_search_queries"};
+                                              "moz_places_metadata_search_queries",
+                                              "moz_places_metadata_snapshots",
+                                              "moz_places_metadata_snapshots_extra",
+                                              "moz_places_metadata_snapshots_groups",
+                                              "moz_places_metadata_groups_to_snapshots",
+                                              "moz_session_metadata",
+                                              "moz_session_to_places"};
 const std::vector<const char*> FormTables = {"moz_formhistory", "moz_history_to_sources",
                                              "moz_sources"};
 const std::vector<const char*> CookieTables = {"moz_cookies"};
@@ -47,8 +55,10 @@ RowPlan PlacesPlan(const std::set<std::string>& tables) {
         return plan;
     const std::string kept = KeptPlaces(tables);
     const std::string keptIds = "(SELECT id FROM moz_places WHERE " + kept + ")";
-    if (tables.count("moz_annos"))
-        plan.changes.push_back({"moz_annos", "place_id NOT IN " + keptIds, ""});
+    for (const char* table : {"moz_annos", "moz_places_extra"}) {
+        if (tables.count(table))
+            plan.changes.push_back({table, "place_id NOT IN " + keptIds, ""});
+    }
     if (tables.count("moz_origins"))
         plan.changes.push_back(
             {"moz_origins",
@@ -110,10 +120,6 @@ std::wstring In(const BrowserProfile& profile, const wchar_t* file) {
     return WidePath::Join(profile.folder, file);
 }
 
-RowPlan Whole(const std::vector<const char*>& names, const std::set<std::string>& tables) {
-    return WholeTables(names, tables);
-}
-
 } // namespace
 
 namespace firefox {
@@ -139,13 +145,13 @@ void CleanHistory(const BrowserProfile& profile, Visitors& visitors) {
 
 void CleanCookies(const BrowserProfile& profile, Visitors& visitors) {
     visitors.databases.ChangeRows(In(profile, CookiesFile), [](const std::set<std::string>& t) {
-        return Whole(CookieTables, t);
+        return WholeTables(CookieTables, t);
     });
 }
 
 void CleanForms(const BrowserProfile& profile, Visitors& visitors) {
     visitors.databases.ChangeRows(In(profile, FormsFile), [](const std::set<std::string>& t) {
-        return Whole(FormTables, t);
+        return WholeTables(FormTables, t);
     });
 }
 
