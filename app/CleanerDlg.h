@@ -32,6 +32,9 @@ protected:
     void OnHelpTopics();
     void OnAbout();
     BOOL OnQueryEndSession();
+    // An installer's request to end (QUENBY_CLOSE_MESSAGE): the program ends
+    // as through the notification-area "Exit", without the exit path's save.
+    LRESULT OnCloseRequest(WPARAM wParam, LPARAM lParam);
 
     HICON m_hIcon;
     int m_targetChecked[CleanTargetCount];

@@ -1,5 +1,6 @@
 #include "console/CommandLine.h"
 
+#include "console/CloseCommand.h"
 #include "console/TargetNames.h"
 
 namespace {
@@ -18,8 +19,9 @@ struct VerbName {
     Verb verb;
 };
 const VerbName kVerbs[] = {
-    {"help", Verb::Help}, {HelpSwitch, Verb::Help},   {ShortHelpSwitch, Verb::Help},
-    {"list", Verb::List}, {"preview", Verb::Preview}, {"clean", Verb::Clean},
+    {"help", Verb::Help},   {HelpSwitch, Verb::Help},   {ShortHelpSwitch, Verb::Help},
+    {"list", Verb::List},   {"preview", Verb::Preview}, {"clean", Verb::Clean},
+    {"close", Verb::Close},
 };
 
 bool FindVerb(const std::string& word, Verb& verb) {
@@ -85,6 +87,10 @@ const char kUsageText[] =
     "  clean (TARGETS... | --saved | --all) [--yes] [--quiet]\n"
     "                              cleans them in the window's order, after asking\n"
     "                              \"Are you sure to clean?\" unless --yes is given\n"
+    "  close [--folder DIR]        asks Quenby running from DIR (default: the\n"
+    "                              folder of QuenbyCmd) to end as its tray menu's\n"
+    "                              \"Exit\" does, and waits for QuenbyCmd running\n"
+    "                              there; ends nothing by force (for installers)\n"
     "  --help                      this text\n"
     "\n"
     "  --saved   the selection saved in the window (\"Save check as default\")\n"
@@ -94,7 +100,8 @@ const char kUsageText[] =
     "\n"
     "Exit status: 0 everything selected is gone (or the command succeeded),\n"
     "1 something could not be removed or the question was not answered yes,\n"
-    "2 bad input (nothing was cleaned).\n";
+    "2 bad input (nothing was cleaned). close: 0 nothing runs from the folder,\n"
+    "1 something still runs after 10 seconds (listed).\n";
 
 bool ParseCommandLine(const std::vector<std::string>& args, Command& command, std::string& error) {
     command = Command();
@@ -113,8 +120,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& command, st
             command.verb = Verb::Help;
             return true;
         }
+        if (command.verb == Verb::Close)
+            continue; // its own arguments, read below
         if (!TakeArgument(args[i], command, error))
             return false;
     }
+    if (command.verb == Verb::Close)
+        return ParseCloseArguments(args, command.folder, error);
     return CheckCombination(command, error);
 }

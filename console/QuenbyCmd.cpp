@@ -1,6 +1,7 @@
 // QuenbyCmd: the console companion of the window. It lists the targets,
 // previews what a clean would do without changing anything, and cleans from
 // scripts and scheduled tasks, with the window's cleaners and order.
+#include "console/CloseCommand.h"
 #include "console/CommandLine.h"
 #include "console/ConsoleStream.h"
 #include "console/Progress.h"
@@ -139,6 +140,8 @@ int RunCommand(int argc, char** argv, ConsoleStream& out, ConsoleStream& err) {
         return Preview(command, out, progress);
     case Verb::Clean:
         return Clean(command, out, progress);
+    case Verb::Close:
+        return RunClose(command.folder, out);
     default:
         out.Write(std::string(kUsageText));
         return ExitDone;

@@ -19,6 +19,7 @@ enum class Way {
     EnterOnCheckBox,
     TrayMenuExit,
     TrayMenuExitWhileHidden,
+    CloseCommand,
 };
 
 struct Ending {
@@ -38,6 +39,7 @@ const Ending Endings[] = {
     {Way::EnterOnCheckBox, "EnterOnCheckBox", false},
     {Way::TrayMenuExit, "TrayMenuExit", false},
     {Way::TrayMenuExitWhileHidden, "TrayMenuExitWhileHidden", false},
+    {Way::CloseCommand, "CloseCommand", false},
 };
 
 // Names the way in test output instead of its bytes.
@@ -48,6 +50,7 @@ void PrintTo(const Ending& ending, std::ostream* out) {
 // The boxes the tests check before ending: "Real Player" and "Recycle bin".
 constexpr DWORD CheckedSelection = 0x81;
 constexpr int MaxTabPresses = 12;
+constexpr DWORD InstallerTimeout = 60000;
 
 class EndingTest : public QuenbyTest, public testing::WithParamInterface<Ending> {
 protected:
@@ -81,6 +84,14 @@ protected:
             ASSERT_TRUE(OpenTrayMenu(WM_RBUTTONDOWN)) << "no tray menu";
             ChooseMenuItem(1); // "Exit"
             break;
+        case Way::CloseCommand: {
+            const std::string& program = Options().quenbyPath;
+            QuenbyProcess closer(program.substr(0, program.rfind('\\') + 1) + "QuenbyCmd.exe",
+                                 "close");
+            ASSERT_TRUE(closer.WaitForExit(InstallerTimeout));
+            EXPECT_EQ(closer.ExitCode(), 0u);
+            break;
+        }
         }
     }
 
