@@ -144,7 +144,10 @@ void CleanerDlg::SaveSelection() {
 }
 
 void CleanerDlg::OnClean() {
-    if (MessageBox(kConfirmText, nullptr, MB_YESNO | MB_ICONQUESTION) == IDNO)
+    // Only Yes cleans: the box also ends without an answer (0) when a quit
+    // request (the tray menu's "Exit", an installer's close request) ends
+    // the loop it runs.
+    if (MessageBox(kConfirmText, nullptr, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
 
     BeginWaitCursor();
