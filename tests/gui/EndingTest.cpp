@@ -7,6 +7,8 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
+
 namespace gui {
 namespace {
 
@@ -164,6 +166,29 @@ TEST_P(EndingTest, WithTheOtherOptionsAsksNothingAndWritesNothing) {
     EXPECT_FALSE(ReadDword(SettingsKey(QuenbyName), PlaceValue)) << "\"Place\" was written";
     EXPECT_EQ(ReadDword(SettingsKey(QuenbyName), OptionValue), otherOptions);
     EXPECT_TRUE(Differences(runBefore, TakeSnapshot(RunKey)).empty()) << "the Run key changed";
+}
+
+// The packages' tests' installer (QUENBY_TEST_*, all set) ends the hidden program,
+// or, when that cannot answer, leaves it with 3010; a copy elsewhere runs on.
+TEST_F(EndingTest, AnInstallerEndsOnlyTheCopyOfItsFolder) {
+    const char* installer = std::getenv("QUENBY_TEST_INSTALLER");
+    const char* hangSet = std::getenv("QUENBY_TEST_HANG");
+    const bool hang = hangSet && *hangSet;
+    if (!installer)
+        GTEST_SKIP() << "for the packages' tests";
+    ASSERT_TRUE(StartProgram(CopyProgram("elsewhere", "Quenby.exe")));
+    QuenbyProcess& elsewhere = Process();
+    HWND main = Start();
+    ASSERT_TRUE(main && SendWithin(main, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+    platform::UniqueHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, Process().ThreadId()));
+    ASSERT_TRUE(!hang || SuspendThread(thread.get()) == 0);
+    QuenbyProcess run(installer, std::getenv("QUENBY_TEST_INSTALLER_ARGS"));
+    ASSERT_TRUE(run.WaitForExit(InstallerTimeout));
+    EXPECT_EQ(run.ExitCode(), hang ? 3010u : 0u) << installer;
+    EXPECT_EQ(Process().IsRunning(), hang);
+    ResumeThread(thread.get()); // the request waits in its queue
+    ExpectEnded(main);
+    EXPECT_TRUE(elsewhere.IsRunning());
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, EndingTest, testing::ValuesIn(Endings),
