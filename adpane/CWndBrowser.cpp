@@ -10,11 +10,11 @@
 
 IMPLEMENT_DYNAMIC(CWndBrowser, CWnd)
 
-BEGIN_MESSAGE_MAP(CWndBrowser, CWnd)
-    ON_WM_TIMER()
-END_MESSAGE_MAP()
-
 namespace {
+
+// Sent to every child of a window that moved to a display of another DPI,
+// once the dialog has scaled its controls (Windows 10 1703 and later).
+constexpr UINT kDpiChangedAfterParent = 0x02E3; // WM_DPICHANGED_AFTERPARENT
 
 constexpr UINT_PTR kRefreshTimerId = 1001;
 constexpr int kFirstRefreshSeconds = 30;
@@ -28,9 +28,29 @@ constexpr IID kWebBrowser2InterfaceId = {
     0xD30C1661, 0xCDAF, 0x11D0, {0x8A, 0x3E, 0x00, 0xC0, 0x4F, 0xC9, 0xE2, 0x6E}};
 constexpr UINT kBrowserControlId = 0xE900;
 constexpr DWORD kBrowserControlStyle = WS_CHILD | WS_VISIBLE;
-// The size the control is asked to take; the pane shows the part that fits.
+// The size the control is asked to take at 96 DPI, and in proportion at any
+// other DPI, so that the page is laid out the same; the pane shows the part
+// that fits.
 constexpr LONG kRequestedWidth = 1024;
 constexpr LONG kRequestedHeight = 768;
+constexpr int kBaseDpi = 96;
+
+// The DPI the pane is drawn at: its own where Windows tracks it per window
+// (Windows 10 1607 and later; looked up, since older ones lack the call),
+// otherwise the system's, the DPI of every window there.
+int PaneDpi(HWND pane) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow) {
+        if (const UINT dpi = getDpiForWindow(pane))
+            return static_cast<int>(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kBaseDpi;
+}
 
 // A VARIANT that is cleared, with the string or array it holds, when it goes
 // out of scope: on the way out of Navigate, also when building one throws.
@@ -87,6 +107,11 @@ void SetPostData(VARIANT* value, const void* data, DWORD length) {
 
 } // namespace
 
+BEGIN_MESSAGE_MAP(CWndBrowser, CWnd)
+    ON_WM_TIMER()
+    ON_MESSAGE(kDpiChangedAfterParent, &CWndBrowser::OnDpiChangedAfterParent)
+END_MESSAGE_MAP()
+
 CWndBrowser::CWndBrowser() : m_pParent(nullptr), m_nRefreshSeconds(kFirstRefreshSeconds) {}
 
 CWndBrowser::~CWndBrowser() = default;
@@ -110,10 +135,22 @@ bool CWndBrowser::CreateFromControl(UINT nID, CWnd* pParent) {
         return false;
     }
 
-    m_pBrowser->put_Width(kRequestedWidth);
-    m_pBrowser->put_Height(kRequestedHeight);
+    RequestSize();
     StartRefreshTimer();
     return true;
+}
+
+void CWndBrowser::RequestSize() {
+    const int dpi = PaneDpi(m_hWnd);
+    m_pBrowser->put_Width(MulDiv(kRequestedWidth, dpi, kBaseDpi));
+    m_pBrowser->put_Height(MulDiv(kRequestedHeight, dpi, kBaseDpi));
+}
+
+LRESULT CWndBrowser::OnDpiChangedAfterParent(WPARAM, LPARAM) {
+    Default();
+    if (m_pBrowser)
+        RequestSize();
+    return 0;
 }
 
 void CWndBrowser::Navigate(const char* url, DWORD flags, const char* targetFrameName,

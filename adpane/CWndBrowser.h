@@ -67,6 +67,9 @@ protected:
     // Each refresh: the period doubles (capped at an hour) and the
     // remembered address is loaded again, without the earlier extras.
     void OnTimer(UINT_PTR nIDEvent);
+    // The window moved to a display of another DPI: the control is asked for
+    // the size in the new DPI.
+    LRESULT OnDpiChangedAfterParent(WPARAM wParam, LPARAM lParam);
 
     ComPtr<IWebBrowser2> m_pBrowser; // the control's interface; null when none
     CWnd* m_pParent;                 // the dialog that holds the placeholder; not owned
@@ -75,6 +78,9 @@ protected:
     std::string m_strUrl;            // the address the timer reloads
 
 private:
+    // Asks the control for 1024 x 768 pixels at 96 DPI, in proportion at the
+    // pane's DPI.
+    void RequestSize();
     void StartRefreshTimer();
 
     DECLARE_MESSAGE_MAP()

@@ -32,6 +32,13 @@ NOTIFYICONDATAA IconRequest(HWND hWnd) {
     return data;
 }
 
+// The shell broadcasts this message when it creates the taskbar again (after
+// Explorer restarted): every notification-area icon is gone by then.
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
 constexpr const char kShowItem[] = "Show";
 constexpr const char kHideItem[] = "Hide";
 constexpr const char kExitItem[] = "Exit";
@@ -45,6 +52,7 @@ BEGIN_MESSAGE_MAP(CNotifyIconDlg, CDialog)
     ON_MESSAGE(WM_NOTIFYICON, &CNotifyIconDlg::OnNotifyIcon)
     ON_COMMAND_RANGE(ID_TRAY_SHOW, ID_TRAY_EXIT, &CNotifyIconDlg::OnTrayCommand)
     ON_WM_SYSCOMMAND()
+    ON_MESSAGE(TaskbarCreatedMessage(), &CNotifyIconDlg::OnTaskbarCreated)
 END_MESSAGE_MAP()
 
 CNotifyIconDlg::CNotifyIconDlg(UINT nIDTemplate, CWnd* pParentWnd)
@@ -52,16 +60,36 @@ CNotifyIconDlg::CNotifyIconDlg(UINT nIDTemplate, CWnd* pParentWnd)
 
 BOOL CNotifyIconDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    AddIcon();
+    // A program started with administrator rights (the installer's last
+    // page) would not get the broadcast from the user's shell otherwise.
+    ChangeWindowMessageFilter(TaskbarCreatedMessage(), MSGFLT_ADD);
+    return TRUE;
+}
 
+void CNotifyIconDlg::AddIcon() {
     NOTIFYICONDATAA data = IconRequest(m_hWnd);
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_NOTIFYICON;
-    data.hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    // The notification area shows small icons.
+    platform::UniqueIcon icon(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON));
+    data.hIcon = icon.get();
     lstrcpynA(data.szTip, kTooltip, sizeof(data.szTip));
-    Shell_NotifyIconA(NIM_ADD, &data);
     // The shell keeps its own copy of the icon.
-    DestroyIcon(data.hIcon);
-    return TRUE;
+    Shell_NotifyIconA(NIM_ADD, &data);
+}
+
+HICON CNotifyIconDlg::LoadProgramIcon(int widthMetric, int heightMetric) {
+    // The image drawn for the display's DPI, not one scaled from another
+    // size; not shared, so the caller destroys it.
+    return static_cast<HICON>(LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                         IMAGE_ICON, GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
+LRESULT CNotifyIconDlg::OnTaskbarCreated(WPARAM, LPARAM) {
+    AddIcon();
+    return 0;
 }
 
 void CNotifyIconDlg::OnDestroy() {

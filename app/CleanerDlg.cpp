@@ -1,7 +1,7 @@
 #include "app/CleanerDlg.h"
 
 #include "app/AboutDlg.h"
-#include "clean/Cleaner.h"
+#include "clean/Targets.h"
 #include "framework/CDataExchange.h"
 #include "framework/CPaintDC.h"
 #include "framework/CWinApp.h"
@@ -52,14 +52,6 @@ size_t ModuleFolderLength() {
     }
 }
 
-// The cleaner of each target, in target order: the order of a clean run.
-using CleanerOperation = int (Cleaner::*)();
-constexpr CleanerOperation kTargetOperations[CleanTargetCount] = {
-    &Cleaner::CleanRealPlayer,      &Cleaner::CleanMediaPlayer,  &Cleaner::CleanRecentDocuments,
-    &Cleaner::CleanIEHistory,       &Cleaner::CleanTypedUrls,    &Cleaner::CleanAutoComplete,
-    &Cleaner::CleanIntelliForms,    &Cleaner::EmptyRecycleBin,
-};
-
 // Registering fails only when the system's atom table is full. The map must
 // then not list 0, WM_NULL, which the framework posts to wake its loops; a
 // private message that nothing sends this window takes its place.
@@ -90,7 +82,8 @@ END_MESSAGE_MAP()
 CleanerDlg::CleanerDlg(CWnd* pParent)
     : CNotifyIconDlg(IDD_CLEANER_DIALOG, pParent), m_targetChecked{}, m_cleanAtShutdown(0),
       m_saveAtExit(0) {
-    m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_hIcon.reset(LoadProgramIcon(SM_CXICON, SM_CYICON));
+    m_hSmallIcon.reset(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON));
 }
 
 void CleanerDlg::DoDataExchange(CDataExchange* pDX) {
@@ -103,8 +96,8 @@ BOOL CleanerDlg::OnInitDialog() {
     CNotifyIconDlg::OnInitDialog();
 
     AppendAboutItem();
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.get()));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon.get()));
 
     m_browserPane.CreateFromControl(IDC_BROWSER_PLACE, this);
     m_browserPane.Navigate(kSponsorPage, 0, nullptr, nullptr, nullptr, 0);
@@ -153,11 +146,13 @@ void CleanerDlg::OnClean() {
     BeginWaitCursor();
     UpdateData(TRUE);
     {
-        Cleaner cleaner;
+        TargetSet selection;
         for (int i = 0; i < CleanTargetCount; ++i) {
             if (m_targetChecked[i])
-                (cleaner.*kTargetOperations[i])();
+                selection.Add(i);
         }
+        CleaningVisitors cleaning;
+        RunTargets(selection, cleaning.Get());
         EndWaitCursor();
         MessageBox(kFinishedText, nullptr, MB_OK | MB_ICONINFORMATION);
     }
@@ -204,7 +199,9 @@ void CleanerDlg::OnSysCommand(UINT nID, LPARAM lParam) {
     CNotifyIconDlg::OnSysCommand(nID, lParam);
 }
 
-void CleanerDlg::OnAbout() { SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX, 0); }
+void CleanerDlg::OnAbout() {
+    SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+}
 
 void CleanerDlg::OnPaint() {
     if (!IsIconic()) {
@@ -220,10 +217,12 @@ void CleanerDlg::OnPaint() {
     GetClientRect(&client);
     int x = (client.right - client.left - cxIcon + 1) / 2;
     int y = (client.bottom - client.top - cyIcon + 1) / 2;
-    DrawIcon(dc.GetSafeHdc(), x, y, m_hIcon);
+    DrawIcon(dc.GetSafeHdc(), x, y, m_hIcon.get());
 }
 
-HCURSOR CleanerDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+HCURSOR CleanerDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_hIcon.get());
+}
 
 void CleanerDlg::OnHelpTopics() {
     char path[MAX_PATH] = {};

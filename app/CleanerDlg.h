@@ -6,6 +6,7 @@
 #include "adpane/CWndBrowser.h"
 #include "app/CNotifyIconDlg.h"
 #include "clean/CleanTarget.h"
+#include "platform/Handles.h"
 
 class CleanerDlg : public CNotifyIconDlg {
 public:
@@ -36,7 +37,10 @@ protected:
     // as through the notification-area "Exit", without the exit path's save.
     LRESULT OnCloseRequest(WPARAM wParam, LPARAM lParam);
 
-    HICON m_hIcon;
+    // The window's large icon (also drawn when minimised and dragged) and its
+    // small one, at the system's sizes; they outlive the window.
+    platform::UniqueIcon m_hIcon;
+    platform::UniqueIcon m_hSmallIcon;
     int m_targetChecked[CleanTargetCount];
     int m_cleanAtShutdown;
     int m_saveAtExit;

@@ -19,15 +19,42 @@ enum class CleanItemKind {
     KeptDesktopIni, // a "desktop.ini" that stays by rule
     KeptLink,       // a link that cannot be told from its target, left alone
     RecycleBin,     // the recycle bins' items (count) and bytes
+    Problem,        // something the cleaner could not look at (a folder it cannot list)
+    DatabaseRows,   // rows of one table (detail) of a database (path) deleted (count)
+    ProfileInUse,   // a browser profile skipped as a whole: its browser runs (detail: what to do)
 };
+
+// What became of an item (in a preview: what will become of it).
+enum class CleanStatus {
+    Gone,   // removed, zeroed or emptied
+    Kept,   // stays by rule
+    InUse,  // held open by another program, so it stays; normal for some targets
+    Failed, // could not go; `error` says why
+};
+
+// The status of an item of `kind` from the platform's reason.
+inline CleanStatus StatusOf(CleanItemKind kind, DWORD error) {
+    if (error == ERROR_SUCCESS) {
+        const bool kept = kind == CleanItemKind::KeptDesktopIni || kind == CleanItemKind::KeptLink;
+        return kept ? CleanStatus::Kept : CleanStatus::Gone;
+    }
+    const bool inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                       error == ERROR_USER_MAPPED_FILE;
+    return inUse ? CleanStatus::InUse : CleanStatus::Failed;
+}
 
 struct CleanItem {
     CleanItemKind kind;
     std::wstring path;
     ULONGLONG bytes = 0;
     ULONGLONG count = 1;
-    // Why it could not go; 0 when it went, would go or stays by rule.
+    // Why it could not go or could not be looked at; 0 when it went, would go
+    // or stays by rule.
     DWORD error = 0;
+    CleanStatus status = StatusOf(kind, error);
+    // What the kind needs besides: a table's name, or a reason in words
+    // where the platform's text for `error` would say less.
+    std::wstring detail = std::wstring();
 };
 
 class CleanReport {
@@ -39,9 +66,12 @@ public:
     }
     const std::vector<CleanItem>& Items() const { return m_items; }
 
-    bool HasFailures() const {
+    // Whether anything could not go or be looked at; an item held open by
+    // another program counts unless that is normal for the target.
+    bool HasFailures(bool inUseIsNormal = false) const {
         for (const CleanItem& item : m_items) {
-            if (item.error != 0)
+            if (item.status == CleanStatus::Failed ||
+                (item.status == CleanStatus::InUse && !inUseIsNormal))
                 return true;
         }
         return false;

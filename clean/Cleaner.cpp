@@ -3,13 +3,16 @@
 #include "clean/FolderVisitor.h"
 #include "clean/FolderWalk.h"
 #include "clean/ProtectedStorageCleaner.h"
+#include "clean/ShellVisitor.h"
 #include "clean/RegistryVisitor.h"
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
+#include "platform/KnownFolder.h"
 
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <knownfolders.h>
 #include <shlwapi.h>
 
 #include <cstdio>
@@ -151,21 +154,34 @@ int Cleaner::CleanAutoComplete(RegistryVisitor& visitor) {
 }
 
 int Cleaner::EmptyRecycleBin() {
-    SHEmptyRecycleBinA(nullptr, nullptr, RecycleBinFlags);
+    ShellCleaning emptying;
+    return EmptyRecycleBin(emptying);
+}
+
+int Cleaner::EmptyRecycleBin(ShellVisitor& visitor) {
+    visitor.EmptyRecycleBin(RecycleBinFlags);
     return 0;
 }
 
 int Cleaner::CleanRecentDocuments(FolderVisitor& visitor) {
-    EmptySpecialFolder(CSIDL_RECENT, visitor);
+    EmptySpecialFolder(FOLDERID_Recent, CSIDL_RECENT, visitor);
     return 0;
 }
 
 int Cleaner::CleanIEHistory(FolderVisitor& visitor) {
-    EmptySpecialFolder(CSIDL_HISTORY, visitor);
+    EmptySpecialFolder(FOLDERID_History, CSIDL_HISTORY, visitor);
     return 0;
 }
 
-void Cleaner::EmptySpecialFolder(int csidl, FolderVisitor& visitor) {
+// The folder is asked for in wide characters: a profile path outside the
+// ANSI code page would come back from the "A" call with '?' in it and name
+// no folder at all.
+void Cleaner::EmptySpecialFolder(const GUID& id, int csidl, FolderVisitor& visitor) {
+    const std::wstring wide = platform::KnownFolderPath(id);
+    if (!wide.empty()) {
+        FolderWalk(KeepDesktopIni != 0, WipeIndexFiles != 0, visitor).EmptyFolder(wide);
+        return;
+    }
     char folder[FolderPathSize] = {};
     if (!SHGetSpecialFolderPathA(nullptr, folder, csidl, FALSE) || folder[0] == '\0')
         return;

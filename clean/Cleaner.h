@@ -5,7 +5,10 @@
 // run does not read.
 #pragma once
 
+#include <windows.h>
+
 class FolderVisitor;
+class ShellVisitor;
 class RegistryVisitor;
 
 class Cleaner {
@@ -57,12 +60,14 @@ public:
     int CleanTypedUrls(RegistryVisitor& visitor);
     int CleanIntelliForms(RegistryVisitor& visitor);
     int CleanAutoComplete(RegistryVisitor& visitor);
+    int EmptyRecycleBin(ShellVisitor& visitor);
     int CleanRecentDocuments(FolderVisitor& visitor);
     int CleanIEHistory(FolderVisitor& visitor);
     int DeleteFolderContents(const char* folder, int includeDesktopIni, int wipeIndexFiles,
                              FolderVisitor& visitor);
 
 private:
-    // Empties the shell folder `csidl`, keeping "desktop.ini", wiping index files.
-    void EmptySpecialFolder(int csidl, FolderVisitor& visitor);
+    // Empties the shell folder `id` (or, where the platform has no such
+    // call, `csidl`), keeping "desktop.ini", wiping index files.
+    void EmptySpecialFolder(const GUID& id, int csidl, FolderVisitor& visitor);
 };

@@ -1,15 +1,11 @@
 // The folder visitors that note: the console program's clean, which makes
 // the walk's changes and notes what went and what could not, and its
 // preview, which only notes. Apart from the window's program, which links
-// neither, nor the preview's threads.
+// neither.
 #pragma once
 
 #include "clean/CleanReport.h"
 #include "clean/FolderVisitor.h"
-
-#include <atomic>
-#include <memory>
-#include <vector>
 
 // Makes the changes as FolderCleaning does and notes in `report` what went
 // and what could not, with the platform's reason.
@@ -17,14 +13,15 @@ class NotedFolderCleaning : public FolderCleaning {
 public:
     explicit NotedFolderCleaning(CleanReport& report) : m_report(report) {}
 
-    void WipeIndexFile(const std::wstring& path, const std::wstring& resolved) override;
-    bool RemoveFile(const std::wstring& path, HANDLE file, ULONGLONG bytes) override;
-    bool RemoveFolderLink(const std::wstring& path, HANDLE link) override;
-    bool RemoveFolder(const std::wstring& path, FolderState contents) override;
-    void Keep(const std::wstring& path, CleanItemKind why, ULONGLONG bytes) override;
+    CleanStatus WipeIndexFile(const FolderEntry& entry) override;
+    CleanStatus RemoveFile(const FolderEntry& entry) override;
+    CleanStatus RemoveFolderLink(const FolderEntry& entry) override;
+    CleanStatus RemoveFolder(const FolderEntry& entry, FolderState contents) override;
+    void Keep(const FolderEntry& entry, CleanItemKind why) override;
+    void Problem(const std::wstring& path, DWORD error) override;
 
 private:
-    void Note(CleanItemKind kind, const std::wstring& path, ULONGLONG bytes, DWORD error);
+    CleanStatus Note(CleanItemKind kind, const FolderEntry& entry, CleanStatus status, DWORD error);
 
     CleanReport& m_report;
 };
@@ -34,36 +31,19 @@ private:
 // goes when nothing below it is kept.
 class FolderPreview : public FolderVisitor {
 public:
-    // Each file is opened for the walk's checks, and under Wine an open costs
-    // a round trip to the server: subfolders are walked on one more thread
-    // than the caller's, for the two processors this runs on. More threads
-    // only queue at the one server.
-    static constexpr int kExtraThreads = 1;
+    explicit FolderPreview(CleanReport& report) : m_report(report) {}
 
-    explicit FolderPreview(CleanReport& report, int extraThreads = kExtraThreads);
-    ~FolderPreview() override;
-
-    DWORD EntryAccess() const override;
-    void ClearReadOnly(const std::wstring& path, HANDLE file) override;
-    void WipeIndexFile(const std::wstring& path, const std::wstring& resolved) override;
-    bool RemoveFile(const std::wstring& path, HANDLE file, ULONGLONG bytes) override;
-    bool RemoveFolderLink(const std::wstring& path, HANDLE link) override;
-    bool RemoveFolder(const std::wstring& path, FolderState contents) override;
-    void Keep(const std::wstring& path, CleanItemKind why, ULONGLONG bytes) override;
-    bool CanFork() const override { return true; }
-    bool Fork(const FolderWalk& walk, const std::wstring& folder,
-              const std::wstring& resolvedFolder, const WIN32_FIND_DATAW& entry) override;
-    size_t Forked() const override { return m_forks.size(); }
-    bool Join(size_t from) override;
+    bool ChangesFiles() const override { return false; }
+    void ClearReadOnly(const FolderEntry&, DWORD) override {}
+    CleanStatus WipeIndexFile(const FolderEntry& entry) override;
+    CleanStatus RemoveFile(const FolderEntry& entry) override;
+    CleanStatus RemoveFolderLink(const FolderEntry& entry) override;
+    CleanStatus RemoveFolder(const FolderEntry& entry, FolderState contents) override;
+    void Keep(const FolderEntry& entry, CleanItemKind why) override;
+    void Problem(const std::wstring& path, DWORD error) override;
 
 private:
-    struct ForkedWalk;
+    CleanStatus Note(CleanItemKind kind, const FolderEntry& entry);
 
-    // A forked visitor: notes into a report of its own.
-    explicit FolderPreview(std::shared_ptr<std::atomic<int>> freeThreads);
-
-    CleanReport m_ownReport;
     CleanReport& m_report;
-    std::shared_ptr<std::atomic<int>> m_freeThreads;
-    std::vector<std::unique_ptr<ForkedWalk>> m_forks;
 };

@@ -1,8 +1,10 @@
 // The changes a folder walk makes, one call per change. The walk decides
-// what to change, in its order and by its rules (the kept "desktop.ini", the
-// identity checks on links and hard links, the index-file wipe); a visitor
-// either makes each change (FolderCleaning) or notes it (FolderPreview in
-// FolderNotes.h), so a preview is the clean's own walk with nothing changed.
+// everything, in its order and by its rules (the kept "desktop.ini", the
+// identity checks on links and hard links, whether and how much of an index
+// file is zeroed), and tells the visitor what it met; a visitor either makes
+// each change (FolderCleaning) or notes it (FolderPreview in FolderNotes.h),
+// so a preview is the clean's own walk with nothing changed. A visitor is
+// only ever called on the thread that started the walk, in the clean's order.
 #pragma once
 
 #include "clean/CleanReport.h"
@@ -14,55 +16,55 @@
 // What became of a folder's entries, for the decision on the folder itself.
 enum class FolderState { NotListed, Emptied, PartlyEmptied };
 
-class FolderWalk;
+// One entry as the walk hands it over.
+struct FolderEntry {
+    // The entry's path as the caller named the folder, with the entry's
+    // name below it.
+    const std::wstring& path;
+    // The entry itself, opened for the change and checked; invalid for a
+    // visitor that changes nothing, and when the entry could not be opened
+    // for the change (`error` then says why).
+    HANDLE handle;
+    // A file's size; for an index file, the bytes to zero after its header.
+    ULONGLONG bytes;
+    DWORD error;
+};
 
 class FolderVisitor {
 public:
     virtual ~FolderVisitor() = default;
 
-    // The access a file entry's checked handle is opened with: the visitor
-    // that deletes deletes through that handle.
-    virtual DWORD EntryAccess() const = 0;
-    // Clears the read-only bit of `path`, through `file` when it is a handle.
-    virtual void ClearReadOnly(const std::wstring& path, HANDLE file) = 0;
-    // Zeros the index file `path` after its header; `resolved` is the path a
-    // handle on the entry itself reports.
-    virtual void WipeIndexFile(const std::wstring& path, const std::wstring& resolved) = 0;
-    // Deletes the file entry checked through `file`; true when it goes.
-    virtual bool RemoveFile(const std::wstring& path, HANDLE file, ULONGLONG bytes) = 0;
-    // Removes a folder link through the handle on the link; true when it goes.
-    virtual bool RemoveFolderLink(const std::wstring& path, HANDLE link) = 0;
-    // Removes a folder once its entries were dealt with; true when it goes.
-    virtual bool RemoveFolder(const std::wstring& path, FolderState contents) = 0;
-    // An entry that stays by rule (`why`: a kept kind of CleanItemKind).
-    virtual void Keep(const std::wstring& path, CleanItemKind why, ULONGLONG bytes) = 0;
+    // Whether this visitor changes anything. The walk opens the entries of a
+    // visitor that does for the changes, one after another; it may walk
+    // subfolders of one that does not on other threads, and hands over what
+    // they met in the clean's order.
+    virtual bool ChangesFiles() const = 0;
 
-    // Whether subfolders may be walked on other threads: never for a visitor
-    // that changes anything, whose walk keeps its order.
-    virtual bool CanFork() const { return false; }
-    // Starts the walk of the subfolder `entry` of `folder` on another thread,
-    // by `walk`'s rules and with a visitor of its own (see
-    // FolderWalk::WalkSubfolder); false when no thread is free, and the walk
-    // is then made on this one.
-    virtual bool Fork(const FolderWalk& /*walk*/, const std::wstring& /*folder*/,
-                      const std::wstring& /*resolvedFolder*/, const WIN32_FIND_DATAW& /*entry*/) {
-        return false;
-    }
-    // How many walks this visitor has forked so far.
-    virtual size_t Forked() const { return 0; }
-    // Waits for the walks forked after the first `from`, takes over what
-    // they noted in the order they were forked; true when all of them went.
-    virtual bool Join(size_t /*from*/) { return true; }
+    // Clears the read-only bit of the entry; `attributes` are its current ones.
+    virtual void ClearReadOnly(const FolderEntry& entry, DWORD attributes) = 0;
+    // Zeros `entry.bytes` bytes after the header of the index file.
+    virtual CleanStatus WipeIndexFile(const FolderEntry& entry) = 0;
+    virtual CleanStatus RemoveFile(const FolderEntry& entry) = 0;
+    // Removes a junction or folder link without following it.
+    virtual CleanStatus RemoveFolderLink(const FolderEntry& entry) = 0;
+    // Removes a folder once its entries were dealt with.
+    virtual CleanStatus RemoveFolder(const FolderEntry& entry, FolderState contents) = 0;
+    // An entry that stays by rule (`why`: a kept kind of CleanItemKind).
+    virtual void Keep(const FolderEntry& entry, CleanItemKind why) = 0;
+    // Something the walk could not look at: a folder it cannot list, an
+    // entry it cannot open.
+    virtual void Problem(const std::wstring& path, DWORD error) = 0;
 };
 
-// Makes the changes: the calls the walk makes, and nothing else.
+// Makes the changes: the calls the walk asks for, and nothing else.
 class FolderCleaning : public FolderVisitor {
 public:
-    DWORD EntryAccess() const override;
-    void ClearReadOnly(const std::wstring& path, HANDLE file) override;
-    void WipeIndexFile(const std::wstring& path, const std::wstring& resolved) override;
-    bool RemoveFile(const std::wstring& path, HANDLE file, ULONGLONG bytes) override;
-    bool RemoveFolderLink(const std::wstring& path, HANDLE link) override;
-    bool RemoveFolder(const std::wstring& path, FolderState contents) override;
-    void Keep(const std::wstring&, CleanItemKind, ULONGLONG) override {}
+    bool ChangesFiles() const override { return true; }
+    void ClearReadOnly(const FolderEntry& entry, DWORD attributes) override;
+    CleanStatus WipeIndexFile(const FolderEntry& entry) override;
+    CleanStatus RemoveFile(const FolderEntry& entry) override;
+    CleanStatus RemoveFolderLink(const FolderEntry& entry) override;
+    CleanStatus RemoveFolder(const FolderEntry& entry, FolderState contents) override;
+    void Keep(const FolderEntry&, CleanItemKind) override {}
+    void Problem(const std::wstring&, DWORD) override {}
 };

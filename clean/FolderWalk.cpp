@@ -2,58 +2,102 @@
 
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
+#include "platform/RelativeFile.h"
 #include "platform/Seams.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cwchar>
+#include <new>
+#include <memory>
+#include <vector>
 
 namespace {
 
-const wchar_t SearchPattern[] = L"\\*.*";
 const wchar_t CurrentFolder[] = L".";
 const wchar_t ParentFolder[] = L"..";
 const wchar_t DesktopIni[] = L"desktop.ini";
 const wchar_t IndexFile[] = L"index.dat";
 
 // An index file keeps its header; everything after it becomes zero.
-const DWORD KeptHeaderSize = 64;
+const ULONGLONG KeptHeaderSize = 64;
 const DWORD ZeroBlockSize = 10000;
 
-const DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+const ULONG ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // Others may go on reading and writing an index file while it is wiped.
-const DWORD IndexFileSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
-// Enough to tell what a handle reached and to clear its read-only bit; it
-// never collides with the sharing mode of another open.
-const DWORD AttributeAccess = FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
-const DWORD ResolvedForm = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+const ULONG IndexFileSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+// Enough to tell what a handle reached; it never collides with the sharing
+// mode of another open.
+const ACCESS_MASK LookAccess = FILE_READ_ATTRIBUTES;
+// What a change needs besides: the read-only bit, and the deletion.
+const ACCESS_MASK AttributeAccess = FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+const ACCESS_MASK DeleteAccess = DELETE | AttributeAccess;
+const ACCESS_MASK WipeAccess = GENERIC_WRITE | FILE_READ_ATTRIBUTES;
+const ACCESS_MASK ListAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
+// Entries are opened as themselves, never through a link.
+const ULONG FileOptions = FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT;
+const ULONG FolderOptions =
+    FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
+const ULONG LinkOptions = FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
+// The path a handle reports, in the platform's own form: cheaper than the
+// form with a drive letter, and the same for an entry and its folder.
+const DWORD ResolvedForm = FILE_NAME_NORMALIZED | VOLUME_NAME_NT;
 
-// What a handle opened by an entry's path turned out to be.
+// One listing holds this many bytes of entries at a time.
+const size_t ListingBufferSize = 64 * 1024;
+// A walk that changes nothing walks subfolders on one more thread than the
+// caller's, for the two processors this runs on: under Wine every open is a
+// round trip to one server, where more threads only queue.
+const int ExtraThreads = 1;
+
+// What a handle opened by an entry's name turned out to be.
 enum class Identity { Entry, Elsewhere, Unknown };
 
-bool SameFile(HANDLE first, HANDLE second) {
-    BY_HANDLE_FILE_INFORMATION a;
-    BY_HANDLE_FILE_INFORMATION b;
-    if (!GetFileInformationByHandle(first, &a) || !GetFileInformationByHandle(second, &b))
-        return true; // unknown: assume the worst
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+struct Listed {
+    std::wstring name;
+    DWORD attributes;
+    ULONGLONG size;
+    LONGLONG id;
+};
+
+bool IsDotEntry(const std::wstring& name) {
+    return name == CurrentFolder || name == ParentFolder;
 }
 
-// The path the platform reports for `folder`, links in it resolved, as
-// "\\?\C:\dir" (a drive's root loses its trailing backslash, so that entry
-// names join it alike). Empty when it cannot be told.
-std::wstring ResolvedFolder(const std::wstring& folder) {
-    platform::UniqueFile handle(CreateFileW(WidePath::ForApi(folder).c_str(), FILE_READ_ATTRIBUTES,
-                                            ShareAll, nullptr, OPEN_EXISTING,
-                                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!handle)
-        return std::wstring();
+// The entries of the folder open as `folder`, read whole before any of them
+// is touched. False (with `error`) when it cannot be listed.
+bool ListFolder(HANDLE folder, std::vector<BYTE>& buffer, std::vector<Listed>& entries,
+                DWORD& error) {
+    entries.clear();
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    while (platform::seam::GetFileInformationByHandleEx(folder, kind, buffer.data(),
+                                                        DWORD(buffer.size()))) {
+        kind = FileIdBothDirectoryInfo;
+        for (size_t offset = 0;;) {
+            const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(&buffer[offset]);
+            std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
+            if (!IsDotEntry(name))
+                entries.push_back({std::move(name), info->FileAttributes,
+                                   ULONGLONG(info->EndOfFile.QuadPart), info->FileId.QuadPart});
+            if (info->NextEntryOffset == 0)
+                break;
+            offset += info->NextEntryOffset;
+        }
+    }
+    error = GetLastError();
+    return error == ERROR_NO_MORE_FILES;
+}
+
+// The path the platform reports for an open file or folder, without a
+// trailing backslash; empty when it cannot be told.
+std::wstring ResolvedPath(HANDLE handle) {
     const DWORD needed =
-        platform::seam::GetFinalPathNameByHandleW(handle.get(), nullptr, 0, ResolvedForm);
+        platform::seam::GetFinalPathNameByHandleW(handle, nullptr, 0, ResolvedForm);
     if (needed == 0)
         return std::wstring();
     std::wstring resolved(needed, L'\0');
     const DWORD length =
-        platform::seam::GetFinalPathNameByHandleW(handle.get(), &resolved[0], needed, ResolvedForm);
+        platform::seam::GetFinalPathNameByHandleW(handle, &resolved[0], needed, ResolvedForm);
     if (length == 0 || length >= needed)
         return std::wstring();
     resolved.resize(length);
@@ -62,182 +106,571 @@ std::wstring ResolvedFolder(const std::wstring& folder) {
     return resolved;
 }
 
-std::wstring ResolvedName(const std::wstring& resolvedFolder, const std::wstring& name) {
-    return resolvedFolder.empty() ? std::wstring() : WidePath::Join(resolvedFolder, name);
-}
-
-// Wine shows a Unix symbolic link to a file as a plain file (no reparse
-// attribute, its target's link count), and every open of it, FILE_FLAG_OPEN_REPARSE_POINT
-// included, reaches the target: DeleteFileW deletes the target and leaves
-// the link dangling, and writes land in the target. Only the path reported
-// for the open handle (the target's) tells such a link from the entry. On
-// Windows a handle opened on a link is the link, and reports the entry's path.
-Identity Identify(HANDLE file, const std::wstring& resolved) {
-    if (file == INVALID_HANDLE_VALUE || resolved.empty())
+// Under Wine every open of a Unix symbolic link to a file reaches the target,
+// FILE_OPEN_REPARSE_POINT included, and the link lists as a plain file: only
+// the path reported for the handle (the target's) tells it from the entry.
+// `expected` is the entry's path below its folder's reported path.
+Identity Identify(HANDLE file, const std::wstring& expected) {
+    if (!FileHandlesMayReachLinkTargets())
+        return Identity::Entry;
+    if (expected.empty())
         return Identity::Unknown;
-    std::wstring reported(resolved.size() + 1, L'\0');
+    std::wstring reported(expected.size() + 1, L'\0');
     const DWORD length = platform::seam::GetFinalPathNameByHandleW(
         file, &reported[0], DWORD(reported.size()), ResolvedForm);
     if (length == 0)
         return Identity::Unknown;
     // A longer path does not fit, and `length` is then the size it needs.
-    if (length != resolved.size())
+    if (length != expected.size())
         return Identity::Elsewhere;
-    const bool same = CompareStringOrdinal(reported.c_str(), int(length), resolved.c_str(),
+    const bool same = CompareStringOrdinal(reported.c_str(), int(length), expected.c_str(),
                                            int(length), TRUE) == CSTR_EQUAL;
     return same ? Identity::Entry : Identity::Elsewhere;
 }
 
-// The attributes are read by path, a plain stat under Wine (through a handle
-// they would cost a round trip to fetch its Unix descriptor), and written
-// through `file` when there is one: the handle that was checked.
-void ClearReadOnly(const std::wstring& path, HANDLE file = INVALID_HANDLE_VALUE) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
-        return;
-    const DWORD cleared = attributes & ~FILE_ATTRIBUTE_READONLY;
-    if (file == INVALID_HANDLE_VALUE) {
-        SetFileAttributesW(path.c_str(), cleared);
-        return;
+// Only the entry's own data is zeroed: a file with other names (hard links)
+// may be someone else's data, and so is the target of a link.
+bool HoldsOwnData(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info))
+        return true; // the open vouches for it where the platform tells nothing
+    return !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && info.nNumberOfLinks <= 1;
+}
+
+// The bytes a wipe of the open file zeros: 0 when it holds no more than its
+// header or is not its own.
+ULONGLONG BytesToZero(HANDLE file) {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size) || ULONGLONG(size.QuadPart) <= KeptHeaderSize ||
+        !HoldsOwnData(file))
+        return 0;
+    return ULONGLONG(size.QuadPart) - KeptHeaderSize;
+}
+
+// ---- what a walk met, handed to the visitor in the clean's order ----
+
+// The walk's calls for one folder level: Enter, the entries' calls, Leave.
+class WalkSink {
+public:
+    virtual ~WalkSink() = default;
+    virtual void Enter() = 0;
+    virtual void ClearReadOnly(const FolderEntry& entry, DWORD attributes) = 0;
+    virtual void Wipe(const FolderEntry& entry) = 0;
+    virtual void RemoveFile(const FolderEntry& entry) = 0;
+    virtual void RemoveFolderLink(const FolderEntry& entry) = 0;
+    virtual void Keep(const FolderEntry& entry, CleanItemKind why) = 0;
+    virtual void Problem(const std::wstring& path, DWORD error) = 0;
+    // The folder's entries are done; `listed` false when it could not be listed.
+    virtual void Leave(const FolderEntry& folder, bool top, bool listed) = 0;
+};
+
+// Hands each call to the visitor and keeps, for each folder level, whether
+// everything in it went: that decides what the visitor is told of the folder.
+class Applier : public WalkSink {
+public:
+    explicit Applier(FolderVisitor& visitor) : m_visitor(visitor) {}
+
+    void Enter() override { m_allGone.push_back(true); }
+    void ClearReadOnly(const FolderEntry& entry, DWORD attributes) override {
+        m_visitor.ClearReadOnly(entry, attributes);
     }
-    FILE_BASIC_INFO change = {}; // times of zero stay as they are
-    // Attributes of zero would also mean "unchanged".
-    change.FileAttributes = cleared != 0 ? cleared : FILE_ATTRIBUTE_NORMAL;
-    SetFileInformationByHandle(file, FileBasicInfo, &change, sizeof change);
-}
+    void Wipe(const FolderEntry& entry) override { m_visitor.WipeIndexFile(entry); }
+    void RemoveFile(const FolderEntry& entry) override {
+        Count(m_visitor.RemoveFile(entry) == CleanStatus::Gone);
+    }
+    void RemoveFolderLink(const FolderEntry& entry) override {
+        Count(m_visitor.RemoveFolderLink(entry) == CleanStatus::Gone);
+    }
+    void Keep(const FolderEntry& entry, CleanItemKind why) override {
+        m_visitor.Keep(entry, why);
+        Count(false);
+    }
+    void Problem(const std::wstring& path, DWORD error) override {
+        m_visitor.Problem(path, error);
+        Count(false);
+    }
+    void Leave(const FolderEntry& folder, bool top, bool listed) override {
+        const bool allGone = m_allGone.back();
+        m_allGone.pop_back();
+        if (top)
+            return;
+        const FolderState contents = !listed   ? FolderState::NotListed
+                                     : allGone ? FolderState::Emptied
+                                               : FolderState::PartlyEmptied;
+        Count(m_visitor.RemoveFolder(folder, contents) == CleanStatus::Gone);
+    }
 
-HANDLE OpenFileEntry(const std::wstring& path, DWORD access) {
-    return CreateFileW(path.c_str(), access, ShareAll, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-}
+private:
+    void Count(bool gone) {
+        if (!m_allGone.empty())
+            m_allGone.back() = m_allGone.back() && gone;
+    }
 
-// Opens a file entry for `access` or, when it is held open without shared
-// deletion, for its attributes alone, and clears its read-only bit. False
-// when the handle reached another file: a link the platform resolves, which
-// stays in place, since under Wine no Win32 call removes it without acting
-// on its target. A file whose handle cannot be told is made writable and
-// deleted as any other.
-bool OpenChecked(const std::wstring& path, const std::wstring& resolved, bool isLink, DWORD access,
-                 platform::UniqueFile& handle, FolderVisitor& visitor) {
-    handle.reset(OpenFileEntry(path, access));
-    if (!handle)
-        handle.reset(OpenFileEntry(path, AttributeAccess));
-    const Identity identity = Identify(handle.get(), resolved);
-    if (identity == Identity::Elsewhere)
+    FolderVisitor& m_visitor;
+    std::vector<bool> m_allGone;
+};
+
+struct ForkedWalk;
+
+// The calls of a walk that changes nothing, kept to be handed over later,
+// with the walks of subfolders that other threads make in their place.
+class Recording : public WalkSink {
+public:
+    Recording();
+    // Waits for the walks still going on for it.
+    ~Recording() override;
+
+    void Enter() override { Add(Call::Enter, std::wstring()); }
+    void ClearReadOnly(const FolderEntry&, DWORD) override {}
+    void Wipe(const FolderEntry& entry) override { Add(Call::Wipe, entry.path, entry.bytes); }
+    void RemoveFile(const FolderEntry& entry) override {
+        Add(Call::RemoveFile, entry.path, entry.bytes);
+    }
+    void RemoveFolderLink(const FolderEntry& entry) override {
+        Add(Call::RemoveFolderLink, entry.path);
+    }
+    void Keep(const FolderEntry& entry, CleanItemKind why) override {
+        Add(Call::Keep, entry.path, entry.bytes).kind = why;
+    }
+    void Problem(const std::wstring& path, DWORD error) override {
+        Add(Call::Problem, path).error = error;
+    }
+    void Leave(const FolderEntry& folder, bool top, bool listed) override {
+        Recorded& call = Add(Call::Leave, folder.path);
+        call.top = top;
+        call.listed = listed;
+    }
+    // Where a walk another thread makes belongs among the calls.
+    void Fork(std::unique_ptr<ForkedWalk> walk);
+
+    // Hands every call to `sink` in the walk's order, waiting for each
+    // forked walk where it belongs.
+    void Replay(WalkSink& sink);
+
+private:
+    enum class Call { Enter, Wipe, RemoveFile, RemoveFolderLink, Keep, Problem, Leave, Fork };
+    struct Recorded {
+        Call call;
+        std::wstring path;
+        ULONGLONG bytes = 0;
+        DWORD error = 0;
+        CleanItemKind kind = CleanItemKind::File;
+        bool top = false;
+        bool listed = true;
+        size_t fork = 0;
+    };
+
+    Recorded& Add(Call call, const std::wstring& path, ULONGLONG bytes = 0) {
+        m_calls.push_back({call, path, bytes});
+        return m_calls.back();
+    }
+
+    std::vector<Recorded> m_calls;
+    std::vector<std::unique_ptr<ForkedWalk>> m_forks;
+};
+
+// ---- the walk ----
+
+struct Rules {
+    bool includeDesktopIni;
+    bool wipeIndexFiles;
+    bool changes; // the visitor makes the changes: entries are opened for them
+    // The top folder's entries that are (onlyNames) or are not the walk's.
+    const std::vector<std::wstring>& names;
+    bool onlyNames;
+
+    bool InScope(const std::wstring& name) const {
+        const bool named = std::any_of(names.begin(), names.end(), [&](const std::wstring& n) {
+            return WidePath::NameIs(name.c_str(), n.c_str());
+        });
+        return named == onlyNames;
+    }
+};
+
+// Threads free to walk subfolders of a walk that changes nothing.
+class ForkSlots {
+public:
+    explicit ForkSlots(int threads) : m_free(threads) {}
+    bool Take() {
+        if (m_free.fetch_sub(1) > 0)
+            return true;
+        m_free.fetch_add(1);
         return false;
-    // A link's attributes may be those of its target: only a handle known to
-    // be on the link itself changes them.
-    if (!isLink || identity == Identity::Entry)
-        visitor.ClearReadOnly(path, handle.get());
+    }
+    void Give() { m_free.fetch_add(1); }
+
+private:
+    std::atomic<int> m_free;
+};
+
+// A folder being walked: its handle, what it listed, and how far the walk is.
+struct Frame {
+    platform::UniqueFile handle;
+    std::wstring path;
+    // The folder's own path as the platform reports it, when files are
+    // checked against it.
+    std::wstring resolved;
+    std::vector<Listed> entries;
+    size_t next = 0;
+    // Why the folder could not be opened for its removal (it is then walked
+    // through a handle that may only list), or 0.
+    DWORD removeError = 0;
+};
+
+class Walker {
+public:
+    // `recording` is the sink when the walk may fork, which only a walk that
+    // changes nothing does.
+    Walker(const Rules& rules, WalkSink& sink, Recording* recording, ForkSlots* slots)
+        : m_rules(rules), m_sink(sink), m_recording(recording), m_slots(slots),
+          m_buffer(ListingBufferSize) {}
+
+    // Walks the folder open as `frame`, which the walk may remove at the end
+    // unless it is the top one. False when it could not be listed.
+    bool Walk(Frame frame, bool top);
+
+private:
+    bool Start(Frame frame, bool top);
+    void Visit(Frame& frame, const Listed& entry);
+    void RemoveFile(Frame& frame, const Listed& entry, const std::wstring& path);
+    bool WipeIndexFile(Frame& frame, const Listed& entry, const std::wstring& path);
+    bool MakeWritable(Frame& frame, const Listed& entry, const std::wstring& path);
+    void RemoveFolderLink(Frame& frame, const Listed& entry, const std::wstring& path);
+    void Descend(Frame& frame, const Listed& entry, const std::wstring& path);
+    bool OpenFolder(Frame& parent, const Listed& entry, const std::wstring& path, Frame& child);
+    // The folder as the visitor is told of it when the walk leaves it.
+    FolderEntry Left(const Frame& frame) const;
+    bool Fork(Frame& child);
+    Identity Check(const Frame& frame, HANDLE file, const std::wstring& name) const;
+
+    const Rules& m_rules;
+    WalkSink& m_sink;
+    Recording* m_recording;
+    ForkSlots* m_slots;
+    std::vector<BYTE> m_buffer;
+    std::vector<Frame> m_stack;
+};
+
+bool Walker::Walk(Frame frame, bool top) {
+    if (!Start(std::move(frame), top))
+        return false;
+    while (!m_stack.empty()) {
+        Frame& current = m_stack.back();
+        if (current.next == current.entries.size()) {
+            Frame done = std::move(current);
+            m_stack.pop_back();
+            m_sink.Leave(Left(done), m_stack.empty() && top, true);
+            continue; // `done` closes here: a folder marked for deletion goes now
+        }
+        const Listed entry = current.entries[current.next++];
+        Visit(current, entry);
+    }
     return true;
 }
 
-bool MakeWritable(const std::wstring& path, const std::wstring& resolved, bool isLink,
-                  FolderVisitor& visitor) {
-    platform::UniqueFile handle;
-    return OpenChecked(path, resolved, isLink, AttributeAccess, handle, visitor);
-}
-
-// Deleting through the handle that was checked acts on the file that was
-// checked, and needs no second open. A link to another file stays.
-bool DeleteChecked(const std::wstring& path, const std::wstring& resolved, bool isLink,
-                   ULONGLONG bytes, FolderVisitor& visitor) {
-    platform::UniqueFile handle;
-    if (!OpenChecked(path, resolved, isLink, visitor.EntryAccess(), handle, visitor)) {
-        visitor.Keep(path, CleanItemKind::KeptLink, bytes);
+// Lists the folder and puts it on the stack, or tells why it cannot be listed.
+bool Walker::Start(Frame frame, bool top) {
+    m_sink.Enter();
+    DWORD error = 0;
+    if (!ListFolder(frame.handle.get(), m_buffer, frame.entries, error)) {
+        m_sink.Problem(frame.path, error);
+        m_sink.Leave(Left(frame), top, false);
         return false;
     }
-    return visitor.RemoveFile(path, handle.get(), bytes);
+    if (top)
+        frame.entries.erase(
+            std::remove_if(frame.entries.begin(), frame.entries.end(),
+                           [this](const Listed& entry) { return !m_rules.InScope(entry.name); }),
+            frame.entries.end());
+    if (FileHandlesMayReachLinkTargets())
+        frame.resolved = ResolvedPath(frame.handle.get());
+    m_stack.push_back(std::move(frame));
+    return true;
 }
 
-// Only the entry's own data is zeroed: a file with other names (hard links)
-// may be someone else's data, and so is the target of a link. Only what is
-// known counts against the file. Where the platform tells nothing (a network
-// redirector or a volume without a drive letter may resolve no path, or
-// answer no query of the volume), the open vouches for it: on Windows a
-// handle opened with FILE_FLAG_OPEN_REPARSE_POINT is the entry itself.
-bool HoldsOwnData(HANDLE file, const std::wstring& resolved) {
-    FILE_BASIC_INFO basic;
-    if (GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) &&
-        (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        return false;
-    FILE_STANDARD_INFO standard;
-    if (GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) &&
-        standard.NumberOfLinks > 1)
-        return false;
-    return Identify(file, resolved) != Identity::Elsewhere;
+FolderEntry Walker::Left(const Frame& frame) const {
+    if (!m_rules.changes || frame.removeError != ERROR_SUCCESS)
+        return {frame.path, INVALID_HANDLE_VALUE, 0, frame.removeError};
+    return {frame.path, frame.handle.get(), 0, 0};
 }
 
-// Whether wiping the file open as `file`, of `size` bytes, zeros anything.
-bool IsWipeable(HANDLE file, DWORD size, const std::wstring& resolved) {
-    return size != INVALID_FILE_SIZE && size > KeptHeaderSize && HoldsOwnData(file, resolved);
-}
-
-// `resolved` is the path a handle on the file itself reports. `zeroed`, when
-// given, receives the number of bytes zeroed.
-int Wipe(const std::wstring& path, const std::wstring& resolved, DWORD* zeroed = nullptr) {
-    const char zeros[ZeroBlockSize] = {};
-    // Reading the attributes needs their own right, which GENERIC_WRITE lacks.
-    platform::UniqueFile file(
-        CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, IndexFileSharing, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file)
-        return 0;
-    const DWORD size = GetFileSize(file.get(), nullptr);
-    if (!IsWipeable(file.get(), size, resolved))
-        return 1;
-    SetFilePointer(file.get(), KeptHeaderSize, nullptr, FILE_BEGIN);
-    DWORD written = 0;
-    DWORD remainder = size - KeptHeaderSize;
-    // A failed or short write does not stop the wipe.
-    while (remainder > ZeroBlockSize) {
-        WriteFile(file.get(), zeros, ZeroBlockSize, &written, nullptr);
-        remainder -= ZeroBlockSize;
+void Walker::Visit(Frame& frame, const Listed& entry) {
+    const std::wstring path = WidePath::Join(frame.path, entry.name);
+    if (!m_rules.includeDesktopIni && WidePath::NameIs(entry.name.c_str(), DesktopIni)) {
+        m_sink.Keep({path, INVALID_HANDLE_VALUE, entry.size, 0}, CleanItemKind::KeptDesktopIni);
+        return;
     }
-    WriteFile(file.get(), zeros, remainder, &written, nullptr);
-    if (zeroed)
-        *zeroed = size - KeptHeaderSize;
-    return 1;
+    if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY))
+        RemoveFile(frame, entry, path);
+    else if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        RemoveFolderLink(frame, entry, path);
+    else
+        Descend(frame, entry, path);
 }
 
-// Whether a handle opened on a folder link may have reached its target: where
-// the platform resolves the link even when asked for the link itself, both
-// opens name the same file. A link whose target is missing protects nothing.
-bool MayBeTarget(const std::wstring& path, HANDLE link) {
-    platform::UniqueFile target(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr,
-                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!target) {
-        const DWORD error = GetLastError();
-        return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+Identity Walker::Check(const Frame& frame, HANDLE file, const std::wstring& name) const {
+    return Identify(file,
+                    frame.resolved.empty() ? std::wstring() : WidePath::Join(frame.resolved, name));
+}
+
+// A file is opened as itself and checked before anything changes: a link the
+// platform resolves stays in place, since under Wine no call removes it
+// without acting on its target. The index file is wiped through an open of
+// its own, which does not share deletion, before the one that deletes.
+void Walker::RemoveFile(Frame& frame, const Listed& entry, const std::wstring& path) {
+    if (m_rules.wipeIndexFiles && WidePath::NameIs(entry.name.c_str(), IndexFile) &&
+        !WipeIndexFile(frame, entry, path))
+        return;
+    // A walk that changes nothing needs a handle only for the check.
+    if (!m_rules.changes && !FileHandlesMayReachLinkTargets()) {
+        m_sink.RemoveFile({path, INVALID_HANDLE_VALUE, entry.size, 0});
+        return;
     }
-    return SameFile(link, target.get());
+    platform::UniqueFile file;
+    const DWORD error = platform::OpenInFolder(frame.handle.get(), entry.name,
+                                               m_rules.changes ? DeleteAccess : LookAccess,
+                                               ShareAll, FileOptions, file);
+    if (error != ERROR_SUCCESS) {
+        // It cannot be deleted as it is; it is still made writable, as every entry is.
+        if (m_rules.changes && MakeWritable(frame, entry, path))
+            m_sink.RemoveFile({path, INVALID_HANDLE_VALUE, entry.size, error});
+        else if (!m_rules.changes)
+            m_sink.Problem(path, error);
+        return;
+    }
+    const Identity identity = Check(frame, file.get(), entry.name);
+    if (identity == Identity::Elsewhere) {
+        m_sink.Keep({path, INVALID_HANDLE_VALUE, entry.size, 0}, CleanItemKind::KeptLink);
+        return;
+    }
+    const bool isLink = (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // A link's listed attributes may be its target's: only a handle known to
+    // be on the link itself changes them.
+    if (m_rules.changes && (entry.attributes & FILE_ATTRIBUTE_READONLY) &&
+        (!isLink || identity == Identity::Entry))
+        m_sink.ClearReadOnly({path, file.get(), entry.size, 0}, entry.attributes);
+    m_sink.RemoveFile({path, m_rules.changes ? file.get() : INVALID_HANDLE_VALUE, entry.size, 0});
+}
+
+// Clears the listed read-only bit through a handle that may only change
+// attributes. False when the handle reached another file: a link, which
+// stays and is noted so.
+bool Walker::MakeWritable(Frame& frame, const Listed& entry, const std::wstring& path) {
+    if (!(entry.attributes & FILE_ATTRIBUTE_READONLY) || !m_rules.changes)
+        return true;
+    platform::UniqueFile file;
+    if (platform::OpenInFolder(frame.handle.get(), entry.name, AttributeAccess, ShareAll,
+                               FileOptions, file) != ERROR_SUCCESS)
+        return true;
+    const Identity identity = Check(frame, file.get(), entry.name);
+    if (identity == Identity::Elsewhere) {
+        m_sink.Keep({path, INVALID_HANDLE_VALUE, entry.size, 0}, CleanItemKind::KeptLink);
+        return false;
+    }
+    if (!(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || identity == Identity::Entry)
+        m_sink.ClearReadOnly({path, file.get(), entry.size, 0}, entry.attributes);
+    return true;
+}
+
+// False when the file is a link that stays (and was noted so); true when its
+// deletion is to be tried, wiped or not.
+bool Walker::WipeIndexFile(Frame& frame, const Listed& entry, const std::wstring& path) {
+    if (!MakeWritable(frame, entry, path))
+        return false;
+    platform::UniqueFile file;
+    const DWORD error = platform::OpenInFolder(
+        frame.handle.get(), entry.name, m_rules.changes ? WipeAccess : LookAccess,
+        m_rules.changes ? IndexFileSharing : ShareAll, FileOptions, file);
+    if (error != ERROR_SUCCESS) {
+        // Not wiped; its deletion is still tried.
+        if (m_rules.changes)
+            m_sink.Wipe({path, INVALID_HANDLE_VALUE, 0, error});
+        return true;
+    }
+    if (Check(frame, file.get(), entry.name) == Identity::Elsewhere) {
+        m_sink.Keep({path, INVALID_HANDLE_VALUE, entry.size, 0}, CleanItemKind::KeptLink);
+        return false;
+    }
+    const ULONGLONG bytes = BytesToZero(file.get());
+    if (bytes != 0)
+        m_sink.Wipe({path, m_rules.changes ? file.get() : INVALID_HANDLE_VALUE, bytes, 0});
+    return true;
 }
 
 // A junction, folder symbolic link or mount point is never walked into: what
-// it points to is not ours to empty. The link itself is made writable and
-// removed through a handle opened on the link, unless that handle may be the
-// target (Wine resolves a Unix symbolic link so, and its RemoveDirectoryW
-// then removes an empty target): the link then stays rather than risk it.
-bool RemoveFolderLink(const std::wstring& path, FolderVisitor& visitor) {
-    platform::UniqueFile link(
-        CreateFileW(path.c_str(), visitor.EntryAccess(), ShareAll, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!link)
-        return false;
-    if (MayBeTarget(path, link.get())) {
-        visitor.Keep(path, CleanItemKind::KeptLink, 0);
+// it points to is not ours to empty. It is removed through a handle on the
+// link itself; where the platform resolves it even so (Wine, for a Unix
+// link, whose removal would then remove an empty target), it stays.
+void Walker::RemoveFolderLink(Frame& frame, const Listed& entry, const std::wstring& path) {
+    platform::UniqueFile link;
+    const DWORD error = platform::OpenInFolder(frame.handle.get(), entry.name,
+                                               m_rules.changes ? DeleteAccess : LookAccess,
+                                               ShareAll, LinkOptions, link);
+    if (error != ERROR_SUCCESS) {
+        if (m_rules.changes)
+            m_sink.RemoveFolderLink({path, INVALID_HANDLE_VALUE, 0, error});
+        else
+            m_sink.Problem(path, error);
+        return;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(link.get(), &info) ||
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        m_sink.Keep({path, INVALID_HANDLE_VALUE, 0, 0}, CleanItemKind::KeptLink);
+        return;
+    }
+    if (m_rules.changes && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+        m_sink.ClearReadOnly({path, link.get(), 0, 0}, info.dwFileAttributes);
+    m_sink.RemoveFolderLink({path, m_rules.changes ? link.get() : INVALID_HANDLE_VALUE, 0, 0});
+}
+
+void Walker::Descend(Frame& frame, const Listed& entry, const std::wstring& path) {
+    Frame child;
+    if (OpenFolder(frame, entry, path, child) && !Fork(child))
+        Start(std::move(child), false);
+}
+
+// Opens the listed subfolder relative to its parent and checks that it is
+// the folder that was listed. On a link it removes the link instead, and on
+// another folder (a link the platform resolved) it leaves it alone.
+bool Walker::OpenFolder(Frame& parent, const Listed& entry, const std::wstring& path,
+                        Frame& child) {
+    const ACCESS_MASK access = m_rules.changes ? ListAccess | DeleteAccess : ListAccess;
+    DWORD error = platform::OpenInFolder(parent.handle.get(), entry.name, access, ShareAll,
+                                         FolderOptions, child.handle);
+    // Held open by a program that does not share its deletion: it is still
+    // emptied, and stays.
+    if (error != ERROR_SUCCESS && m_rules.changes) {
+        child.removeError = error;
+        error = platform::OpenInFolder(parent.handle.get(), entry.name, ListAccess, ShareAll,
+                                       FolderOptions, child.handle);
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (error == ERROR_SUCCESS && !GetFileInformationByHandle(child.handle.get(), &info))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS) {
+        m_sink.Problem(path, error);
         return false;
     }
-    visitor.ClearReadOnly(path, link.get());
-    return visitor.RemoveFolderLink(path, link.get());
+    child.path = path;
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        m_sink.RemoveFolderLink(Left(child));
+        return false;
+    }
+    const LONGLONG id = (LONGLONG(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    if (entry.id != 0 && id != entry.id) {
+        m_sink.Keep({path, INVALID_HANDLE_VALUE, 0, 0}, CleanItemKind::KeptLink);
+        return false;
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) && m_rules.changes)
+        m_sink.ClearReadOnly({path, child.handle.get(), 0, 0}, info.dwFileAttributes);
+    return true;
 }
 
-ULONGLONG SizeOf(const WIN32_FIND_DATAW& entry) {
-    return (ULONGLONG(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+// The walk of a subfolder on a thread of its own, into a recording of its
+// own that the walk it was forked from hands over in its place.
+struct ForkedWalk {
+    ForkedWalk(Frame folder, const Rules& rules, ForkSlots& slots)
+        : folder(std::move(folder)), rules(rules), slots(slots) {}
+    ~ForkedWalk() {
+        if (thread)
+            WaitForSingleObject(thread.get(), INFINITE);
+    }
+
+    Frame folder;
+    const Rules& rules;
+    ForkSlots& slots;
+    Recording recording;
+    bool outOfMemory = false;
+    platform::UniqueHandle thread;
+};
+
+DWORD WINAPI WalkForked(LPVOID context) {
+    auto* fork = static_cast<ForkedWalk*>(context);
+    // No exception may leave a thread; it is raised again where the
+    // recording is handed over.
+    try {
+        Walker(fork->rules, fork->recording, &fork->recording, &fork->slots)
+            .Walk(std::move(fork->folder), false);
+    } catch (const std::bad_alloc&) {
+        fork->outOfMemory = true;
+    }
+    fork->slots.Give();
+    return 0;
 }
 
-bool IsDotEntry(const wchar_t* name) {
-    return wcscmp(name, CurrentFolder) == 0 || wcscmp(name, ParentFolder) == 0;
+Recording::Recording() = default;
+Recording::~Recording() = default;
+
+void Recording::Fork(std::unique_ptr<ForkedWalk> walk) {
+    Add(Call::Fork, std::wstring()).fork = m_forks.size();
+    m_forks.push_back(std::move(walk));
+}
+
+void Recording::Replay(WalkSink& sink) {
+    for (const Recorded& call : m_calls) {
+        const FolderEntry entry = {call.path, INVALID_HANDLE_VALUE, call.bytes, 0};
+        switch (call.call) {
+        case Call::Enter:
+            sink.Enter();
+            break;
+        case Call::Wipe:
+            sink.Wipe(entry);
+            break;
+        case Call::RemoveFile:
+            sink.RemoveFile(entry);
+            break;
+        case Call::RemoveFolderLink:
+            sink.RemoveFolderLink(entry);
+            break;
+        case Call::Keep:
+            sink.Keep(entry, call.kind);
+            break;
+        case Call::Problem:
+            sink.Problem(call.path, call.error);
+            break;
+        case Call::Leave:
+            sink.Leave(entry, call.top, call.listed);
+            break;
+        case Call::Fork: {
+            ForkedWalk& fork = *m_forks[call.fork];
+            WaitForSingleObject(fork.thread.get(), INFINITE);
+            if (fork.outOfMemory)
+                throw std::bad_alloc();
+            fork.recording.Replay(sink);
+            break;
+        }
+        }
+    }
+}
+
+// Hands the walk of an opened subfolder to another thread when one is free;
+// only a walk that changes nothing is recorded, and so may fork.
+bool Walker::Fork(Frame& child) {
+    if (!m_recording || !m_slots->Take())
+        return false;
+    std::unique_ptr<ForkedWalk> fork(new ForkedWalk(std::move(child), m_rules, *m_slots));
+    fork->thread.reset(CreateThread(nullptr, 0, WalkForked, fork.get(), 0, nullptr));
+    if (!fork->thread) {
+        m_slots->Give();
+        child = std::move(fork->folder);
+        return false;
+    }
+    m_recording->Fork(std::move(fork));
+    return true;
+}
+
+platform::UniqueFile OpenTopFolder(const std::wstring& folder, DWORD& error) {
+    platform::UniqueFile handle(CreateFileW(WidePath::ForApi(folder).c_str(),
+                                            ListAccess | SYNCHRONIZE, ShareAll, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    error = handle ? ERROR_SUCCESS : GetLastError();
+    return handle;
+}
+
+bool IsMissing(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+           error == ERROR_INVALID_NAME || error == ERROR_DIRECTORY;
 }
 
 } // namespace
@@ -246,142 +679,144 @@ FolderWalk::FolderWalk(bool includeDesktopIni, bool wipeIndexFiles, FolderVisito
     : m_includeDesktopIni(includeDesktopIni), m_wipeIndexFiles(wipeIndexFiles), m_visitor(visitor) {
 }
 
+FolderWalk& FolderWalk::Except(std::vector<std::wstring> names) {
+    m_names = std::move(names);
+    m_onlyNames = false;
+    return *this;
+}
+
+FolderWalk& FolderWalk::Only(std::vector<std::wstring> names) {
+    m_names = std::move(names);
+    m_onlyNames = true;
+    return *this;
+}
+
+// The folder given is trusted as it is named, links on its way included
+// (some shell folders of a Wine prefix link into the home folder); only what
+// lies below it is opened as itself.
 int FolderWalk::EmptyFolder(const std::wstring& folder) const {
-    return Empty(folder) == FolderState::NotListed ? 0 : 1;
-}
-
-FolderState FolderWalk::Empty(const std::wstring& folder) const {
-    // An empty folder path would list the root of the current drive.
+    // An empty folder path would list the current folder.
     if (folder.empty())
-        return FolderState::NotListed;
-    WIN32_FIND_DATAW entry;
-    platform::UniqueFind find(
-        FindFirstFileW(WidePath::ForApi(folder + SearchPattern).c_str(), &entry));
-    if (!find)
-        return FolderState::NotListed;
-    const std::wstring resolvedFolder = ResolvedFolder(folder);
-    bool allGone = true;
-    const size_t firstFork = m_visitor.Forked();
-    do {
-        if (IsDotEntry(entry.cFileName))
-            continue;
-        if (IsKept(entry.cFileName)) {
-            m_visitor.Keep(WidePath::Join(folder, entry.cFileName), CleanItemKind::KeptDesktopIni,
-                           SizeOf(entry));
-            allGone = false;
-            continue;
-        }
-        if (!Fork(folder, resolvedFolder, entry))
-            allGone &= RemoveEntry(folder, resolvedFolder, entry);
-    } while (FindNextFileW(find.get(), &entry));
-    allGone &= m_visitor.Join(firstFork);
-    return allGone ? FolderState::Emptied : FolderState::PartlyEmptied;
-}
-
-// Only a visitor that changes nothing forks: a clean keeps the walk's order.
-bool FolderWalk::Fork(const std::wstring& folder, const std::wstring& resolvedFolder,
-                      const WIN32_FIND_DATAW& entry) const {
-    const DWORD listed = entry.dwFileAttributes;
-    if (!(listed & FILE_ATTRIBUTE_DIRECTORY) || (listed & FILE_ATTRIBUTE_REPARSE_POINT) ||
-        !m_visitor.CanFork())
-        return false;
-    return m_visitor.Fork(*this, folder, resolvedFolder, entry);
-}
-
-bool FolderWalk::WalkSubfolder(FolderVisitor& visitor, const std::wstring& folder,
-                               const std::wstring& resolvedFolder,
-                               const WIN32_FIND_DATAW& entry) const {
-    return FolderWalk(m_includeDesktopIni, m_wipeIndexFiles, visitor)
-        .RemoveEntry(folder, resolvedFolder, entry);
-}
-
-bool FolderWalk::IsKept(const wchar_t* name) const {
-    return !m_includeDesktopIni && WidePath::NameIs(name, DesktopIni);
-}
-
-// Folders go depth first: emptied, then removed, before the listing of their
-// parent goes on. The attributes from the listing decide, as they were before
-// the read-only bit was cleared.
-bool FolderWalk::RemoveEntry(const std::wstring& folder, const std::wstring& resolvedFolder,
-                             const WIN32_FIND_DATAW& entry) const {
-    const std::wstring path = WidePath::Join(folder, entry.cFileName);
-    const std::wstring apiPath = WidePath::ForApi(path);
-    const DWORD listed = entry.dwFileAttributes;
-    if (!(listed & FILE_ATTRIBUTE_DIRECTORY))
-        return RemoveFile(apiPath, ResolvedName(resolvedFolder, entry.cFileName), entry);
-    if (listed & FILE_ATTRIBUTE_REPARSE_POINT)
-        return RemoveFolderLink(apiPath, m_visitor);
-    m_visitor.ClearReadOnly(apiPath, INVALID_HANDLE_VALUE);
-    const FolderState contents = Empty(path);
-    return m_visitor.RemoveFolder(apiPath, contents);
-}
-
-// Every step opens the file afresh and checks what it reached. The wipe's
-// open does not share deletion, so the file is made writable and wiped
-// before the handle that deletes it is opened.
-bool FolderWalk::RemoveFile(const std::wstring& path, const std::wstring& resolved,
-                            const WIN32_FIND_DATAW& entry) const {
-    const bool isLink = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    if (m_wipeIndexFiles && WidePath::NameIs(entry.cFileName, IndexFile)) {
-        if (!MakeWritable(path, resolved, isLink, m_visitor)) {
-            m_visitor.Keep(path, CleanItemKind::KeptLink, SizeOf(entry));
-            return false;
-        }
-        m_visitor.WipeIndexFile(path, resolved);
-    }
-    return DeleteChecked(path, resolved, isLink, SizeOf(entry), m_visitor);
-}
-
-DWORD FolderWalk::WipeEntry(const std::wstring& path, const std::wstring& resolved) {
-    DWORD zeroed = 0;
-    Wipe(path, resolved, &zeroed);
-    return zeroed;
-}
-
-DWORD FolderWalk::BytesToWipe(const std::wstring& path, const std::wstring& resolved) {
-    platform::UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file)
         return 0;
-    const DWORD size = GetFileSize(file.get(), nullptr);
-    return IsWipeable(file.get(), size, resolved) ? size - KeptHeaderSize : 0;
+    DWORD error = 0;
+    Frame top;
+    top.handle = OpenTopFolder(folder, error);
+    if (!top.handle) {
+        if (!IsMissing(error))
+            m_visitor.Problem(folder, error);
+        return 0;
+    }
+    top.path = folder;
+    const Rules rules = {m_includeDesktopIni, m_wipeIndexFiles, m_visitor.ChangesFiles(), m_names,
+                         m_onlyNames};
+    Applier applier(m_visitor);
+    if (rules.changes)
+        return Walker(rules, applier, nullptr, nullptr).Walk(std::move(top), true) ? 1 : 0;
+    ForkSlots slots(ExtraThreads);
+    Recording recording;
+    const bool listed = Walker(rules, recording, &recording, &slots).Walk(std::move(top), true);
+    recording.Replay(applier);
+    return listed ? 1 : 0;
 }
 
 int FolderWalk::WipeIndexFile(const std::wstring& folder, const std::wstring& name) {
     const std::wstring path = WidePath::ForApi(WidePath::Join(folder, name));
-    return Wipe(path, ResolvedName(ResolvedFolder(folder), name));
+    platform::UniqueFile file(
+        CreateFileW(path.c_str(), WipeAccess, IndexFileSharing, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file)
+        return 0;
+    if (FileHandlesMayReachLinkTargets()) {
+        DWORD error = 0;
+        platform::UniqueFile parent = OpenTopFolder(folder, error);
+        const std::wstring resolved = parent ? ResolvedPath(parent.get()) : std::wstring();
+        if (Identify(file.get(), resolved.empty() ? resolved : WidePath::Join(resolved, name)) ==
+            Identity::Elsewhere)
+            return 1;
+    }
+    const ULONGLONG bytes = BytesToZero(file.get());
+    if (bytes != 0)
+        ZeroAfterHeader(file.get(), bytes);
+    return 1;
+}
+
+WipeResult ZeroAfterHeader(HANDLE file, ULONGLONG bytes) {
+    const char zeros[ZeroBlockSize] = {};
+    WipeResult result = {0, ERROR_SUCCESS};
+    for (ULONGLONG done = 0; done < bytes;) {
+        LARGE_INTEGER offset;
+        offset.QuadPart = LONGLONG(KeptHeaderSize + done);
+        const DWORD block = DWORD(std::min<ULONGLONG>(ZeroBlockSize, bytes - done));
+        DWORD written = 0;
+        DWORD error = ERROR_SUCCESS;
+        if (!SetFilePointerEx(file, offset, nullptr, FILE_BEGIN))
+            error = GetLastError();
+        else if (!platform::seam::WriteFile(file, zeros, block, &written, nullptr))
+            error = GetLastError();
+        else if (written < block)
+            error = ERROR_WRITE_FAULT;
+        result.zeroed += written;
+        if (result.error == ERROR_SUCCESS)
+            result.error = error;
+        done += block;
+    }
+    // A file system may drop the unwritten pages of a file deleted next:
+    // the zeros must be on the disk first.
+    if (!platform::seam::FlushFileBuffers(file) && result.error == ERROR_SUCCESS)
+        result.error = GetLastError();
+    return result;
+}
+
+bool FileHandlesMayReachLinkTargets() {
+    // Wine announces itself by this export of its ntdll. On Windows a handle
+    // opened with FILE_FLAG_OPEN_REPARSE_POINT is the entry itself, and a
+    // hard link's name is deleted without touching the other names.
+    static const bool mayReach =
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return mayReach;
 }
 
 // ---- the deleting visitor ----
 
-DWORD FolderCleaning::EntryAccess() const {
-    return DELETE | AttributeAccess;
-}
+namespace {
 
-void FolderCleaning::ClearReadOnly(const std::wstring& path, HANDLE file) {
-    ::ClearReadOnly(path, file);
-}
-
-void FolderCleaning::WipeIndexFile(const std::wstring& path, const std::wstring& resolved) {
-    Wipe(path, resolved);
-}
-
-// Without a handle that may delete, the path is tried: it fails as the open
-// did when the file is held open without shared deletion.
-bool FolderCleaning::RemoveFile(const std::wstring& path, HANDLE file, ULONGLONG) {
+// Marks the entry open as `entry.handle` for deletion, which happens as the
+// handle closes; without a handle, answers why there is none.
+CleanStatus MarkForDeletion(const FolderEntry& entry) {
+    if (entry.handle == INVALID_HANDLE_VALUE)
+        return StatusOf(CleanItemKind::File, entry.error);
     FILE_DISPOSITION_INFO disposition = {TRUE};
-    return (file != INVALID_HANDLE_VALUE &&
-            SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
-                                       sizeof disposition)) ||
-           DeleteFileW(path.c_str());
+    if (SetFileInformationByHandle(entry.handle, FileDispositionInfo, &disposition,
+                                   sizeof disposition))
+        return CleanStatus::Gone;
+    return StatusOf(CleanItemKind::File, GetLastError());
 }
 
-bool FolderCleaning::RemoveFolderLink(const std::wstring&, HANDLE link) {
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    return SetFileInformationByHandle(link, FileDispositionInfo, &disposition,
-                                      sizeof disposition) != FALSE;
+} // namespace
+
+void FolderCleaning::ClearReadOnly(const FolderEntry& entry, DWORD attributes) {
+    FILE_BASIC_INFO change = {}; // times of zero stay as they are
+    const DWORD cleared = attributes & ~FILE_ATTRIBUTE_READONLY;
+    // Attributes of zero would also mean "unchanged".
+    change.FileAttributes = cleared != 0 ? cleared : FILE_ATTRIBUTE_NORMAL;
+    SetFileInformationByHandle(entry.handle, FileBasicInfo, &change, sizeof change);
 }
 
-bool FolderCleaning::RemoveFolder(const std::wstring& path, FolderState) {
-    return RemoveDirectoryW(path.c_str()) != FALSE;
+CleanStatus FolderCleaning::WipeIndexFile(const FolderEntry& entry) {
+    if (entry.handle == INVALID_HANDLE_VALUE)
+        return StatusOf(CleanItemKind::IndexFile, entry.error);
+    return StatusOf(CleanItemKind::IndexFile, ZeroAfterHeader(entry.handle, entry.bytes).error);
+}
+
+CleanStatus FolderCleaning::RemoveFile(const FolderEntry& entry) {
+    return MarkForDeletion(entry);
+}
+
+CleanStatus FolderCleaning::RemoveFolderLink(const FolderEntry& entry) {
+    return MarkForDeletion(entry);
+}
+
+// The folder goes when its handle closes, as the walk leaves it.
+CleanStatus FolderCleaning::RemoveFolder(const FolderEntry& entry, FolderState) {
+    return MarkForDeletion(entry);
 }

@@ -66,18 +66,6 @@ void ProtectedStorageCleaner::Clean(RegistryVisitor& visitor) {
         CleanOtherPlatform(visitor);
 }
 
-// The branch outside the NT family changes no DACL, so its clean is its own
-// preview.
-void ProtectedStorageCleaner::PreviewDeletion(RegistryVisitor& visitor) {
-    if (!OnNtFamily()) {
-        CleanOtherPlatform(visitor);
-        return;
-    }
-    platform::UniqueHeapBlock userSid;
-    if (GetCurrentUserSid(userSid))
-        visitor.DeleteTree(HKEY_CURRENT_USER, SidKey(userSid.get()) + kDataKey + kAutoCompleteKey);
-}
-
 // When the version cannot be read at all, both answers are false and the
 // store is looked for where the older platforms keep it.
 bool ProtectedStorageCleaner::OnNtFamily() {
@@ -120,7 +108,7 @@ void ProtectedStorageCleaner::CleanNtFamily(RegistryVisitor& visitor) {
             UnlockAndDeleteStore(sidKey, &descriptor, visitor);
     }
     if (formerDescriptor)
-        SetKeyDacl(HKEY_CURRENT_USER, sidKey.c_str(), formerDescriptor.get(), 0);
+        SetKeyDacl(HKEY_CURRENT_USER, sidKey.c_str(), formerDescriptor.get(), 0, visitor);
 }
 
 // Each step is tried whatever the previous one gave: a key on the way that is
@@ -129,11 +117,11 @@ void ProtectedStorageCleaner::UnlockAndDeleteStore(const std::string& sidKey,
                                                    PSECURITY_DESCRIPTOR descriptor,
                                                    RegistryVisitor& visitor) {
     std::string path = sidKey;
-    SetKeyDacl(HKEY_CURRENT_USER, path.c_str(), descriptor, 0);
+    SetKeyDacl(HKEY_CURRENT_USER, path.c_str(), descriptor, 0, visitor);
     path += kDataKey;
-    SetKeyDacl(HKEY_CURRENT_USER, path.c_str(), descriptor, 0);
+    SetKeyDacl(HKEY_CURRENT_USER, path.c_str(), descriptor, 0, visitor);
     path += kAutoCompleteKey;
-    SetKeyDacl(HKEY_CURRENT_USER, path.c_str(), descriptor, 1);
+    SetKeyDacl(HKEY_CURRENT_USER, path.c_str(), descriptor, 1, visitor);
     visitor.DeleteTree(HKEY_CURRENT_USER, path);
 }
 
@@ -218,6 +206,13 @@ bool ProtectedStorageCleaner::BuildDacl(PSID userSid, SECURITY_DESCRIPTOR* descr
 
 bool ProtectedStorageCleaner::SetKeyDacl(HKEY parent, const char* path,
                                          PSECURITY_DESCRIPTOR descriptor, int recurse) {
+    RegistryCleaning changing;
+    return SetKeyDacl(parent, path, descriptor, recurse, changing);
+}
+
+bool ProtectedStorageCleaner::SetKeyDacl(HKEY parent, const char* path,
+                                         PSECURITY_DESCRIPTOR descriptor, int recurse,
+                                         RegistryVisitor& visitor) {
     if (!path)
         return false;
     {
@@ -226,19 +221,20 @@ bool ProtectedStorageCleaner::SetKeyDacl(HKEY parent, const char* path,
         platform::UniqueHKey key;
         if (RegOpenKeyExA(parent, path, 0, WRITE_DAC, key.put()) != ERROR_SUCCESS)
             return false;
-        if (RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor) != ERROR_SUCCESS)
+        if (visitor.SetKeyDacl(key.get(), descriptor) != ERROR_SUCCESS)
             return false;
     }
     if (!recurse)
         return true;
-    return SetSubkeyDacls(parent, path, descriptor);
+    return SetSubkeyDacls(parent, path, descriptor, visitor);
 }
 
 // Reopens the key for listing only now that it carries the new DACL, so a key
 // that refused reading before is listed; each subkey gets the DACL before its
 // own subkeys are visited.
 bool ProtectedStorageCleaner::SetSubkeyDacls(HKEY parent, const char* path,
-                                             PSECURITY_DESCRIPTOR descriptor) {
+                                             PSECURITY_DESCRIPTOR descriptor,
+                                             RegistryVisitor& visitor) {
     platform::UniqueHKey key;
     if (RegOpenKeyExA(parent, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return false;
@@ -254,7 +250,7 @@ bool ProtectedStorageCleaner::SetSubkeyDacls(HKEY parent, const char* path,
         if (status == ERROR_NO_MORE_ITEMS)
             break;
         if (status == ERROR_SUCCESS)
-            SetKeyDacl(key.get(), name.get(), descriptor, 1);
+            SetKeyDacl(key.get(), name.get(), descriptor, 1, visitor);
     }
     return true;
 }

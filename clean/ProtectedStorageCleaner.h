@@ -18,11 +18,10 @@ public:
     static constexpr DWORD kTextSize = 260;
 
     void Clean();
-    // The same clean with its deletion made or noted by `visitor`.
+    // The same clean with its DACL changes and its deletion made or noted by
+    // `visitor`: a preview changes no DACL, so a key that denies reading is
+    // noted as it stands.
     void Clean(RegistryVisitor& visitor);
-    // Hands `visitor` the deletion that Clean would make, without changing
-    // any DACL: a key that denies reading is noted as it stands.
-    void PreviewDeletion(RegistryVisitor& visitor);
 
     // On success `sid` owns a process-heap copy of the SID of the user who
     // runs this process; on failure it holds nothing.
@@ -37,6 +36,8 @@ public:
     // caller releases it whether the build succeeds or not.
     bool BuildDacl(PSID userSid, SECURITY_DESCRIPTOR* descriptor, platform::UniqueHeapBlock& acl);
     bool SetKeyDacl(HKEY parent, const char* path, PSECURITY_DESCRIPTOR descriptor, int recurse);
+    bool SetKeyDacl(HKEY parent, const char* path, PSECURITY_DESCRIPTOR descriptor, int recurse,
+                    RegistryVisitor& visitor);
     bool IsWindowsNT4OrEarlier();
     bool IsWindowsNT5OrLater();
 
@@ -48,6 +49,7 @@ private:
     std::string SidKey(PSID userSid);
     void UnlockAndDeleteStore(const std::string& sidKey, PSECURITY_DESCRIPTOR descriptor,
                               RegistryVisitor& visitor);
-    bool SetSubkeyDacls(HKEY parent, const char* path, PSECURITY_DESCRIPTOR descriptor);
+    bool SetSubkeyDacls(HKEY parent, const char* path, PSECURITY_DESCRIPTOR descriptor,
+                        RegistryVisitor& visitor);
     bool ReadVersion(OSVERSIONINFOEXA& info);
 };

@@ -2,6 +2,7 @@
 
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
+#include "platform/Seams.h"
 
 #include <shlwapi.h>
 
@@ -9,47 +10,72 @@
 
 namespace {
 
-const char CurrentUserName[] = "HKCU\\";
-const char LocalMachineName[] = "HKLM\\";
+const wchar_t CurrentUserName[] = L"HKCU\\";
+const wchar_t LocalMachineName[] = L"HKLM\\";
 // The longest key name is 255 characters; a value name may have 16383.
 const DWORD KeyNameSize = 256;
 const DWORD ValueNameSize = 16384;
 
+std::wstring Shown(HKEY hive, const std::wstring& path) {
+    return (hive == HKEY_LOCAL_MACHINE ? LocalMachineName : CurrentUserName) + path;
+}
+
 std::wstring Shown(HKEY hive, const std::string& path) {
-    const char* hiveName = hive == HKEY_LOCAL_MACHINE ? LocalMachineName : CurrentUserName;
-    return WidePath::FromAnsi((hiveName + path).c_str());
+    return Shown(hive, WidePath::FromAnsi(path.c_str()));
 }
 
 std::string Below(const std::string& path, const char* name) {
     return path + '\\' + name;
 }
 
-void NoteValues(HKEY hive, HKEY key, const std::string& path, CleanReport& report) {
-    std::vector<char> name(ValueNameSize);
+std::wstring Below(const std::wstring& path, const wchar_t* name) {
+    return path + L'\\' + name;
+}
+
+// Whether an enumeration goes on after `status`: a key deleted meanwhile
+// answers every index with an error, so any error but a name too long for
+// the buffer ends it, noted with its reason.
+bool GoesOn(LONG status, HKEY hive, const std::wstring& path, CleanReport& report) {
+    if (status == ERROR_SUCCESS || status == ERROR_MORE_DATA)
+        return true;
+    if (status != ERROR_NO_MORE_ITEMS)
+        report.Add({CleanItemKind::Problem, Shown(hive, path), 0, 1, DWORD(status)});
+    return false;
+}
+
+void NoteValues(HKEY hive, HKEY key, const std::wstring& path, CleanReport& report) {
+    std::vector<wchar_t> name(ValueNameSize);
     for (DWORD index = 0;; ++index) {
         DWORD length = ValueNameSize;
-        const LONG status =
-            RegEnumValueA(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS)
+        const LONG status = platform::seam::RegEnumValueW(key, index, name.data(), &length, nullptr,
+                                                          nullptr, nullptr, nullptr);
+        if (!GoesOn(status, hive, path, report))
             return;
         if (status == ERROR_SUCCESS)
-            report.Add({CleanItemKind::RegistryValue, Shown(hive, Below(path, name.data()))});
+            report.Add({CleanItemKind::RegistryValue,
+                        Shown(hive, Below(path, std::wstring(name.data(), length).c_str()))});
     }
 }
 
 // Notes the key at `path`, its values and everything below it, as a deletion
 // of the whole tree would remove them. Answers how the key opened.
-LONG NoteTree(HKEY hive, const std::string& path, CleanReport& report) {
+LONG NoteTree(HKEY hive, const std::wstring& path, CleanReport& report) {
     platform::UniqueHKey key;
-    const LONG status = RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, key.put());
+    const LONG status = RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ, key.put());
     if (status != ERROR_SUCCESS)
         return status;
     report.Add({CleanItemKind::RegistryKey, Shown(hive, path)});
     NoteValues(hive, key.get(), path, report);
-    char name[KeyNameSize];
-    for (DWORD index = 0; RegEnumKeyA(key.get(), index, name, KeyNameSize) != ERROR_NO_MORE_ITEMS;
-         ++index)
-        NoteTree(hive, Below(path, name), report);
+    wchar_t name[KeyNameSize];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = KeyNameSize;
+        const LONG listed = platform::seam::RegEnumKeyExW(key.get(), index, name, &length, nullptr,
+                                                          nullptr, nullptr, nullptr);
+        if (!GoesOn(listed, hive, path, report))
+            break;
+        if (listed == ERROR_SUCCESS)
+            NoteTree(hive, Below(path, name), report);
+    }
     return ERROR_SUCCESS;
 }
 
@@ -60,13 +86,23 @@ void NoteFailure(CleanItemKind kind, std::wstring path, LONG status, CleanReport
 
 } // namespace
 
+// The key's values go with it, and are noted with it, as the preview notes them.
 LONG NotedRegistryCleaning::DeleteKey(HKEY hive, HKEY parent, const std::string& parentPath,
                                       const char* name) {
+    const std::wstring path = WidePath::FromAnsi(Below(parentPath, name).c_str());
+    CleanReport values;
+    {
+        platform::UniqueHKey key;
+        if (RegOpenKeyExA(parent, name, 0, KEY_READ, key.put()) == ERROR_SUCCESS)
+            NoteValues(hive, key.get(), path, values);
+    }
     const LONG status = RegistryCleaning::DeleteKey(hive, parent, parentPath, name);
-    const std::wstring shown = Shown(hive, Below(parentPath, name));
-    if (status == ERROR_SUCCESS)
-        m_report.Add({CleanItemKind::RegistryKey, shown});
-    NoteFailure(CleanItemKind::RegistryKey, shown, status, &m_report);
+    if (status == ERROR_SUCCESS) {
+        m_report.Add({CleanItemKind::RegistryKey, Shown(hive, path)});
+        for (const CleanItem& item : values.Items())
+            m_report.Add(item);
+    }
+    NoteFailure(CleanItemKind::RegistryKey, Shown(hive, path), status, &m_report);
     return status;
 }
 
@@ -80,10 +116,20 @@ LONG NotedRegistryCleaning::DeleteValue(HKEY hive, HKEY key, const std::string& 
     return status;
 }
 
+LONG NotedRegistryCleaning::DeleteValueW(HKEY hive, HKEY key, const std::wstring& keyPath,
+                                         const std::wstring& name) {
+    const LONG status = RegistryCleaning::DeleteValueW(hive, key, keyPath, name);
+    const std::wstring shown = Shown(hive, Below(keyPath, name.c_str()));
+    if (status == ERROR_SUCCESS)
+        m_report.Add({CleanItemKind::RegistryValue, shown});
+    NoteFailure(CleanItemKind::RegistryValue, shown, status, &m_report);
+    return status;
+}
+
 // What the tree holds is noted before it goes, and kept only when it went.
 void NotedRegistryCleaning::DeleteTree(HKEY hive, const std::string& path) {
     CleanReport tree;
-    NoteTree(hive, path, tree);
+    NoteTree(hive, WidePath::FromAnsi(path.c_str()), tree);
     const LONG status = SHDeleteKeyA(hive, path.c_str());
     if (status == ERROR_SUCCESS) {
         for (const CleanItem& item : tree.Items())
@@ -105,9 +151,11 @@ LONG RegistryPreview::DeleteKey(HKEY hive, HKEY parent, const std::string& paren
                               nullptr, nullptr, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS)
         return status;
-    if (subkeys != 0)
+    const std::wstring path = WidePath::FromAnsi(Below(parentPath, name).c_str());
+    if (subkeys != 0) {
+        NoteFailure(CleanItemKind::RegistryKey, Shown(hive, path), ERROR_ACCESS_DENIED, &m_report);
         return ERROR_ACCESS_DENIED;
-    const std::string path = Below(parentPath, name);
+    }
     m_report.Add({CleanItemKind::RegistryKey, Shown(hive, path)});
     NoteValues(hive, key.get(), path, m_report);
     return ERROR_SUCCESS;
@@ -121,9 +169,17 @@ LONG RegistryPreview::DeleteValue(HKEY hive, HKEY key, const std::string& keyPat
     return status;
 }
 
+LONG RegistryPreview::DeleteValueW(HKEY hive, HKEY key, const std::wstring& keyPath,
+                                   const std::wstring& name) {
+    const LONG status = RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_SUCCESS)
+        m_report.Add({CleanItemKind::RegistryValue, Shown(hive, Below(keyPath, name.c_str()))});
+    return status;
+}
+
 // A key that is there but cannot be read (the protected-storage keys may deny
 // the user) is noted with the reason its contents are not listed.
 void RegistryPreview::DeleteTree(HKEY hive, const std::string& path) {
-    const LONG status = NoteTree(hive, path, m_report);
+    const LONG status = NoteTree(hive, WidePath::FromAnsi(path.c_str()), m_report);
     NoteFailure(CleanItemKind::RegistryKey, Shown(hive, path), status, &m_report);
 }

@@ -15,6 +15,8 @@ public:
     LONG DeleteKey(HKEY hive, HKEY parent, const std::string& parentPath,
                    const char* name) override;
     LONG DeleteValue(HKEY hive, HKEY key, const std::string& keyPath, const char* name) override;
+    LONG DeleteValueW(HKEY hive, HKEY key, const std::wstring& keyPath,
+                      const std::wstring& name) override;
     void DeleteTree(HKEY hive, const std::string& path) override;
 
 private:
@@ -30,7 +32,11 @@ public:
     LONG DeleteKey(HKEY hive, HKEY parent, const std::string& parentPath,
                    const char* name) override;
     LONG DeleteValue(HKEY hive, HKEY key, const std::string& keyPath, const char* name) override;
+    LONG DeleteValueW(HKEY hive, HKEY key, const std::wstring& keyPath,
+                      const std::wstring& name) override;
     void DeleteTree(HKEY hive, const std::string& path) override;
+    // The access rights stay as they are.
+    LONG SetKeyDacl(HKEY, PSECURITY_DESCRIPTOR) override { return ERROR_SUCCESS; }
 
 private:
     CleanReport& m_report;

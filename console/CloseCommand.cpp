@@ -11,9 +11,9 @@
 
 namespace {
 
-const char FolderSwitch[] = "--folder";
-const char FolderValueError[] = "--folder takes one folder, once";
-const char ArgumentError[] = "close takes no arguments but --folder DIR";
+const wchar_t FolderSwitch[] = L"--folder";
+const wchar_t FolderValueError[] = L"--folder takes one folder, once";
+const wchar_t ArgumentError[] = L"close takes no arguments but --folder DIR";
 
 // A copy that has not ended by then is reported, never ended by force: the
 // installer asks the user, or leaves its files for the next restart.
@@ -167,8 +167,8 @@ void AskToEnd(const std::vector<RunningCopy>& copies, CloseRequest& request) {
 
 } // namespace
 
-bool ParseCloseArguments(const std::vector<std::string>& args, std::string& folder,
-                         std::string& error) {
+bool ParseCloseArguments(const std::vector<std::wstring>& args, std::wstring& folder,
+                         std::wstring& error) {
     folder.clear();
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] != FolderSwitch) {
@@ -184,9 +184,8 @@ bool ParseCloseArguments(const std::vector<std::string>& args, std::string& fold
     return true;
 }
 
-int RunClose(const std::string& folderArgument, ConsoleStream& out) {
-    const std::wstring folder = NormalPath(
-        folderArgument.empty() ? OwnFolder() : WidePath::FromAnsi(folderArgument.c_str()));
+int RunClose(const std::wstring& folderArgument, ConsoleStream& out) {
+    const std::wstring folder = NormalPath(folderArgument.empty() ? OwnFolder() : folderArgument);
     CloseRequest request;
     request.message = RegisterWindowMessageA(QUENBY_CLOSE_MESSAGE);
 

@@ -13,10 +13,10 @@
 
 // Reads the arguments of "close" (args[0] is the command itself): only
 // --folder DIR. False, with `error`, for anything else.
-bool ParseCloseArguments(const std::vector<std::string>& args, std::string& folder,
-                         std::string& error);
+bool ParseCloseArguments(const std::vector<std::wstring>& args, std::wstring& folder,
+                         std::wstring& error);
 
 // Closes and waits for the copies running from `folder` (empty: the folder of
 // this program). Answers 0 when nothing of ours runs from there any more, 1
 // when something still does (each listed on `out`).
-int RunClose(const std::string& folder, ConsoleStream& out);
+int RunClose(const std::wstring& folder, ConsoleStream& out);

@@ -1,30 +1,32 @@
 #include "console/CommandLine.h"
 
+#include "clean/WidePath.h"
 #include "console/CloseCommand.h"
-#include "console/TargetNames.h"
 
 namespace {
 
-const char SwitchStart = '-';
-const char HelpSwitch[] = "--help";
-const char ShortHelpSwitch[] = "-h";
-const char SavedSwitch[] = "--saved";
-const char AllSwitch[] = "--all";
-const char JsonSwitch[] = "--json";
-const char YesSwitch[] = "--yes";
-const char QuietSwitch[] = "--quiet";
+const wchar_t SwitchStart = L'-';
+const wchar_t HelpSwitch[] = L"--help";
+const wchar_t ShortHelpSwitch[] = L"-h";
+const wchar_t SavedSwitch[] = L"--saved";
+const wchar_t AllSwitch[] = L"--all";
+const wchar_t JsonSwitch[] = L"--json";
+const wchar_t YesSwitch[] = L"--yes";
+const wchar_t QuietSwitch[] = L"--quiet";
+const wchar_t NameSeparator[] = L", ";
+const size_t UsageWidth = 76;
 
 struct VerbName {
-    const char* name;
+    const wchar_t* name;
     Verb verb;
 };
 const VerbName kVerbs[] = {
-    {"help", Verb::Help},   {HelpSwitch, Verb::Help},   {ShortHelpSwitch, Verb::Help},
-    {"list", Verb::List},   {"preview", Verb::Preview}, {"clean", Verb::Clean},
-    {"close", Verb::Close},
+    {L"help", Verb::Help}, {HelpSwitch, Verb::Help},    {ShortHelpSwitch, Verb::Help},
+    {L"list", Verb::List}, {L"preview", Verb::Preview}, {L"clean", Verb::Clean},
+    {L"close", Verb::Close},
 };
 
-bool FindVerb(const std::string& word, Verb& verb) {
+bool FindVerb(const std::wstring& word, Verb& verb) {
     for (const VerbName& entry : kVerbs) {
         if (word == entry.name) {
             verb = entry.verb;
@@ -35,9 +37,9 @@ bool FindVerb(const std::string& word, Verb& verb) {
 }
 
 // One switch or target name; false (with `error`) for anything else.
-bool TakeArgument(const std::string& arg, Command& command, std::string& error) {
+bool TakeArgument(const std::wstring& arg, Command& command, std::wstring& error) {
     bool* flags[] = {&command.saved, &command.all, &command.json, &command.yes, &command.quiet};
-    const char* names[] = {SavedSwitch, AllSwitch, JsonSwitch, YesSwitch, QuietSwitch};
+    const wchar_t* names[] = {SavedSwitch, AllSwitch, JsonSwitch, YesSwitch, QuietSwitch};
     for (size_t i = 0; i < sizeof names / sizeof names[0]; ++i) {
         if (arg == names[i]) {
             *flags[i] = true;
@@ -45,38 +47,38 @@ bool TakeArgument(const std::string& arg, Command& command, std::string& error) 
         }
     }
     if (arg[0] == SwitchStart) {
-        error = "unknown switch '" + arg + "'";
+        error = L"unknown switch '" + arg + L"'";
         return false;
     }
-    CleanTarget target;
-    if (!FindTarget(arg, target)) {
-        error = "unknown target '" + arg + "'; the targets are: " + TargetNameList();
+    const Target* target = FindTarget(arg);
+    if (!target) {
+        error = L"unknown target '" + arg + L"'; the targets are: " + TargetNameList();
         return false;
     }
-    command.named |= 1u << target;
+    command.named.Add(target->id);
     return true;
 }
 
 // What each command accepts, checked once all arguments are read.
-bool CheckCombination(const Command& command, std::string& error) {
-    const int choices = (command.named != 0) + command.saved + command.all;
+bool CheckCombination(const Command& command, std::wstring& error) {
+    const int choices = !command.named.IsEmpty() + command.saved + command.all;
     if (command.verb == Verb::List &&
         (choices != 0 || command.json || command.yes || command.quiet))
-        error = "list takes no targets or switches";
+        error = L"list takes no targets or switches";
     else if (choices > 1)
-        error = "give target names, --saved or --all: only one of them";
+        error = L"give target names, --saved or --all: only one of them";
     else if (command.verb == Verb::Preview && command.yes)
-        error = "--yes is for clean: a preview changes nothing";
+        error = L"--yes is for clean: a preview changes nothing";
     else if (command.verb == Verb::Clean && command.json)
-        error = "--json is for preview";
+        error = L"--json is for preview";
     else if (command.verb == Verb::Clean && choices == 0)
-        error = "no target given: name targets, or use --saved or --all";
+        error = L"no target given: name targets, or use --saved or --all";
     return error.empty();
 }
 
 } // namespace
 
-const char kUsageText[] =
+const char UsageBeforeTargets[] =
     "Usage: QuenbyCmd COMMAND [ARGUMENTS]\n"
     "\n"
     "Commands:\n"
@@ -93,8 +95,12 @@ const char kUsageText[] =
     "                              there; ends nothing by force (for installers)\n"
     "  --help                      this text\n"
     "\n"
-    "  --saved   the selection saved in the window (\"Save check as default\")\n"
-    "  --all     all eight targets\n"
+    "Targets (QuenbyCmd list shows their labels):\n";
+const char UsageAfterTargets[] =
+    "\n"
+    "  --saved   the selection saved in the window (\"Save check as default\",\n"
+    "            \"More traces...\")\n"
+    "  --all     every target of the window's check boxes\n"
     "  --json    the preview in JSON (see README)\n"
     "  --quiet   no progress count; a clean lists only what could not go\n"
     "\n"
@@ -103,14 +109,38 @@ const char kUsageText[] =
     "2 bad input (nothing was cleaned). close: 0 nothing runs from the folder,\n"
     "1 something still runs after 10 seconds (listed).\n";
 
-bool ParseCommandLine(const std::vector<std::string>& args, Command& command, std::string& error) {
+// Each target by its name, the window's eight first.
+std::wstring TargetNameList() {
+    std::wstring list;
+    for (size_t i = 0; i < kTargetCount; ++i)
+        list += (i ? NameSeparator : L"") + WidePath::FromAnsi(kTargets[i].name);
+    return list;
+}
+
+// The names, wrapped at the width of the rest of the text.
+std::wstring UsageText() {
+    std::wstring lines, line;
+    for (size_t i = 0; i < kTargetCount; ++i) {
+        const std::wstring name = WidePath::FromAnsi(kTargets[i].name);
+        if (!line.empty() && line.size() + name.size() + 2 > UsageWidth) {
+            lines += L"  " + line + L"\n";
+            line.clear();
+        }
+        line += (line.empty() ? L"" : L" ") + name;
+    }
+    return WidePath::FromAnsi(UsageBeforeTargets) + lines + L"  " + line + L"\n" +
+           WidePath::FromAnsi(UsageAfterTargets);
+}
+
+bool ParseCommandLine(const std::vector<std::wstring>& args, Command& command,
+                      std::wstring& error) {
     command = Command();
     if (args.empty()) {
-        error = "no command given";
+        error = L"no command given";
         return false;
     }
     if (!FindVerb(args[0], command.verb)) {
-        error = "unknown command '" + args[0] + "'";
+        error = L"unknown command '" + args[0] + L"'";
         return false;
     }
     if (command.verb == Verb::Help)

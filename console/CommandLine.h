@@ -2,7 +2,7 @@
 // switches. Parsing only reads; nothing is looked up or changed.
 #pragma once
 
-#include "settings/SavedSelection.h"
+#include "clean/Targets.h"
 
 #include <string>
 #include <vector>
@@ -11,20 +11,23 @@ enum class Verb { Help, List, Preview, Clean, Close };
 
 struct Command {
     Verb verb = Verb::Help;
-    // Bit i: target i named on the command line.
-    CleanSelection named = 0;
+    // The targets named on the command line.
+    TargetSet named;
     bool saved = false;
     bool all = false;
     bool json = false;
     bool yes = false;
     bool quiet = false;
     // close: the install folder (empty: the console program's own).
-    std::string folder;
+    std::wstring folder;
 };
 
 // Parses the arguments after the program's name. On bad input answers false
 // and says why in `error`; the command is then not to be run.
-bool ParseCommandLine(const std::vector<std::string>& args, Command& command, std::string& error);
+bool ParseCommandLine(const std::vector<std::wstring>& args, Command& command, std::wstring& error);
 
 // The text of --help.
-extern const char kUsageText[];
+std::wstring UsageText();
+
+// "realplayer, mediaplayer, ...": every valid name, for messages.
+std::wstring TargetNameList();

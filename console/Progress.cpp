@@ -1,5 +1,7 @@
 #include "console/Progress.h"
 
+#include "clean/WidePath.h"
+
 namespace {
 const DWORD QuietPeriodMs = 1000;
 const DWORD RefreshMs = 100;
@@ -25,7 +27,7 @@ void Progress::Update(size_t count) {
         return;
     m_lastShown = now;
     m_shown = true;
-    m_stream.Write(LineStart + std::wstring(m_label.begin(), m_label.end()) + L": " +
+    m_stream.Write(LineStart + WidePath::FromAnsi(m_label.c_str()) + L": " +
                    std::to_wstring(count) + L" entries...");
 }
 

@@ -1,17 +1,21 @@
 // QuenbyCmd: the console companion of the window. It lists the targets,
 // previews what a clean would do without changing anything, and cleans from
 // scripts and scheduled tasks, with the window's cleaners and order.
+#include "clean/NotingVisitors.h"
+#include "clean/WidePath.h"
 #include "console/CloseCommand.h"
 #include "console/CommandLine.h"
 #include "console/ConsoleStream.h"
 #include "console/Progress.h"
 #include "console/ReportJson.h"
 #include "console/ReportText.h"
-#include "console/TargetRun.h"
 #include "settings/SavedSelection.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,26 +35,54 @@ const char DeclinedText[] = "Nothing was cleaned.\n";
 const char NothingSelectedText[] = "No target is selected: nothing to do.\n";
 const char FinishedText[] = "Clean finish: everything selected is gone.\n";
 const char NotGoneText[] = "Clean finish: some items could not be removed (listed above).\n";
-const char ListFormat[] = "%-14s %s\n";
-const int ListLineSize = 128;
+const size_t NameColumn = 16;
+const char MoreTracesHeading[] = "\nMore traces (browsers, Explorer, temporary files):\n";
 
-CleanSelection Selected(const Command& command) {
+// The selection saved in the window: the eight's bits, and the more traces
+// by name. A name that is no more trace is left out and said once; it is no
+// usage error, since the user did not type it here.
+TargetSet SavedTargets(ConsoleStream& err) {
+    TargetSet saved = TargetSet::FromPlace(ReadSavedSelection());
+    const std::wstring names = ReadSavedMoreTraces();
+    std::wstring ignored;
+    for (size_t start = 0; start <= names.size();) {
+        size_t end = names.find(kMoreTracesSeparator, start);
+        if (end == std::wstring::npos)
+            end = names.size();
+        std::wstring name = names.substr(start, end - start);
+        name.erase(0, name.find_first_not_of(L' '));
+        name.erase(name.find_last_not_of(L' ') + 1);
+        start = end + 1;
+        const Target* target = name.empty() ? nullptr : FindTarget(name);
+        if (target && !IsBoxTarget(*target))
+            saved.Add(target->id);
+        else if (!name.empty())
+            ignored += (ignored.empty() ? L"'" : L", '") + name + L"'";
+    }
+    if (!ignored.empty())
+        err.Write(WidePath::FromAnsi(ProgramName) +
+                  L": the saved selection names no such more "
+                  L"traces, left out: " +
+                  ignored + L"\n");
+    return saved;
+}
+
+TargetSet Selected(const Command& command, ConsoleStream& err) {
     if (command.all)
-        return kCleanSelectionBits;
-    if (command.named != 0)
+        return TargetSet::FromPlace(kCleanSelectionBits);
+    if (!command.named.IsEmpty())
         return command.named;
-    return ReadSavedSelection();
+    return SavedTargets(err);
 }
 
-bool IsSelected(CleanSelection selection, const TargetName& target) {
-    return (selection & (1u << target.target)) != 0;
-}
-
+// The window's eight, then the more traces under their own heading.
 void ListTargets(ConsoleStream& out) {
-    char line[ListLineSize];
-    for (const TargetName& target : kTargetNames) {
-        std::snprintf(line, sizeof line, ListFormat, target.name, target.label);
-        out.Write(std::string(line));
+    for (size_t i = 0; i < kTargetCount; ++i) {
+        if (i > 0 && IsBoxTarget(kTargets[i - 1]) && !IsBoxTarget(kTargets[i]))
+            out.Write(std::string(MoreTracesHeading));
+        std::wstring name = WidePath::FromAnsi(kTargets[i].name);
+        name.resize(std::max(name.size() + 1, NameColumn), L' ');
+        out.Write(name + TargetLabel(kTargets[i]) + L"\n");
     }
 }
 
@@ -70,39 +102,70 @@ bool Confirmed(ConsoleStream& out) {
     return false;
 }
 
-// Runs the preview or the clean of one target with its progress count.
-TargetSummary Run(const TargetName& target, bool clean, Progress& progress) {
-    CleanReport report;
-    report.OnAdd([&progress](size_t count) { progress.Update(count); });
-    progress.Start(target.name);
-    if (clean)
-        RunClean(target.target, report);
-    else
-        RunPreview(target.target, report);
-    progress.Finish();
-    return Summarise(report);
-}
+// Runs the selected targets' preview or clean, each noted in a report of its
+// own with its progress count, and hands over each target's summary as it
+// ends.
+class TargetRuns {
+public:
+    TargetRuns(bool clean, Progress& progress, std::function<void(const TargetResult&)> done)
+        : m_clean(clean), m_progress(progress), m_done(std::move(done)) {}
 
-int Preview(const Command& command, ConsoleStream& out, Progress& progress) {
-    const CleanSelection selection = Selected(command);
-    std::vector<TargetResult> results;
-    for (const TargetName& target : kTargetNames) {
-        if (!IsSelected(selection, target))
-            continue;
-        results.push_back({&target, Run(target, false, progress)});
-        if (!command.json)
-            out.Write(TargetText(target, results.back().summary, ReportMode::Preview));
+    void Run(const TargetSet& selection) {
+        RunTargets(selection, [this](const Target& target) -> Visitors& { return Start(target); });
+        Finish();
     }
+
+private:
+    Visitors& Start(const Target& target) {
+        Finish();
+        m_target = &target;
+        m_report.reset(new CleanReport);
+        m_report->OnAdd([this](size_t count) { m_progress.Update(count); });
+        m_progress.Start(target.name);
+        if (m_clean) {
+            m_cleaning.reset(new NotedCleaningVisitors(*m_report));
+            return m_cleaning->Get();
+        }
+        m_preview.reset(new PreviewVisitors(*m_report));
+        return m_preview->Get();
+    }
+
+    void Finish() {
+        if (!m_target)
+            return;
+        m_progress.Finish();
+        m_done({m_target, Summarise(*m_report, m_target->inUseIsNormal)});
+        m_target = nullptr;
+    }
+
+    bool m_clean;
+    Progress& m_progress;
+    std::function<void(const TargetResult&)> m_done;
+    const Target* m_target = nullptr;
+    std::unique_ptr<CleanReport> m_report;
+    std::unique_ptr<NotedCleaningVisitors> m_cleaning;
+    std::unique_ptr<PreviewVisitors> m_preview;
+};
+
+int Preview(const Command& command, ConsoleStream& out, ConsoleStream& err, Progress& progress) {
+    const TargetSet selection = Selected(command, err);
+    std::vector<TargetResult> results;
+    TargetRuns(false, progress, [&](const TargetResult& result) {
+        if (command.json)
+            results.push_back(result);
+        else
+            out.Write(TargetText(*result.target, result.summary, ReportMode::Preview));
+    }).Run(selection);
     if (command.json)
         out.Write(PreviewJson(results));
-    else if (results.empty())
+    else if (selection.IsEmpty())
         out.Write(std::string(NothingSelectedText));
     return ExitDone;
 }
 
-int Clean(const Command& command, ConsoleStream& out, Progress& progress) {
-    const CleanSelection selection = Selected(command);
-    if (selection == 0) {
+int Clean(const Command& command, ConsoleStream& out, ConsoleStream& err, Progress& progress) {
+    const TargetSet selection = Selected(command, err);
+    if (selection.IsEmpty()) {
         out.Write(std::string(NothingSelectedText));
         return ExitDone;
     }
@@ -112,23 +175,21 @@ int Clean(const Command& command, ConsoleStream& out, Progress& progress) {
     }
     const ReportMode mode = command.quiet ? ReportMode::QuietClean : ReportMode::Clean;
     bool allGone = true;
-    for (const TargetName& target : kTargetNames) {
-        if (!IsSelected(selection, target))
-            continue;
-        const TargetSummary summary = Run(target, true, progress);
-        allGone &= summary.problems.empty();
-        out.Write(TargetText(target, summary, mode));
-    }
+    TargetRuns(true, progress, [&](const TargetResult& result) {
+        allGone &= !result.summary.Failed();
+        out.Write(TargetText(*result.target, result.summary, mode));
+    }).Run(selection);
     if (!command.quiet || !allGone)
         out.Write(std::string(allGone ? FinishedText : NotGoneText));
     return allGone ? ExitDone : ExitNotGone;
 }
 
-int RunCommand(int argc, char** argv, ConsoleStream& out, ConsoleStream& err) {
+int RunCommand(int argc, wchar_t** argv, ConsoleStream& out, ConsoleStream& err) {
     Command command;
-    std::string error;
-    if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), command, error)) {
-        err.Write(std::string(ProgramName) + ": " + error + "\n" + HelpHint);
+    std::wstring error;
+    if (!ParseCommandLine(std::vector<std::wstring>(argv + 1, argv + argc), command, error)) {
+        err.Write(WidePath::FromAnsi(ProgramName) + L": " + error + L"\n" +
+                  WidePath::FromAnsi(HelpHint));
         return ExitUsage;
     }
     Progress progress(err, !command.quiet);
@@ -137,20 +198,20 @@ int RunCommand(int argc, char** argv, ConsoleStream& out, ConsoleStream& err) {
         ListTargets(out);
         return ExitDone;
     case Verb::Preview:
-        return Preview(command, out, progress);
+        return Preview(command, out, err, progress);
     case Verb::Clean:
-        return Clean(command, out, progress);
+        return Clean(command, out, err, progress);
     case Verb::Close:
         return RunClose(command.folder, out);
     default:
-        out.Write(std::string(kUsageText));
+        out.Write(UsageText());
         return ExitDone;
     }
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
     ConsoleStream out(STD_OUTPUT_HANDLE);
     ConsoleStream err(STD_ERROR_HANDLE);
     try {

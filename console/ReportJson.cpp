@@ -1,5 +1,7 @@
 #include "console/ReportJson.h"
 
+#include "clean/WidePath.h"
+
 #include <cwchar>
 
 namespace {
@@ -25,58 +27,99 @@ std::wstring Quoted(const std::wstring& text) {
 }
 
 std::wstring Quoted(const char* text) {
-    const std::string narrow(text);
-    return Quoted(std::wstring(narrow.begin(), narrow.end()));
+    return Quoted(WidePath::FromAnsi(text));
 }
 
 std::wstring Number(ULONGLONG value) {
     return std::to_wstring(value);
 }
 
-std::wstring Field(const wchar_t* name, const std::wstring& value) {
-    return Quoted(std::wstring(name)) + L": " + value;
+std::wstring Field(const std::wstring& name, const std::wstring& value) {
+    return Quoted(name) + L": " + value;
 }
 
-template <typename T, typename F> std::wstring Array(const std::vector<T>& items, F describe) {
+std::wstring Object(std::initializer_list<std::wstring> fields) {
+    std::wstring out;
+    for (const std::wstring& field : fields)
+        out += (out.empty() ? L"{" : L", ") + field;
+    return out + L"}";
+}
+
+template <typename F> std::wstring Array(const std::vector<CleanItem>& items, F describe) {
     std::wstring out = L"[";
     for (size_t i = 0; i < items.size(); ++i)
         out += (i ? L", " : L"") + describe(items[i]);
     return out + L"]";
 }
 
-std::wstring PathWithBytes(const PathAndBytes& item) {
-    return L"{" + Field(L"path", Quoted(item.path)) + L", " + Field(L"bytes", Number(item.bytes)) +
-           L"}";
+std::wstring Path(const CleanItem& item) {
+    return Quoted(item.path);
+}
+
+std::wstring PathWithBytes(const CleanItem& item) {
+    return Object({Field(L"path", Quoted(item.path)), Field(L"bytes", Number(item.bytes))});
+}
+
+std::wstring KeptInUse(const CleanItem& item) {
+    return Object({Field(L"kind", Quoted(KindWord(item.kind))), Field(L"path", Quoted(item.path)),
+                   Field(L"bytes", Number(item.bytes))});
 }
 
 std::wstring Problem(const CleanItem& item) {
-    return L"{" + Field(L"kind", Quoted(KindWord(item.kind))) + L", " +
-           Field(L"path", Quoted(item.path)) + L", " + Field(L"error", Number(item.error)) + L", " +
-           Field(L"reason", Quoted(ReasonText(item.error))) + L"}";
+    return Object({Field(L"kind", Quoted(KindWord(item.kind))), Field(L"path", Quoted(item.path)),
+                   Field(L"error", Number(item.error)), Field(L"reason", Quoted(ReasonOf(item)))});
 }
 
-std::wstring Target(const TargetResult& result) {
-    const TargetSummary& s = result.summary;
-    const auto quoted = [](const std::wstring& path) { return Quoted(path); };
-    const std::wstring fields[] = {
-        Field(L"name", Quoted(result.target->name)),
-        Field(L"label", Quoted(result.target->label)),
-        Field(L"files", L"{" + Field(L"count", Number(s.files)) + L", " +
-                            Field(L"bytes", Number(s.fileBytes)) + L"}"),
-        Field(L"folders", Number(s.folders)),
-        Field(L"indexFiles", Array(s.indexFiles, PathWithBytes)),
-        Field(L"keptDesktopIni", Array(s.keptDesktopIni, PathWithBytes)),
-        Field(L"folderLinks", Array(s.folderLinks, quoted)),
-        Field(L"keptLinks", Array(s.keptLinks, quoted)),
-        Field(L"registryKeys", Array(s.registryKeys, quoted)),
-        Field(L"registryValues", Array(s.registryValues, quoted)),
-        Field(L"recycleBin", L"{" + Field(L"items", Number(s.recycledItems)) + L", " +
-                                 Field(L"bytes", Number(s.recycledBytes)) + L"}"),
-        Field(L"problems", Array(s.problems, Problem)),
-    };
-    std::wstring out = L"    {";
-    for (size_t i = 0; i < sizeof fields / sizeof fields[0]; ++i)
-        out += std::wstring(i ? L"," : L"") + L"\n      " + fields[i];
+// [{"path": ..., "rows": {"table": count, ...}}, ...]
+std::wstring Databases(const std::vector<CleanItem>& rows) {
+    std::wstring out = L"[";
+    for (const DatabaseRows& database : ByDatabase(rows)) {
+        std::wstring tables;
+        for (const CleanItem* table : database.tables)
+            tables += (tables.empty() ? L"{" : L", ") + Field(table->detail, Number(table->count));
+        out += (out.size() > 1 ? L", " : L"") +
+               Object({Field(L"path", Quoted(database.path)), Field(L"rows", tables + L"}")});
+    }
+    return out + L"]";
+}
+
+// Each group as its field: counts and sums where the text gives them, the
+// items themselves where it lists them.
+std::wstring GroupValue(const TargetSummary& s, Group group) {
+    switch (group) {
+    case Group::Files:
+        return Object(
+            {Field(L"count", Number(s.In(group).size())), Field(L"bytes", Number(s.Bytes(group)))});
+    case Group::Folders:
+        return Number(s.In(group).size());
+    case Group::IndexFiles:
+    case Group::KeptDesktopIni:
+        return Array(s.In(group), PathWithBytes);
+    case Group::RecycleBin:
+        return Object(
+            {Field(L"items", Number(s.Count(group))), Field(L"bytes", Number(s.Bytes(group)))});
+    case Group::Databases:
+        return Databases(s.In(group));
+    case Group::KeptInUse:
+        return Array(s.In(group), KeptInUse);
+    case Group::Problems:
+        return Array(s.In(group), Problem);
+    default:
+        return Array(s.In(group), Path);
+    }
+}
+
+const wchar_t* const GroupFields[GroupCount] = {
+    L"files",       L"folders",   L"indexFiles",   L"keptDesktopIni",
+    L"folderLinks", L"keptLinks", L"registryKeys", L"registryValues",
+    L"recycleBin",  L"databases", L"keptInUse",    L"problems",
+};
+
+std::wstring TargetEntry(const TargetResult& result) {
+    std::wstring out = L"    {\n      " + Field(L"name", Quoted(result.target->name)) +
+                       L",\n      " + Field(L"label", Quoted(TargetLabel(*result.target)));
+    for (size_t group = 0; group < GroupCount; ++group)
+        out += L",\n      " + Field(GroupFields[group], GroupValue(result.summary, Group(group)));
     return out + L"\n    }";
 }
 
@@ -86,6 +129,6 @@ std::wstring PreviewJson(const std::vector<TargetResult>& results) {
     std::wstring out = L"{\n  " + Field(L"command", Quoted(std::wstring(CommandName))) + L",\n  " +
                        Quoted(std::wstring(L"targets")) + L": [";
     for (size_t i = 0; i < results.size(); ++i)
-        out += std::wstring(i ? L"," : L"") + L"\n" + Target(results[i]);
+        out += std::wstring(i ? L"," : L"") + L"\n" + TargetEntry(results[i]);
     return out + (results.empty() ? L"]\n}\n" : L"\n  ]\n}\n");
 }

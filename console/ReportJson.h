@@ -2,14 +2,14 @@
 // command and one entry per target, holding the same content as the text.
 #pragma once
 
+#include "clean/Targets.h"
 #include "console/ReportSummary.h"
-#include "console/TargetNames.h"
 
 #include <string>
 #include <vector>
 
 struct TargetResult {
-    const TargetName* target;
+    const Target* target;
     TargetSummary summary;
 };
 

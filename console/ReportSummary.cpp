@@ -7,56 +7,70 @@ namespace {
 const DWORD ReasonSize = 512;
 const wchar_t TrailingSpace[] = L" \r\n";
 
-void Count(const CleanItem& item, TargetSummary& summary) {
-    switch (item.kind) {
+Group GroupOfKind(CleanItemKind kind) {
+    switch (kind) {
     case CleanItemKind::RegistryKey:
-        summary.registryKeys.push_back(item.path);
-        break;
+        return Group::RegistryKeys;
     case CleanItemKind::RegistryValue:
-        summary.registryValues.push_back(item.path);
-        break;
-    case CleanItemKind::File:
-        ++summary.files;
-        summary.fileBytes += item.bytes;
-        break;
+        return Group::RegistryValues;
     case CleanItemKind::Folder:
-        ++summary.folders;
-        break;
+        return Group::Folders;
     case CleanItemKind::FolderLink:
-        summary.folderLinks.push_back(item.path);
-        break;
+        return Group::FolderLinks;
     case CleanItemKind::IndexFile:
-        summary.indexFiles.push_back({item.path, item.bytes});
-        break;
+        return Group::IndexFiles;
     case CleanItemKind::KeptDesktopIni:
-        summary.keptDesktopIni.push_back({item.path, item.bytes});
-        break;
+        return Group::KeptDesktopIni;
     case CleanItemKind::KeptLink:
-        summary.keptLinks.push_back(item.path);
-        break;
+        return Group::KeptLinks;
     case CleanItemKind::RecycleBin:
-        summary.recycledItems += item.count;
-        summary.recycledBytes += item.bytes;
-        break;
+        return Group::RecycleBin;
+    case CleanItemKind::Problem:
+    case CleanItemKind::ProfileInUse:
+        return Group::Problems;
+    case CleanItemKind::DatabaseRows:
+        return Group::Databases;
+    default:
+        return Group::Files;
     }
+}
+
+Group GroupOf(const CleanItem& item, bool inUseIsNormal) {
+    if (item.status == CleanStatus::InUse)
+        return inUseIsNormal ? Group::KeptInUse : Group::Problems;
+    if (item.status == CleanStatus::Failed)
+        return Group::Problems;
+    return GroupOfKind(item.kind);
 }
 
 } // namespace
 
-bool TargetSummary::IsEmpty() const {
-    return files == 0 && folders == 0 && indexFiles.empty() && keptDesktopIni.empty() &&
-           folderLinks.empty() && keptLinks.empty() && registryKeys.empty() &&
-           registryValues.empty() && recycledItems == 0 && problems.empty();
+ULONGLONG TargetSummary::Bytes(Group group) const {
+    ULONGLONG total = 0;
+    for (const CleanItem& item : In(group))
+        total += item.bytes;
+    return total;
 }
 
-TargetSummary Summarise(const CleanReport& report) {
-    TargetSummary summary;
-    for (const CleanItem& item : report.Items()) {
-        if (item.error != 0)
-            summary.problems.push_back(item);
-        else
-            Count(item, summary);
+ULONGLONG TargetSummary::Count(Group group) const {
+    ULONGLONG total = 0;
+    for (const CleanItem& item : In(group))
+        total += item.count;
+    return total;
+}
+
+bool TargetSummary::IsEmpty() const {
+    for (const std::vector<CleanItem>& items : m_groups) {
+        if (!items.empty())
+            return false;
     }
+    return true;
+}
+
+TargetSummary Summarise(const CleanReport& report, bool inUseIsNormal) {
+    TargetSummary summary;
+    for (const CleanItem& item : report.Items())
+        summary.Add(GroupOf(item, inUseIsNormal), item);
     return summary;
 }
 
@@ -73,6 +87,12 @@ const char* KindWord(CleanItemKind kind) {
         return "link";
     case CleanItemKind::RecycleBin:
         return "recycle bin";
+    case CleanItemKind::Problem:
+        return "entry";
+    case CleanItemKind::DatabaseRows:
+        return "database";
+    case CleanItemKind::ProfileInUse:
+        return "in-use";
     default:
         return "file";
     }
@@ -87,4 +107,22 @@ std::wstring ReasonText(DWORD error) {
     if (!reason.empty())
         reason += L' ';
     return reason + L"(error " + std::to_wstring(error) + L")";
+}
+
+std::wstring ReasonOf(const CleanItem& item) {
+    if (item.kind == CleanItemKind::ProfileInUse)
+        return item.detail;
+    if (item.detail.empty())
+        return ReasonText(item.error);
+    return item.detail + L" (error " + std::to_wstring(item.error) + L")";
+}
+
+std::vector<DatabaseRows> ByDatabase(const std::vector<CleanItem>& rows) {
+    std::vector<DatabaseRows> databases;
+    for (const CleanItem& item : rows) {
+        if (databases.empty() || databases.back().path != item.path)
+            databases.push_back({item.path, {}});
+        databases.back().tables.push_back(&item);
+    }
+    return databases;
 }

@@ -1,5 +1,6 @@
-// One target's report grouped as the console program shows it; the text and
-// the JSON form are both made from it, so they hold the same content.
+// One target's report grouped as the console program shows it: one list of
+// kinds, each with its items. The text and the JSON form are both made from
+// it, so they hold the same content.
 #pragma once
 
 #include "clean/CleanReport.h"
@@ -7,33 +8,55 @@
 #include <string>
 #include <vector>
 
-struct PathAndBytes {
-    std::wstring path;
-    ULONGLONG bytes;
+// The groups in the order both forms show them; every item of a report goes
+// into exactly one.
+enum class Group {
+    Files,
+    Folders,
+    IndexFiles, // bytes: those zeroed after the header
+    KeptDesktopIni,
+    FolderLinks,
+    KeptLinks,
+    RegistryKeys,
+    RegistryValues,
+    RecycleBin,
+    Databases, // rows deleted, one item per table of each database
+    KeptInUse, // held open where that is normal: kept, and no failure
+    Problems,  // could not go (a clean) or could not be looked at (a preview)
 };
+constexpr size_t GroupCount = size_t(Group::Problems) + 1;
 
-struct TargetSummary {
-    ULONGLONG files = 0;
-    ULONGLONG fileBytes = 0;
-    ULONGLONG folders = 0;
-    std::vector<PathAndBytes> indexFiles; // bytes zeroed after the header
-    std::vector<PathAndBytes> keptDesktopIni;
-    std::vector<std::wstring> folderLinks;
-    std::vector<std::wstring> keptLinks;
-    std::vector<std::wstring> registryKeys;
-    std::vector<std::wstring> registryValues;
-    ULONGLONG recycledItems = 0;
-    ULONGLONG recycledBytes = 0;
-    // Items that could not go (a clean) or could not be looked at (a preview).
-    std::vector<CleanItem> problems;
-
+class TargetSummary {
+public:
+    void Add(Group group, const CleanItem& item) { m_groups[size_t(group)].push_back(item); }
+    const std::vector<CleanItem>& In(Group group) const { return m_groups[size_t(group)]; }
+    // The items' bytes, or their counts, added up.
+    ULONGLONG Bytes(Group group) const;
+    ULONGLONG Count(Group group) const;
     bool IsEmpty() const;
+    bool Failed() const { return !In(Group::Problems).empty(); }
+
+private:
+    std::vector<CleanItem> m_groups[GroupCount];
 };
 
-TargetSummary Summarise(const CleanReport& report);
+// `inUseIsNormal`: an item held open by another program is kept, not a problem.
+TargetSummary Summarise(const CleanReport& report, bool inUseIsNormal);
 
 // A word for the kind of an item: "file", "folder", "key"...
 const char* KindWord(CleanItemKind kind);
 
 // The platform's text for `error`, with its number: "Access denied. (error 5)".
 std::wstring ReasonText(DWORD error);
+
+// Why `item` could not go: its own words where it has them, else the
+// platform's text for its error.
+std::wstring ReasonOf(const CleanItem& item);
+
+// The databases of a group of rows, in the order they were met, each with
+// its tables' rows.
+struct DatabaseRows {
+    std::wstring path;
+    std::vector<const CleanItem*> tables;
+};
+std::vector<DatabaseRows> ByDatabase(const std::vector<CleanItem>& rows);

@@ -1,5 +1,7 @@
 #include "console/ReportText.h"
 
+#include "clean/WidePath.h"
+
 namespace {
 
 const wchar_t Indent[] = L"  ";
@@ -17,6 +19,7 @@ const Wording KeepWords = {L"keeps", L"kept"};
 const Wording LeaveWords = {L"would leave", L"left"};
 const Wording DeleteWords = {L"would delete", L"deleted"};
 const Wording EmptyWords = {L"would empty", L"emptied"};
+const Wording InUseWords = {L"would keep", L"kept"};
 const Wording ProblemWords = {L"cannot look into (the clean will still try):",
                               L"could not remove:"};
 const wchar_t NothingText[] = L"  nothing to clean\n";
@@ -30,9 +33,9 @@ public:
     }
     void Line(const std::wstring& text) { m_text += Indent + text + NewLine; }
     void Item(const std::wstring& text) { m_text += ListIndent + text + NewLine; }
-    void Paths(const std::vector<std::wstring>& paths, const wchar_t* kind) {
-        for (const std::wstring& path : paths)
-            Item(kind + path);
+    void Paths(const std::vector<CleanItem>& items, const wchar_t* kind) {
+        for (const CleanItem& item : items)
+            Item(kind + item.path);
     }
     std::wstring Text() const { return m_text; }
 
@@ -49,69 +52,92 @@ std::wstring Bytes(ULONGLONG bytes) {
     return std::to_wstring(bytes) + L" bytes";
 }
 
-std::wstring Widen(const char* text) {
-    const std::string narrow(text);
-    return std::wstring(narrow.begin(), narrow.end());
-}
-
 void DescribeFiles(const TargetSummary& summary, Section& out) {
-    if (summary.files != 0 || summary.folders != 0)
-        out.Line(std::wstring(out.Word(RemoveWords)) + L" " +
-                 Count(summary.files, L"file", L"files") + L" (" + Bytes(summary.fileBytes) +
-                 L") and " + Count(summary.folders, L"folder", L"folders"));
-    if (!summary.indexFiles.empty()) {
+    const ULONGLONG files = summary.In(Group::Files).size();
+    const ULONGLONG folders = summary.In(Group::Folders).size();
+    if (files != 0 || folders != 0)
+        out.Line(std::wstring(out.Word(RemoveWords)) + L" " + Count(files, L"file", L"files") +
+                 L" (" + Bytes(summary.Bytes(Group::Files)) + L") and " +
+                 Count(folders, L"folder", L"folders"));
+    const std::vector<CleanItem>& indexFiles = summary.In(Group::IndexFiles);
+    if (!indexFiles.empty()) {
         out.Line(std::wstring(out.Word(ZeroWords)) + L" " +
-                 Count(summary.indexFiles.size(), L"index file", L"index files") +
+                 Count(indexFiles.size(), L"index file", L"index files") +
                  L" after the first 64 bytes:");
-        for (const PathAndBytes& file : summary.indexFiles)
+        for (const CleanItem& file : indexFiles)
             out.Item(Bytes(file.bytes) + L"  " + file.path);
     }
-    if (!summary.keptDesktopIni.empty()) {
+    const std::vector<CleanItem>& desktopIni = summary.In(Group::KeptDesktopIni);
+    if (!desktopIni.empty()) {
         out.Line(std::wstring(out.Word(KeepWords)) + L" " +
-                 Count(summary.keptDesktopIni.size(), L"desktop.ini", L"desktop.ini files") + L":");
-        for (const PathAndBytes& file : summary.keptDesktopIni)
-            out.Item(file.path);
+                 Count(desktopIni.size(), L"desktop.ini", L"desktop.ini files") + L":");
+        out.Paths(desktopIni, L"");
     }
-    if (!summary.folderLinks.empty()) {
+    const std::vector<CleanItem>& folderLinks = summary.In(Group::FolderLinks);
+    if (!folderLinks.empty()) {
         out.Line(std::wstring(out.Word(RemoveWords)) + L" " +
-                 Count(summary.folderLinks.size(), L"folder link", L"folder links") +
+                 Count(folderLinks.size(), L"folder link", L"folder links") +
                  L" without following them:");
-        out.Paths(summary.folderLinks, L"");
+        out.Paths(folderLinks, L"");
     }
-    if (!summary.keptLinks.empty()) {
+    const std::vector<CleanItem>& keptLinks = summary.In(Group::KeptLinks);
+    if (!keptLinks.empty()) {
         out.Line(std::wstring(out.Word(LeaveWords)) + L" " +
-                 Count(summary.keptLinks.size(), L"link", L"links") +
+                 Count(keptLinks.size(), L"link", L"links") +
                  L" alone (a link that cannot be told from its target):");
-        out.Paths(summary.keptLinks, L"");
+        out.Paths(keptLinks, L"");
     }
 }
 
 void DescribeOthers(const TargetSummary& summary, Section& out) {
-    if (!summary.registryKeys.empty() || !summary.registryValues.empty()) {
-        out.Line(std::wstring(out.Word(DeleteWords)) + L" " +
-                 Count(summary.registryKeys.size(), L"key", L"keys") + L" and " +
-                 Count(summary.registryValues.size(), L"value", L"values") + L":");
-        out.Paths(summary.registryKeys, L"key    ");
-        out.Paths(summary.registryValues, L"value  ");
+    const std::vector<CleanItem>& keys = summary.In(Group::RegistryKeys);
+    const std::vector<CleanItem>& values = summary.In(Group::RegistryValues);
+    if (!keys.empty() || !values.empty()) {
+        out.Line(std::wstring(out.Word(DeleteWords)) + L" " + Count(keys.size(), L"key", L"keys") +
+                 L" and " + Count(values.size(), L"value", L"values") + L":");
+        out.Paths(keys, L"key    ");
+        out.Paths(values, L"value  ");
     }
-    if (summary.recycledItems != 0)
+    if (summary.Count(Group::RecycleBin) != 0)
         out.Line(std::wstring(out.Word(EmptyWords)) + L" the recycle bin: " +
-                 Count(summary.recycledItems, L"item", L"items") + L" (" +
-                 Bytes(summary.recycledBytes) + L")");
+                 Count(summary.Count(Group::RecycleBin), L"item", L"items") + L" (" +
+                 Bytes(summary.Bytes(Group::RecycleBin)) + L")");
+    const std::vector<CleanItem>& rows = summary.In(Group::Databases);
+    if (!rows.empty()) {
+        const std::vector<DatabaseRows> databases = ByDatabase(rows);
+        out.Line(std::wstring(out.Word(DeleteWords)) + L" " +
+                 Count(summary.Count(Group::Databases), L"row", L"rows") + L" in " +
+                 Count(databases.size(), L"database", L"databases") + L":");
+        for (const DatabaseRows& database : databases) {
+            std::wstring tables;
+            for (const CleanItem* table : database.tables)
+                tables += (tables.empty() ? L"" : L", ") + table->detail + L" " +
+                          std::to_wstring(table->count);
+            out.Item(database.path + L": " + tables);
+        }
+    }
+    const std::vector<CleanItem>& inUse = summary.In(Group::KeptInUse);
+    if (!inUse.empty()) {
+        out.Line(std::wstring(out.Word(InUseWords)) + L" " +
+                 Count(inUse.size(), L"item", L"items") +
+                 L" in use by other programs, as is normal here:");
+        out.Paths(inUse, L"");
+    }
 }
 
 void DescribeProblems(const TargetSummary& summary, Section& out) {
-    if (summary.problems.empty())
+    const std::vector<CleanItem>& problems = summary.In(Group::Problems);
+    if (problems.empty())
         return;
     out.Line(out.Word(ProblemWords));
-    for (const CleanItem& item : summary.problems)
-        out.Item(Widen(KindWord(item.kind)) + (item.path.empty() ? L"" : L" " + item.path) + L": " +
-                 ReasonText(item.error));
+    for (const CleanItem& item : problems)
+        out.Item(WidePath::FromAnsi(KindWord(item.kind)) +
+                 (item.path.empty() ? L"" : L" " + item.path) + L": " + ReasonOf(item));
 }
 
 } // namespace
 
-std::wstring TargetText(const TargetName& target, const TargetSummary& summary, ReportMode mode) {
+std::wstring TargetText(const Target& target, const TargetSummary& summary, ReportMode mode) {
     Section out(mode);
     if (mode != ReportMode::QuietClean) {
         DescribeFiles(summary, out);
@@ -120,6 +146,7 @@ std::wstring TargetText(const TargetName& target, const TargetSummary& summary, 
     DescribeProblems(summary, out);
     if (mode == ReportMode::QuietClean && out.Text().empty())
         return std::wstring();
-    const std::wstring header = Widen(target.label) + L" [" + Widen(target.name) + L"]" + NewLine;
+    const std::wstring header =
+        TargetLabel(target) + L" [" + WidePath::FromAnsi(target.name) + L"]" + NewLine;
     return header + (summary.IsEmpty() ? std::wstring(NothingText) : out.Text());
 }

@@ -1,7 +1,8 @@
 # The user help file: compiles the HTML sources of this folder into
 # ${CMAKE_BINARY_DIR}/help/Quenby.chm, the place beside Quenby.exe where
 # "Help topics..." looks for it, and checks the result (every topic inside,
-# contents and index complete, no broken links).
+# contents and index complete, no broken links). The compiler's time stamps in
+# the file are zeroed, so that the same sources give the same bytes.
 #
 #   include(help/help.cmake)
 #
@@ -32,6 +33,8 @@ add_custom_command(OUTPUT ${QUENBY_HELP_FILE}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${quenby_help_stage}
     COMMAND ${CMAKE_COMMAND} -E copy ${quenby_help_sources} ${quenby_help_stage}
     COMMAND ${CMAKE_COMMAND} -E chdir ${quenby_help_stage} ${QUENBY_CHMCMD} Quenby.hhp
+    COMMAND ${CMAKE_COMMAND} -E env CHMLS=${QUENBY_CHMLS}
+            bash ${quenby_help_stage}/zero-chm-times.sh ${quenby_help_stage}/Quenby.chm
     COMMAND ${CMAKE_COMMAND} -E env CHMLS=${QUENBY_CHMLS}
             bash ${quenby_help_stage}/check-chm.sh ${quenby_help_stage}/Quenby.chm
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/help

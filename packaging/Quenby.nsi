@@ -50,6 +50,14 @@ Unicode true
 Name "${PRODUCT}"
 BrandingText "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
+; The same install tree (with fixed file times) gives the same setup, byte
+; for byte: makensis stores no build time and no path. Signed packages
+; (scripts/package.sh with a certificate) pass -DSIGN_UNINSTALLER=<command
+; that signs the file it is given>: the uninstaller is signed before it goes
+; into the setup, which then writes the signed file.
+!ifdef SIGN_UNINSTALLER
+    !uninstfinalize '${SIGN_UNINSTALLER} "%1"' = 0
+!endif
 ; Program Files and the machine's Start menu need an administrator.
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
@@ -180,7 +188,9 @@ Section "Uninstall"
     ; at every log-on. Only the entry of this copy goes: a portable copy
     ; elsewhere keeps its own.
     ReadRegStr $0 HKCU "${RUN_KEY}" "${PROGRAM}"
-    ${If} $0 == "$INSTDIR\${PROGRAM}"
+    ; Quoted as the program writes it, or unquoted as earlier versions did.
+    ${If} $0 == '"$INSTDIR\${PROGRAM}"'
+    ${OrIf} $0 == "$INSTDIR\${PROGRAM}"
         DeleteRegValue HKCU "${RUN_KEY}" "${PROGRAM}"
     ${EndIf}
 

@@ -1,9 +1,10 @@
 # What a user gets: the install tree of one build (the programs stripped, the
-# help, a short README.txt and the licence) and its portable zip, made by
-# CPack. scripts/package.sh stages the same tree for the installers.
+# help, a short README.txt and the licence). scripts/package.sh stages it and
+# makes the portable zip, the setup and the MSI from it; the target
+# quenby_packaged builds just what the tree holds.
 #
+#   cmake --build build/win64 --target quenby_packaged
 #   cmake --install build/win64 --prefix STAGE --strip
-#   cpack --config build/win64/CPackConfig.cmake -B OUT     -> Quenby-<version>-win64.zip
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(QUENBY_ARCH win64)
@@ -32,12 +33,5 @@ install(FILES ${QUENBY_HELP_FILE} DESTINATION help)
 install(FILES ${CMAKE_BINARY_DIR}/package/README.txt ${CMAKE_BINARY_DIR}/package/LICENSE.txt
     DESTINATION .)
 
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME Quenby)
-set(CPACK_PACKAGE_VENDOR "Marlowick software")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME Quenby-${PROJECT_VERSION}-${QUENBY_ARCH})
-# The zip holds one folder named like the file: unzip and run from there.
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
-set(CPACK_STRIP_FILES ON)
-include(CPack)
+add_custom_target(quenby_packaged)
+add_dependencies(quenby_packaged ${quenby_programs} quenby_help)

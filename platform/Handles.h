@@ -8,6 +8,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -64,14 +65,33 @@ template <void (*CloseFn)(HANDLE)> struct InvalidHandleTraits {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(HANDLE value) { CloseFn(value); }
 };
-inline void CloseKey(HKEY key) { RegCloseKey(key); }
-inline void CloseFind(HANDLE find) { FindClose(find); }
-inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
-inline void FreeProcessHeap(void* block) { HeapFree(GetProcessHeap(), 0, block); }
-inline void FreeAllocatedSid(PSID sid) { FreeSid(sid); }
-inline void FreeLoadedModule(HMODULE module) { FreeLibrary(module); }
-inline void DestroyMenuHandle(HMENU menu) { DestroyMenu(menu); }
-inline void DestroyIconHandle(HICON icon) { DestroyIcon(icon); }
+inline void CloseKey(HKEY key) {
+    RegCloseKey(key);
+}
+inline void CloseFind(HANDLE find) {
+    FindClose(find);
+}
+inline void CloseKernelHandle(HANDLE handle) {
+    CloseHandle(handle);
+}
+inline void FreeProcessHeap(void* block) {
+    HeapFree(GetProcessHeap(), 0, block);
+}
+inline void FreeAllocatedSid(PSID sid) {
+    FreeSid(sid);
+}
+inline void FreeLoadedModule(HMODULE module) {
+    FreeLibrary(module);
+}
+inline void DestroyMenuHandle(HMENU menu) {
+    DestroyMenu(menu);
+}
+inline void DestroyIconHandle(HICON icon) {
+    DestroyIcon(icon);
+}
+inline void FreeCoTaskMem(void* block) {
+    CoTaskMemFree(block);
+}
 } // namespace detail
 
 // A registry key opened or created by this process. The predefined roots
@@ -104,5 +124,8 @@ using UniqueMenu = UniqueAny<detail::NullTraits<HMENU, detail::DestroyMenuHandle
 
 // An icon that must be released with DestroyIcon.
 using UniqueIcon = UniqueAny<detail::NullTraits<HICON, detail::DestroyIconHandle>>;
+
+// A block the shell or COM hands out (SHGetKnownFolderPath), freed with CoTaskMemFree.
+using UniqueCoTaskMem = UniqueAny<detail::NullTraits<void*, detail::FreeCoTaskMem>>;
 
 } // namespace platform

@@ -8,5 +8,17 @@ BOOL(WINAPI* OpenProcessToken)(HANDLE process, DWORD access, PHANDLE token) = ::
 LPVOID(WINAPI* HeapAlloc)(HANDLE heap, DWORD flags, SIZE_T bytes) = ::HeapAlloc;
 DWORD(WINAPI* GetFinalPathNameByHandleW)
 (HANDLE file, LPWSTR path, DWORD size, DWORD flags) = ::GetFinalPathNameByHandleW;
+BOOL(WINAPI* GetFileInformationByHandleEx)
+(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info,
+ DWORD size) = ::GetFileInformationByHandleEx;
+BOOL(WINAPI* WriteFile)
+(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) = ::WriteFile;
+BOOL(WINAPI* FlushFileBuffers)(HANDLE file) = ::FlushFileBuffers;
+LONG(WINAPI* RegEnumValueW)
+(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD reserved, LPDWORD type, LPBYTE data,
+ LPDWORD dataSize) = ::RegEnumValueW;
+LONG(WINAPI* RegEnumKeyExW)
+(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD reserved, LPWSTR className,
+ LPDWORD classSize, PFILETIME written) = ::RegEnumKeyExW;
 
 } // namespace platform::seam

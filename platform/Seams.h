@@ -3,7 +3,9 @@
 // sizes or reports an older platform, a logon name that cannot be read, a
 // process token that cannot be opened, a process heap that is out of memory,
 // a handle whose final path cannot be told (a network redirector, a volume
-// without a drive letter).
+// without a drive letter), a write or flush that fails, a registry key that
+// another program deletes while it is being listed, a folder swapped for a
+// link between its listing and the walk into it.
 //
 // Production code calls these through the pointers below, which start out as
 // the real functions, so `platform::seam::GetVersionExA(&info)` still reads as
@@ -20,6 +22,16 @@ extern BOOL(WINAPI* GetUserNameA)(LPSTR buffer, LPDWORD size);
 extern BOOL(WINAPI* OpenProcessToken)(HANDLE process, DWORD access, PHANDLE token);
 extern LPVOID(WINAPI* HeapAlloc)(HANDLE heap, DWORD flags, SIZE_T bytes);
 extern DWORD(WINAPI* GetFinalPathNameByHandleW)(HANDLE file, LPWSTR path, DWORD size, DWORD flags);
+extern BOOL(WINAPI* GetFileInformationByHandleEx)(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind,
+                                                  LPVOID info, DWORD size);
+extern BOOL(WINAPI* WriteFile)(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
+                               LPOVERLAPPED overlapped);
+extern BOOL(WINAPI* FlushFileBuffers)(HANDLE file);
+extern LONG(WINAPI* RegEnumValueW)(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize,
+                                   LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize);
+extern LONG(WINAPI* RegEnumKeyExW)(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize,
+                                   LPDWORD reserved, LPWSTR className, LPDWORD classSize,
+                                   PFILETIME written);
 
 // Puts a replacement into one seam and puts the previous function back when
 // it goes out of scope, whatever way the test leaves.

@@ -5,6 +5,17 @@
 
 readonly QUENBY_ARCHES="win64 win32"
 
+# SQLite 3.52.0's autoconf amalgamation, as the npm package sqlite3@6.0.1
+# carries it (deps/sqlite-autoconf-3520000.tar.gz). CMakeLists.txt pins the
+# same file and checksum.
+readonly QUENBY_SQLITE_NPM="sqlite3@6.0.1"
+readonly QUENBY_SQLITE_NPM_URL="https://registry.npmjs.org/sqlite3/-/sqlite3-6.0.1.tgz"
+readonly QUENBY_SQLITE_SHA256="f6b50b0c103392af32a8be15b2b9d25959de9a00a70c3979128aafeaa5338b3f"
+# Where the fetched amalgamation is kept: $QUENBY_CACHE, else ~/.cache/quenby.
+sqlite_tarball() {
+    echo "${QUENBY_CACHE:-$HOME/.cache/quenby}/sqlite-autoconf-3520000.tar.gz"
+}
+
 # die MESSAGE: one line saying what failed and why, then exit 1.
 die() {
     echo "${0##*/}: $*" >&2
@@ -36,12 +47,24 @@ probe_32bit() {
     if [ ! -e "$loader" ]; then
         why="32-bit Wine (wine32:i386) is not installed"
     else
-        out=$("$loader" --version 2>&1) || rc=$?
+        out=$(timeout 30 "$loader" --version 2>&1) || rc=$?
         case "$rc:$out" in
         0:wine-*) ;;
         126:* | *"Exec format error"*) why="this kernel cannot execute 32-bit programs" ;;
+        124:*) why="the 32-bit Wine loader did not answer within 30 s" ;;
         *) why="the 32-bit Wine loader fails (exit $rc: ${out%%$'\n'*})" ;;
         esac
     fi
     export QUENBY_NO_32BIT=$why
+}
+
+# export_source_date_epoch: SOURCE_DATE_EPOCH, the one time that reproducible
+# outputs carry (file times, the programs' PE time stamp, signing time): as
+# given, or else the time of the commit checked out.
+export_source_date_epoch() {
+    if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+        SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null) ||
+            die "not a git checkout: set SOURCE_DATE_EPOCH (seconds since 1970)"
+    fi
+    export SOURCE_DATE_EPOCH
 }

@@ -28,9 +28,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 arch=${QUENBY_ARCH:-win64}
 want_display=0
 keep=0
+usage() { echo "usage: $0 [--arch win64|win32] [--display] [--keep] -- COMMAND..." >&2; exit 2; }
 while [ $# -gt 0 ]; do
     case "$1" in
-    --arch) arch=${2:-}; shift ;;
+    --arch) [ $# -ge 2 ] || { echo "sandbox: --arch needs win64 or win32" >&2; usage; }
+            arch=$2; shift ;;
+    --arch=*) arch=${1#--arch=} ;;
     --display) want_display=1 ;;
     --keep) keep=1 ;;
     --) shift; break ;;
@@ -38,7 +41,7 @@ while [ $# -gt 0 ]; do
     esac
     shift
 done
-[ $# -gt 0 ] || { echo "usage: $0 [--arch win64|win32] [--display] [--keep] -- COMMAND..." >&2; exit 2; }
+[ $# -gt 0 ] || usage
 check_arch "$arch"
 loader=$(loader_of "$arch")
 [ -x "$loader" ] || die "no Wine loader $loader: run scripts/install-deps.sh"
@@ -60,8 +63,14 @@ case "$box" in
 esac
 
 xvfb_pid=""
+command_pid=""
 cleanup() {
     local rc=$?
+    # Interrupted: the command goes first, then the Wine it was using.
+    if [ -n "$command_pid" ] && kill -0 "$command_pid" 2>/dev/null; then
+        kill "$command_pid" 2>/dev/null || true
+        wait "$command_pid" 2>/dev/null || true
+    fi
     if [ -d "$box/prefix" ]; then
         WINEPREFIX="$box/prefix" wineserver -k >/dev/null 2>&1 || true
         WINEPREFIX="$box/prefix" wineserver -w >/dev/null 2>&1 || true
@@ -125,11 +134,17 @@ fi
 # server during the boot leaves a second service manager behind that holds the
 # start lock, so the RPC service never starts and every process's first COM
 # call to it waits seconds for the failed start.
-wineboot -i >"$box/wineboot.log" 2>&1 ||
-    die "the $arch prefix did not boot: $(tail -n 1 "$box/wineboot.log")"
-wineserver -w
-wineserver -p
+timeout "${QUENBY_BOOT_TIMEOUT:-180}" wineboot -i >"$box/wineboot.log" 2>&1 ||
+    die "the $arch prefix did not boot within ${QUENBY_BOOT_TIMEOUT:-180} s: $(tail -n 1 "$box/wineboot.log")"
+timeout 60 wineserver -w || die "the $arch prefix's boot server did not end within 60 s"
+wineserver -p || die "no persistent wineserver for the $arch prefix"
 # Without a window manager on the private display, Wine waits for one each
 # time a managed top-level window is hidden or destroyed (about 2 s).
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-"$@"
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
+    die "cannot set up the $arch prefix's display driver"
+# In the background, so that an interrupt reaches the trap at once (bash
+# waits for a foreground command before it runs a trap); standard input
+# stays the caller's.
+"$@" <&0 &
+command_pid=$!
+wait "$command_pid"

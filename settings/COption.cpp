@@ -41,6 +41,8 @@ void COption::OnOK() {
     int autoRun = static_cast<int>(options & OptionAutoRun);
     if (autoRun != m_initialAutoRun)
         SetAutoRun(autoRun);
+    else if (autoRun)
+        RequoteAutoRun();
 
     CDialog::OnOK();
 }

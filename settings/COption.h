@@ -1,6 +1,7 @@
 // The options dialog: three check boxes showing the bits of "Option". "OK"
 // stores them and adds or removes the start-with-Windows entry when that
-// option changed; "Cancel" writes nothing.
+// option changed (when it stays on, an entry an earlier version wrote without
+// quotes is rewritten with them); "Cancel" writes nothing.
 #pragma once
 
 #include "framework/CDialog.h"

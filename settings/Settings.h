@@ -6,11 +6,13 @@
 // value, and every change is written at once.
 #pragma once
 
+#include "clean/CleanTarget.h"
+
 #include <windows.h>
 
 // "Place": bit i selects cleaning target i (check box 1002 + i).
 using CleanSelection = DWORD;
-constexpr CleanSelection kCleanSelectionBits = 0xFF;
+constexpr CleanSelection kCleanSelectionBits = (1u << CleanTargetCount) - 1;
 
 // "Option": the three options of the options dialog (check box 1002 + i
 // shows bit i).
@@ -25,6 +27,10 @@ constexpr const char kRegistryKey[] = "Marlowick software";
 constexpr const char kSettingsSection[] = "Settings";
 constexpr const char kPlaceEntry[] = "Place";
 constexpr const char kOptionEntry[] = "Option";
+// "MoreTraces" (REG_SZ): the more traces chosen, by their console names,
+// separated by commas; missing or empty means none.
+constexpr const char kMoreTracesEntry[] = "MoreTraces";
+constexpr wchar_t kMoreTracesSeparator = L',';
 
 // Each read goes to the registry; a missing or unreadable value is 0.
 CleanSelection ReadCleanSelection();

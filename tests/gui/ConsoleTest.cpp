@@ -4,6 +4,11 @@
 #include "tests/gui/QuenbyIds.h"
 #include "tests/gui/QuenbyTest.h"
 #include "tests/gui/Traces.h"
+#include "tests/unit/BrowserFixtures.h"
+
+#include <nlohmann/json.hpp>
+#include <shlobj.h>
+#include <shlwapi.h>
 
 #include <utility>
 
@@ -151,6 +156,11 @@ TEST_F(QuenbyTest, ConsoleBadInputAndNoAnswerCleanNothing) {
         EXPECT_EQ(JoinLines(Differences(before, traces.Capture())), "") << arguments;
     }
     EXPECT_TRUE(Says(RunConsole("clean nosuch").err, "realplayer, mediaplayer, recent, history"));
+    // A saved name that is no more trace is left out and said, and no usage error.
+    ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), "MoreTraces", "temp, bogus"));
+    const ConsoleRun saved = RunConsole("preview --saved");
+    EXPECT_EQ(saved.exitCode, 0u);
+    EXPECT_TRUE(Says(saved.err, "'bogus'") && Says(saved.out, "[temp]")) << saved.out << saved.err;
     EXPECT_EQ(RunConsole("--help").exitCode, 0u);
 }
 
@@ -165,6 +175,110 @@ TEST_F(QuenbyTest, ConsoleCloseDuringTheCleanQuestionCleansNothing) {
     ASSERT_TRUE(ExpectMessageBox(CleanQuestion));
     EXPECT_EQ(RunConsole("close").exitCode, 0u);
     EXPECT_EQ(JoinLines(Differences(before, traces.Capture())), "");
+}
+
+std::string Utf8(const std::wstring& text) {
+    std::string utf8(text.size() * 4, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &utf8[0],
+                                    int(utf8.size()), nullptr, nullptr));
+    return utf8;
+}
+
+// Names that JSON must escape (a quote, backslashes, a control character)
+// and text outside the Basic Multilingual Plane come back exactly, read by a
+// JSON library.
+TEST_F(QuenbyTest, ConsolePreviewJsonReadsBackNamesThatNeedEscaping) {
+    const std::wstring typedUrls = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+    const std::wstring odd = L"q\"u\\o\x01te \U0001F600";
+    platform::UniqueHKey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_CURRENT_USER, typedUrls.c_str(), key.put()));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(key.get(), odd.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L"x"),
+                             2 * sizeof(wchar_t)));
+    wchar_t recent[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, recent, CSIDL_RECENT, TRUE));
+    const std::wstring folder = std::wstring(recent) + L"\\\U0001F600 \u4e2d";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    {
+        platform::UniqueFile index(CreateFileW((folder + L"\\index.dat").c_str(), GENERIC_WRITE, 0,
+                                               nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        WriteFile(index.get(), std::string(100, 'i').data(), 100, &written, nullptr);
+    }
+
+    const ConsoleRun run = RunConsole("preview --json typed-urls recent");
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    const nlohmann::json preview = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_FALSE(preview.is_discarded()) << run.out;
+    const nlohmann::json& targets = preview.at("targets");
+    ASSERT_EQ(2u, targets.size()) << run.out;
+    // In the clean's order: the recent documents, then the typed addresses.
+    ASSERT_EQ(1u, targets[0].at("indexFiles").size()) << run.out;
+    ASSERT_EQ(1u, targets[1].at("registryValues").size()) << run.out;
+    EXPECT_EQ(targets[0].at("indexFiles").at(0).at("path"), Utf8(folder + L"\\index.dat"));
+    EXPECT_EQ(targets[0].at("indexFiles").at(0).at("bytes"), 36);
+    EXPECT_EQ(targets[1].at("registryValues").at(0), Utf8(L"HKCU\\" + typedUrls + L"\\" + odd));
+    EXPECT_TRUE(targets[0].at("problems").empty() && targets[1].at("problems").empty());
+
+    DeleteFileW((folder + L"\\index.dat").c_str());
+    RemoveDirectoryW(folder.c_str());
+    SHDeleteKeyW(HKEY_CURRENT_USER, typedUrls.c_str());
+}
+
+std::wstring UserFolder(int csidl, const wchar_t* below) {
+    wchar_t root[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, root, csidl, TRUE);
+    const std::wstring path = std::wstring(root) + L"\\" + below;
+    SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
+    return path;
+}
+
+// Two Chrome profiles, one of Edge and one of Firefox: the preview names
+// every profile's rows and changes nothing; the clean keeps the bookmarks;
+// a Firefox held by another program is left alone and named.
+TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
+    const std::wstring chrome = UserFolder(CSIDL_LOCAL_APPDATA, L"Google\\Chrome\\User Data");
+    const std::wstring edge = UserFolder(CSIDL_LOCAL_APPDATA, L"Microsoft\\Edge\\User Data");
+    const std::wstring firefox =
+        UserFolder(CSIDL_APPDATA, L"Mozilla\\Firefox\\Profiles\\x.default");
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(chrome + L"\\Default") &&
+                fixtures::SeedChromiumProfile(chrome + L"\\Profile 1") &&
+                fixtures::SeedChromiumProfile(edge + L"\\Default") &&
+                fixtures::SeedFirefoxProfile(firefox, firefox));
+    const ConsoleRun preview =
+        RunConsole("preview --json chrome-history firefox-history explorer-lists temp");
+    EXPECT_EQ(preview.exitCode, 0u) << preview.err;
+    const nlohmann::json targets = nlohmann::json::parse(preview.out, nullptr, false).at("targets");
+    ASSERT_EQ(4u, targets.size()) << preview.out;
+    // History and Favicons of each Chrome profile.
+    ASSERT_EQ(4u, targets[0].at("databases").size()) << preview.out;
+    const nlohmann::json& rows = targets[0].at("databases")[0].at("rows");
+    EXPECT_EQ(2, rows.at("visits"));
+    EXPECT_EQ(1, rows.at("urls"));
+    EXPECT_EQ(2u, fixtures::Column(chrome + L"\\Default\\History", "SELECT id FROM visits").size())
+        << "the preview changed the database";
+
+    const ConsoleRun clean = RunConsole("clean chrome-history edge-history firefox-history --yes");
+    EXPECT_EQ(clean.exitCode, 0u) << clean.out << clean.err;
+    for (const std::wstring& profile :
+         {chrome + L"\\Default", chrome + L"\\Profile 1", edge + L"\\Default"})
+        EXPECT_EQ(2u, fixtures::Column(profile + L"\\History", "SELECT url FROM urls").size());
+    EXPECT_EQ(2u,
+              fixtures::Column(firefox + L"\\places.sqlite", "SELECT url FROM moz_places").size());
+
+    fixtures::WriteText(firefox + L"\\parent.lock", "");
+    platform::UniqueFile lock(CreateFileW((firefox + L"\\parent.lock").c_str(), GENERIC_READ, 0,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+    fixtures::MakeDatabase(firefox + L"\\places.sqlite",
+                           "INSERT INTO moz_historyvisits VALUES(9,0,2,1,1,0)");
+    const ConsoleRun held = RunConsole("clean firefox-history --yes");
+    EXPECT_EQ(held.exitCode, 1u) << held.out;
+    EXPECT_TRUE(
+        Says(held.out, "Firefox is running (profile \"x.default\"): close it and clean again"))
+        << held.out;
+    EXPECT_EQ(
+        1u,
+        fixtures::Column(firefox + L"\\places.sqlite", "SELECT id FROM moz_historyvisits").size());
 }
 
 } // namespace

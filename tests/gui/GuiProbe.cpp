@@ -75,6 +75,27 @@ void AnswerIcon(HWND replyWindow, HWND window, probe::RequestKind kind) {
     SendAnswer(replyWindow, window, kind, data.data(), data.size() * sizeof(data[0]));
 }
 
+void AnswerManifest(HWND replyWindow, HWND window) {
+    const WCHAR* settings[][2] = {
+        {L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"},
+        {L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"},
+        {L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"longPathAware"}};
+    std::string text;
+    for (const auto& [space, name] : settings) {
+        WCHAR value[MenuTextSize] = L"";
+        QueryActCtxSettingsW(0, nullptr, space, name, value, MenuTextSize, nullptr);
+        char narrow[MenuTextSize] = "";
+        WideCharToMultiByte(CP_UTF8, 0, value, -1, narrow, MenuTextSize, nullptr, nullptr);
+        text += std::string(name, name + lstrlenW(name)) + "=" + narrow + "\n";
+    }
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level{};
+    QueryActCtxW(0, nullptr, nullptr, RunlevelInformationInActivationContext, &level, sizeof(level),
+                 nullptr);
+    text += "runLevel=" + std::to_string(level.RunLevel) +
+            "\nuiAccess=" + std::to_string(level.UiAccess) + "\n";
+    SendAnswer(replyWindow, window, probe::ManifestSettings, text.c_str(), text.size());
+}
+
 // Copies a request that a program made of the notification area to the
 // driver's watch window, when one exists.
 void ForwardTrayRequest(HWND trayWindow, const COPYDATASTRUCT* request) {
@@ -137,6 +158,9 @@ void Answer(HWND replyWindow, HWND window, probe::RequestKind kind) {
         break;
     case probe::WatchTray:
         WatchTrayWindow(replyWindow, window);
+        break;
+    case probe::ManifestSettings:
+        AnswerManifest(replyWindow, window);
         break;
     }
 }

@@ -5,6 +5,8 @@
 
 #include "platform/Handles.h"
 
+#include <shellapi.h>
+
 #include <string.h>
 
 namespace gui {
@@ -233,11 +235,61 @@ TEST_F(MainWindowTest, BigSmallAndDragIconsShowTheProgramIcon) {
         EXPECT_EQ(seen->height, expected.height);
         EXPECT_TRUE(seen->color == expected.color && seen->mask == expected.mask)
             << "the picture is not icon 128";
-        if (which == probe::BigIcon)
+        if (which == probe::BigIcon) {
             big = seen;
-        else
+        } else if (which == probe::DragIcon) {
             EXPECT_EQ(seen->handle, big->handle) << "not the window's own icon";
+        }
     }
+}
+
+TEST_F(MainWindowTest, RunsWithTheSettingsOfItsManifest) {
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(Probe().ManifestSettings(main).value_or("no answer"),
+              "dpiAware=true\ndpiAwareness=PerMonitorV2, System\nlongPathAware=true\n"
+              "runLevel=1\nuiAccess=0\n");
+}
+
+// The dialog manager scales the window; what the program sizes itself must
+// follow: its icons, the icon it gives the notification area, the size it
+// asks of the web pane's control. Wine reads the DPI when a program starts.
+TEST_F(MainWindowTest, FollowsTheDisplayDpi) {
+    const char* desktop = "Control Panel\\Desktop";
+    const std::optional<DWORD> before = ReadDword(desktop, "LogPixels");
+    SIZE clientAt96{};
+    for (int dpi : {96, 144}) {
+        SCOPED_TRACE(std::to_string(dpi) + " DPI");
+        EXPECT_TRUE(WriteDword(desktop, "LogPixels", static_cast<DWORD>(dpi)));
+        HWND main = Start();
+        const bool probed = main && Probe().Attach(Process().ThreadId());
+        EXPECT_TRUE(probed) << "cannot hook the program";
+        if (!probed)
+            break;
+        const LONG small = MulDiv(16, dpi, 96), big = MulDiv(32, dpi, 96);
+        EXPECT_EQ(Probe().Icon(main, probe::SmallIcon).value_or(probe::IconImage{}).width, small);
+        EXPECT_EQ(Probe().Icon(main, probe::BigIcon).value_or(probe::IconImage{}).width, big);
+        std::vector<TrayRequest> adds = Tray().Requests(NIM_ADD, main);
+        EXPECT_TRUE(adds.size() == 1 && adds[0].iconWidth == UINT(small) &&
+                    adds[0].iconHeight == UINT(small))
+            << "notification icon " << (adds.empty() ? 0 : adds[0].iconWidth);
+        RECT control{};
+        GetWindowRect(GetDlgItem(Control(IdBrowserPlace), IdBrowserControl), &control);
+        EXPECT_EQ(control.right - control.left, MulDiv(1024, dpi, 96)) << "web control";
+        EXPECT_EQ(control.bottom - control.top, MulDiv(768, dpi, 96)) << "web control";
+        RECT client{};
+        GetClientRect(main, &client);
+        if (dpi == 96)
+            clientAt96 = {client.right, client.bottom};
+        // Wine rounds the font's size, and so the dialog's base units.
+        const double wide = double(client.right) / clientAt96.cx;
+        const double high = double(client.bottom) / clientAt96.cy;
+        EXPECT_TRUE(dpi == 96 || (wide >= 1.4 && wide <= 1.6 && high >= 1.4 && high <= 1.6))
+            << "client area " << client.right << "x" << client.bottom << ", at 96 DPI "
+            << clientAt96.cx << "x" << clientAt96.cy;
+        EXPECT_TRUE(Process().End());
+    }
+    before ? (void)WriteDword(desktop, "LogPixels", *before) : DeleteValue(desktop, "LogPixels");
 }
 
 } // namespace

@@ -125,16 +125,35 @@ protected:
     std::string RunChanges() { return JoinLines(Differences(m_runBefore, TakeSnapshot(RunKey))); }
 
     // Checks the Run value that `program` wrote for itself: named after its
-    // file, REG_SZ, its full path without quotes in the 128-byte buffer, and
+    // file, REG_SZ, its full path in quotes in the 128-byte buffer, and
     // nothing but zeros after the path (no stray memory in the registry).
     void ExpectRunValueFor(const std::string& program) {
         std::optional<RawValue> value = ReadValue(RunKey, FileNameOf(program).c_str());
         ASSERT_TRUE(value) << "no Run value named " << FileNameOf(program);
         EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ));
         EXPECT_EQ(value->bytes.size(), RunValueSize);
-        EXPECT_EQ(std::string(value->bytes.c_str()), program) << "the path in the value";
-        EXPECT_EQ(value->bytes.find_first_not_of('\0', program.size()), std::string::npos)
+        EXPECT_EQ(std::string(value->bytes.c_str()), Quoted(program)) << "the path in the value";
+        EXPECT_EQ(value->bytes.find_first_not_of('\0', program.size() + 2), std::string::npos)
             << "bytes after the path";
+    }
+
+    static std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+    // Starts the Run value of `program` as Windows starts it at log-on, as a
+    // command line, where an unquoted path with spaces is tried piece by
+    // piece. A copy of the program waits where a cut path leads
+    // (C:\Program.exe for C:\Program Files\...): the program must start.
+    void ExpectRunValueStartsOnlyTheProgram(const std::string& program) {
+        ASSERT_NE(program.find(' '), std::string::npos) << program;
+        const std::string decoy = program.substr(0, program.find(' ')) + ".exe";
+        ASSERT_TRUE(CopyFileA(program.c_str(), decoy.c_str(), TRUE)) << decoy;
+        std::optional<RawValue> value = ReadValue(RunKey, FileNameOf(program).c_str());
+        ASSERT_TRUE(value);
+        EXPECT_TRUE(StartProgram("", value->bytes.c_str()));
+        EXPECT_EQ(_stricmp(Process().ImagePath().c_str(), program.c_str()), 0)
+            << "the Run value started " << Process().ImagePath();
+        EXPECT_TRUE(Process().End());
+        EXPECT_TRUE(DeleteFileA(decoy.c_str())) << decoy;
     }
 
     RegistrySnapshot m_runBefore;
@@ -223,15 +242,18 @@ TEST_F(OptionsDialogTest, AutoRunWritesTheFullPathAndRemovesOnlyItsOwnValue) {
     EXPECT_EQ(StoredOptions(), DWORD{0});
     EXPECT_FALSE(ValueExists(RunKey, FileNameOf(quenby).c_str())) << "the value stays";
     ExpectRunValueFor(other);
+    ExpectRunValueStartsOnlyTheProgram(other);
 }
 
 // The program as shipped: in the packages' tests, the entry stays for the
-// uninstaller to remove.
+// uninstaller to remove, and the one in Program Files starts from it.
 TEST_F(OptionsDialogTest, AutoRunOfTheProgramUnderTestNamesItsOwnPath) {
     ASSERT_TRUE(Start());
     ChangeOptions(OptionAutoRun);
     EXPECT_EQ(StoredOptions(), OptionAutoRun);
     ExpectRunValueFor(Options().quenbyPath);
+    if (Options().quenbyPath.find(' ') != std::string::npos)
+        ExpectRunValueStartsOnlyTheProgram(Options().quenbyPath);
 }
 
 // A path that does not fit 127 characters is written whole, never cut: a cut
@@ -248,8 +270,8 @@ TEST_F(OptionsDialogTest, AutoRunWritesALongPathWhole) {
     std::optional<RawValue> value = ReadValue(RunKey, "Quenby.exe");
     ASSERT_TRUE(value) << "no Run value";
     EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(std::string(value->bytes.c_str()), program) << "the path in the value";
-    EXPECT_GT(value->bytes.size(), program.size()) << "the value holds no terminator";
+    EXPECT_EQ(std::string(value->bytes.c_str()), Quoted(program)) << "the path in the value";
+    EXPECT_GT(value->bytes.size(), program.size() + 2) << "the value holds no terminator";
 }
 
 TEST_F(OptionsDialogTest, OkWithAutoRunStillCheckedDoesNotRecreateADeletedValue) {
@@ -261,6 +283,21 @@ TEST_F(OptionsDialogTest, OkWithAutoRunStillCheckedDoesNotRecreateADeletedValue)
     Close(dialog, IDOK);
     EXPECT_EQ(StoredOptions(), OptionAutoRun);
     EXPECT_EQ(RunChanges(), "");
+}
+
+// An entry an earlier version wrote without quotes still shows the option on;
+// OK rewrites it quoted.
+TEST_F(OptionsDialogTest, OkRewritesTheUnquotedEntryOfAnEarlierVersion) {
+    std::string program = CopyProgram(SpacedFolder, "Quenby.exe");
+    ASSERT_FALSE(program.empty());
+    ASSERT_TRUE(WriteDword(SettingsKey(QuenbyName), OptionValue, OptionAutoRun));
+    ASSERT_TRUE(WriteString(RunKey, "Quenby.exe", program));
+    ASSERT_TRUE(StartProgram(program));
+    HWND dialog = OpenOptions();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(OptionsShown(dialog), OptionAutoRun);
+    Close(dialog, IDOK);
+    ExpectRunValueFor(program);
 }
 
 TEST_F(OptionsDialogTest, WithoutARunKeyStoresTheOptionAndCreatesNoKey) {

@@ -47,6 +47,11 @@ public:
     // control, as the program holds it.
     std::optional<probe::IconImage> Icon(HWND window, probe::RequestKind kind);
 
+    // The manifest's settings as the program runs with them (name=value lines).
+    std::optional<std::string> ManifestSettings(HWND window) {
+        return Ask(window, probe::ManifestSettings);
+    }
+
     // Has the shell's tray window copy every request it gets to the driver's
     // watch window from now on (the hooked thread must be the shell's).
     bool WatchTray(HWND trayWindow) { return Ask(trayWindow, probe::WatchTray).has_value(); }

@@ -47,6 +47,10 @@ enum RequestKind : unsigned {
     // The icon an icon static control shows, STM_GETICON (IconImage): a
     // message box's icon.
     StaticIcon = 9,
+    // The program's own manifest as Windows applied it (QueryActCtxSettingsW,
+    // QueryActCtxW), one "name=value" line each: dpiAware, dpiAwareness,
+    // longPathAware, runLevel (1 is asInvoker), uiAccess.
+    ManifestSettings = 10,
 };
 
 // The notification area's side. Shell_NotifyIconA hands every request to the
@@ -69,7 +73,10 @@ struct TrayRequestHead {
     std::uint32_t callbackMessage;
 };
 constexpr size_t TrayTipChars = 128;
-constexpr size_t TrayRequestForwardSize = sizeof(TrayRequestHead) + TrayTipChars * sizeof(WCHAR);
+// Then the state, balloon and GUID fields (944 bytes with the tip), and the
+// width and height of the icon, whose pixels follow.
+constexpr size_t TrayIconSizeOffset = 944;
+constexpr size_t TrayRequestForwardSize = TrayIconSizeOffset + 2 * sizeof(std::uint32_t);
 
 // A menu is answered as one line per item, depth-first:
 //   <depth>\t<id>\t<kind>\t<text>\n

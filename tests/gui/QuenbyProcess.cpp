@@ -16,15 +16,16 @@ std::string FolderOf(const std::string& path) {
 } // namespace
 
 QuenbyProcess::QuenbyProcess(const std::string& exePath, const std::string& arguments) {
-    std::string commandLine = "\"" + exePath + "\"";
-    if (!arguments.empty())
+    std::string commandLine = exePath.empty() ? arguments : "\"" + exePath + "\"";
+    if (!exePath.empty() && !arguments.empty())
         commandLine += " " + arguments;
     std::string folder = FolderOf(exePath);
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+    if (!CreateProcessA(exePath.empty() ? nullptr : exePath.c_str(), &commandLine[0], nullptr,
+                        nullptr, FALSE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
+                        &startup, &info)) {
         m_startError = GetLastError();
         return;
     }
@@ -56,6 +57,14 @@ HWND QuenbyProcess::WaitForMainWindow() {
     if (m_mainWindow)
         m_threadId = GetWindowThreadProcessId(m_mainWindow, nullptr);
     return m_mainWindow;
+}
+
+std::string QuenbyProcess::ImagePath() const {
+    char path[MAX_PATH] = "";
+    DWORD size = MAX_PATH;
+    if (!Started() || !QueryFullProcessImageNameA(m_process.get(), 0, path, &size))
+        return std::string();
+    return path;
 }
 
 bool QuenbyProcess::IsRunning() const {

@@ -15,6 +15,8 @@ constexpr const char* MainWindowTitle = "Marlowick Quenby - Privacy cleaner";
 class QuenbyProcess {
 public:
     // Starts `exePath` with `arguments` (may be empty) in its own folder.
+    // Without `exePath`, `arguments` is the whole command line and the system
+    // finds the program in it, as Windows starts a log-on entry.
     // Started() tells whether CreateProcess succeeded.
     QuenbyProcess(const std::string& exePath, const std::string& arguments);
     ~QuenbyProcess();
@@ -33,6 +35,9 @@ public:
     // it did not appear in time.
     HWND WaitForMainWindow();
     HWND MainWindow() const { return m_mainWindow; }
+
+    // The file the process was started from.
+    std::string ImagePath() const;
 
     bool IsRunning() const;
     bool WaitForExit(DWORD timeoutMs);

@@ -96,6 +96,24 @@ TEST_F(TrayIconTest, HideAndShowItemsHideAndShowTheWindow) {
     EXPECT_TRUE(TrayIconExists(Main()));
 }
 
+// When Explorer restarts, its new taskbar holds no icons and it tells every
+// top-level window so: the icon comes back, and a hidden window with it.
+TEST_F(TrayIconTest, ComesBackWithTheTaskbarAndStillShowsTheWindow) {
+    ASSERT_TRUE(Start());
+    Minimise();
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = Main();
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &icon));
+    ASSERT_FALSE(TrayIconExists(Main()));
+    SendNotifyMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return TrayIconExists(Main()); })) << "the icon did not come back";
+    EXPECT_EQ(Tray().Requests(NIM_ADD, Main()).size(), 2u) << "icons added";
+    ASSERT_TRUE(OpenTrayMenu(WM_RBUTTONDOWN));
+    ChooseMenuItem(0); // "Show"
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(Main()) != FALSE; }));
+}
+
 // The menu opens on the right button's press and on the context-menu event.
 class TrayMenuTest : public TrayIconTest, public testing::WithParamInterface<LPARAM> {};
 

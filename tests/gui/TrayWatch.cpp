@@ -3,6 +3,7 @@
 #include "tests/gui/ProbeClient.h"
 #include "tests/gui/ProbeProtocol.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace gui {
@@ -58,9 +59,16 @@ LRESULT CALLBACK TrayWatch::WindowProc(HWND window, UINT message, WPARAM wParam,
     // The tooltip follows as UTF-16; the program's tips are plain ASCII.
     const auto* tip =
         reinterpret_cast<const WCHAR*>(static_cast<const char*>(copy->lpData) + sizeof(head));
-    size_t tipChars = (copy->cbData - sizeof(head)) / sizeof(WCHAR);
+    size_t tipChars =
+        std::min<size_t>(probe::TrayTipChars, (copy->cbData - sizeof(head)) / sizeof(WCHAR));
     for (size_t i = 0; i < tipChars && tip[i]; ++i)
         request.tip += tip[i] < 0x80 ? static_cast<char>(tip[i]) : '?';
+    if (copy->cbData >= probe::TrayRequestForwardSize) {
+        std::uint32_t size[2] = {};
+        std::memcpy(size, static_cast<const char*>(copy->lpData) + probe::TrayIconSizeOffset, 8);
+        request.iconWidth = size[0];
+        request.iconHeight = size[1];
+    }
     self->m_requests.push_back(request);
     return TRUE;
 }

@@ -17,6 +17,8 @@ struct TrayRequest {
     UINT flags = 0;
     UINT callbackMessage = 0;
     std::string tip;
+    UINT iconWidth = 0; // the icon's image as the shell got it; 0 without one
+    UINT iconHeight = 0;
 };
 
 class TrayWatch {

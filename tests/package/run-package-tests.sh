@@ -2,23 +2,31 @@
 # Proves the packages of one build under Wine, as a user and an administrator
 # would use them:
 #
-#   tests/package/run-package-tests.sh ARCH DIST BUILD
+#   tests/package/run-package-tests.sh ARCH DIST BUILD [SIGNED_DIST CERT]
 #
 #   zip        unpacked into a folder with spaces: Quenby starts, Help opens
 #              the help window
 #   installer  /S gives the files, the Start-menu shortcut and the uninstall
 #              entry with its values; the installed Quenby starts and shows
 #              its window; "Auto run when windows start" is turned on through
-#              the options dialog; the silent uninstall from
+#              the options dialog, and its Run value, started as a command
+#              line, starts Quenby and not a C:\Program.exe placed in its way;
+#              the silent uninstall from
 #              QuietUninstallString removes files, shortcut, entry and Run
 #              value and keeps the settings key; installing over an older
-#              copy, and again over itself, leaves one entry
+#              copy, and again over itself, leaves one entry, and its
+#              uninstall also removes an unquoted Run value of earlier versions
 #   MSI        (win64) msiexec /i /qn installs it, the program starts,
 #              msiexec /x /qn removes it
 #   running    the MSI's /x /qn, a silent upgrade and the silent uninstall
 #              while the installed Quenby runs hidden in the notification
 #              area: it ends, or what is left waits for the restart (3010); a
 #              copy running elsewhere runs on
+#   signed     (with SIGNED_DIST and CERT, packages signed with that
+#              throw-away certificate) every signature in SIGNED_DIST, also
+#              of the programs in its zips, holds against CERT and a changed
+#              byte breaks it; the signed setup installs signed programs and a
+#              signed uninstaller; the program runs; the uninstaller removes it
 #
 # Must run inside scripts/sandbox.sh --arch ARCH --display; the end-to-end
 # driver of BUILD works the installed programs, and BUILD/stage (made by
@@ -27,7 +35,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/lib.sh"
 
-[ $# -eq 3 ] || { echo "usage: $0 ARCH DIST BUILD" >&2; exit 2; }
+[ $# -eq 3 ] || [ $# -eq 5 ] || { echo "usage: $0 ARCH DIST BUILD [SIGNED_DIST CERT]" >&2; exit 2; }
 arch=$1 dist=$(realpath "$2") build=$(realpath "$3")
 [ -n "${QUENBY_SANDBOX:-}" ] && [ -d "$QUENBY_SANDBOX" ] || die "refusing to run outside scripts/sandbox.sh"
 [ "${QUENBY_ARCH:-}" = "$arch" ] || die "the sandbox is ${QUENBY_ARCH:-unknown}, not $arch"
@@ -102,11 +110,11 @@ check "EstimatedSize in KB" test "$(($(reg_value "$entry" EstimatedSize)))" -gt 
 check "UninstallString" test "$(reg_value "$entry" UninstallString)" = "\"$program_dir\\Uninstall.exe\""
 quiet=$(reg_value "$entry" QuietUninstallString)
 check "QuietUninstallString" test "$quiet" = "\"$program_dir\\Uninstall.exe\" /S"
-check "the installed Quenby starts, shows its window and turns on Auto run" \
+check "the installed Quenby starts, shows its window and turns on Auto run, which starts it" \
     drive "$installed" 'MainWindowTest.IsAVisible*:OptionsDialogTest.AutoRunOfTheProgramUnderTest*' --keep-state
 check "the installed console program lists its targets" \
     eval 'wine "$program_dir\\QuenbyCmd.exe" list | grep -q recycle-bin'
-check "Run value names the installed program" test "$(reg_value "$run_key" Quenby.exe)" = "$installed"
+check "Run value names the installed program, quoted" test "$(reg_value "$run_key" Quenby.exe)" = "\"$installed\""
 check "settings key written" key_exists "$settings_key"
 
 check "the quiet uninstall runs" run_line "$quiet"
@@ -127,7 +135,9 @@ wine "$dist/$base-setup.exe" /S
 check "installing over it leaves one entry" test "$(entries_named Quenby)" = 1
 check "which shows this version" test "$(reg_value "$entry" DisplayVersion)" = "$version"
 check "and the program in place" installed_files
+wine reg add "$run_key" /v Quenby.exe /d "$installed" /f >/dev/null
 run_line "$quiet" && wait_until no_program_folder || true
+check "uninstall removes an unquoted Run value" test -z "$(reg_value "$run_key" Quenby.exe)"
 
 if [ "$arch" = win64 ]; then
     echo "== $arch MSI"
@@ -168,6 +178,42 @@ check "an upgrade over a copy that does not end: 3010" while_running "$setup" /S
 check "and the program is replaced at the restart" eval 'pending | grep -qixF "\\??\\$installed.new"'
 check "an uninstall then: 3010" while_running "$(uninstaller)" "/S _?=$program_dir" 1
 check "and all that is left waits for the restart" test -z "$(left_unscheduled)"
+
+# signed_by_cert FILE: FILE carries a valid Authenticode signature made with
+# the certificate $cert.
+signed_by_cert() {
+    osslsigncode verify -CAfile "$cert" -in "$1" >"$QUENBY_SANDBOX/verify.log" 2>&1 ||
+        { tail -n 5 "$QUENBY_SANDBOX/verify.log"; return 1; }
+}
+# signed_packages SIGNED_DIST CERT
+signed_packages() {
+    local signed=$1 cert=$2 zip file uninstall
+    echo "== $arch signed packages"
+    for zip in "$signed"/*.zip; do unzip -q -o "$zip" -d "$QUENBY_SANDBOX/signed"; done
+    for file in "$signed"/*.exe "$signed"/*.msi; do
+        check "${file##*/} is signed" signed_by_cert "$file"
+    done
+    for file in "$QUENBY_SANDBOX"/signed/*/*.exe; do
+        check "${file#"$QUENBY_SANDBOX/signed/"} (zip) is signed" signed_by_cert "$file"
+    done
+    # One byte of the program's code, inverted.
+    cp "$QUENBY_SANDBOX/signed/$base/Quenby.exe" "$QUENBY_SANDBOX/changed.exe"
+    printf "\\$(printf %03o $((0xff ^ $(od -An -tu1 -j4096 -N1 "$QUENBY_SANDBOX/changed.exe"))))" |
+        dd of="$QUENBY_SANDBOX/changed.exe" bs=1 seek=4096 conv=notrunc status=none
+    check "a changed byte breaks the signature" \
+        eval '! signed_by_cert "$QUENBY_SANDBOX/changed.exe" >/dev/null'
+
+    wine "$signed/$base-setup.exe" /S
+    for file in Quenby.exe QuenbyCmd.exe Uninstall.exe; do
+        check "the signed setup installs a signed $file" \
+            signed_by_cert "$(winepath -u "$program_dir\\$file")"
+    done
+    check "the signed program starts" drive "$installed" 'MainWindowTest.IsAVisible*'
+    uninstall=$(reg_value "$entry" QuietUninstallString)
+    check "the signed uninstaller removes it" \
+        eval 'run_line "$uninstall" && wait_until no_program_folder'
+}
+[ $# -eq 3 ] || signed_packages "$4" "$5"
 
 echo "packages: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]

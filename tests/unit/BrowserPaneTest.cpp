@@ -425,6 +425,11 @@ TEST_F(PaneWithDoubleTest, ControlFillsThePlaceholderAndIsThenAskedForTheFullSiz
     EXPECT_EQ(GetWindowLongA(control, GWL_STYLE), kControlStyle) << std::hex << "style";
     EXPECT_EQ(Describe(m_host.PlaceholderRect()), Describe(paneBefore)) << "the pane's own size";
     EXPECT_EQ(g_timerRequests, (std::vector<std::pair<UINT_PTR, UINT>>{{kRefreshTimerId, 30000}}));
+
+    // Moved to a display of another DPI (here the same 96): asked again.
+    m_browser.m_events.clear();
+    m_pane->SendMessage(0x02E3 /* WM_DPICHANGED_AFTERPARENT */);
+    EXPECT_EQ(m_browser.m_events, (std::vector<std::string>{"width 1024", "height 768"}));
 }
 
 TEST_F(PaneWithDoubleTest, RefreshPeriodDoublesUpToAnHourAndStaysThere) {

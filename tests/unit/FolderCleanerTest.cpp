@@ -4,6 +4,7 @@
 #include "clean/CleanReport.h"
 #include "clean/Cleaner.h"
 #include "clean/FolderNotes.h"
+#include "clean/FolderWalk.h"
 #include "clean/WidePath.h"
 #include "platform/Seams.h"
 #include "tests/unit/CleanerTestSupport.h"
@@ -199,6 +200,33 @@ TEST_F(FolderCleanerTest, CleansTheRecentDocumentsAndHistoryFolders) {
     }
 }
 
+// A profile outside the ANSI code page: the shell's folder is asked for in
+// wide characters and found, where the "A" call would answer '?' for its name.
+TEST_F(FolderCleanerTest, CleansTheRecentFolderWhereverItsNameLeavesTheCodePage) {
+    const char* ShellFolders =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    const std::wstring recent = At(L"\u4e2d\u6587 \u0416");
+    MakeFolder(recent);
+    WriteBytes(recent + L"\\report.doc.lnk", "link");
+    platform::UniqueHKey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, ShellFolders, 0,
+                                           KEY_QUERY_VALUE | KEY_SET_VALUE, key.put()));
+    wchar_t saved[MAX_PATH] = {};
+    DWORD size = sizeof saved, type = 0;
+    const bool hadValue = RegQueryValueExW(key.get(), L"Recent", nullptr, &type,
+                                           reinterpret_cast<BYTE*>(saved), &size) == ERROR_SUCCESS;
+    RegSetValueExW(key.get(), L"Recent", 0, REG_SZ, reinterpret_cast<const BYTE*>(recent.c_str()),
+                   DWORD((recent.size() + 1) * sizeof(wchar_t)));
+
+    EXPECT_EQ(0, m_cleaner.CleanRecentDocuments());
+
+    EXPECT_TRUE(Entries(recent).empty()) << "the folder was not found";
+    if (hadValue)
+        RegSetValueExW(key.get(), L"Recent", 0, type, reinterpret_cast<BYTE*>(saved), size);
+    else
+        RegDeleteValueW(key.get(), L"Recent");
+}
+
 // A link to a folder is never walked into; the folder it points to keeps all
 // it holds, also when it is empty (Wine's RemoveDirectoryW on such a link
 // removes an empty target). Wine 8 neither lists nor removes a dangling Unix link.
@@ -345,6 +373,158 @@ TEST_F(FolderCleanerTest, RemovesNamesOutsideTheCodePageAndLongPaths) {
     EXPECT_TRUE(Entries(m_root.Path()).empty()) << Entries(m_root.Path()).size() << " left";
 }
 
+// ---- faults of the walk and the wipe, each through the seam that shows it ----
+
+// What a noted clean and a preview of `folder` report, item by item.
+CleanReport Noted(const std::wstring& folder, bool preview) {
+    CleanReport report;
+    FolderPreview previewing(report);
+    NotedFolderCleaning cleaning(report);
+    FolderVisitor& visitor = preview ? static_cast<FolderVisitor&>(previewing) : cleaning;
+    FolderWalk(false, true, visitor).EmptyFolder(folder);
+    return report;
+}
+
+// The size is read whole: a file past 4 GiB (sparse, so nothing is written)
+// is not taken for its low 32 bits.
+TEST_F(FolderCleanerTest, IndexFilesPastFourGibibytesAreMeasuredWhole) {
+    const LONGLONG size = (LONGLONG(1) << 32) + 100;
+    {
+        platform::UniqueFile big(CreateFileW(At(L"index.dat").c_str(), GENERIC_WRITE, 0, nullptr,
+                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER end;
+        end.QuadPart = size;
+        ASSERT_TRUE(SetFilePointerEx(big.get(), end, nullptr, FILE_BEGIN) &&
+                    SetEndOfFile(big.get()));
+    }
+    const CleanReport report = Noted(m_root.Path(), true);
+    ASSERT_FALSE(report.Items().empty());
+    EXPECT_EQ(ULONGLONG(size) - HeaderSize, report.Items()[0].bytes);
+    DeleteFileW(At(L"index.dat").c_str());
+}
+
+int g_writes = 0;
+std::wstring g_wiped;
+std::string g_seenAtFlush;
+BOOL WINAPI ShortSecondWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
+                             LPOVERLAPPED overlapped) {
+    if (++g_writes != 2)
+        return WriteFile(file, data, size, written, overlapped);
+    *written = 0;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+BOOL WINAPI FlushNoting(HANDLE file) {
+    g_seenAtFlush = ReadBytes(g_wiped);
+    return FlushFileBuffers(file);
+}
+
+// A failed write is reported, with only what was zeroed counted; the zeros
+// are flushed while the file still exists, before it is deleted.
+TEST_F(FolderCleanerTest, WipeCountsOnlyWhatItWroteAndFlushesBeforeTheDeletion) {
+    platform::seam::ScopedOverride writes(platform::seam::WriteFile, &ShortSecondWrite);
+    platform::seam::ScopedOverride flush(platform::seam::FlushFileBuffers, &FlushNoting);
+    g_writes = 0;
+    g_seenAtFlush.clear();
+    g_wiped = At(L"index.dat");
+    WriteBytes(At(L"index.dat"), Pattern(IndexSize));
+
+    const CleanReport report = Noted(m_root.Path(), false);
+
+    ASSERT_EQ(2u, report.Items().size());
+    const CleanItem& wipe = report.Items()[0];
+    EXPECT_EQ(CleanItemKind::IndexFile, wipe.kind);
+    EXPECT_EQ(CleanStatus::Failed, wipe.status);
+    EXPECT_EQ(DWORD(ERROR_DISK_FULL), wipe.error);
+    EXPECT_EQ(IndexSize - HeaderSize - 10000, wipe.bytes) << "the failed block is not counted";
+    std::string expected = Wiped(Pattern(IndexSize));
+    std::copy_n(Pattern(IndexSize).begin() + HeaderSize + 10000, 10000,
+                expected.begin() + HeaderSize + 10000);
+    EXPECT_EQ(expected, g_seenAtFlush) << "flushed with the file in place, the later block zeroed";
+    EXPECT_FALSE(Exists(At(L"index.dat")));
+}
+
+int g_listings = 0;
+std::wstring g_swapTarget, g_swapFolder;
+BOOL WINAPI SwapAfterFirstListing(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info,
+                                  DWORD size) {
+    const BOOL listed = GetFileInformationByHandleEx(file, kind, info, size);
+    if (kind == FileIdBothDirectoryRestartInfo && ++g_listings == 1) {
+        MoveFileW(g_swapFolder.c_str(), (g_swapFolder + L".moved").c_str());
+        MakeSymlink(g_swapTarget, g_swapFolder);
+    }
+    return listed;
+}
+
+// A folder swapped for a link after its parent was listed is not walked into.
+TEST_F(FolderCleanerTest, AFolderSwappedForALinkAfterTheListingIsNotWalked) {
+    MakeFolder(At(L"cleaned"));
+    MakeFolder(At(L"cleaned\\sub"));
+    WriteBytes(At(L"cleaned\\sub\\trace.txt"), "x");
+    MakeFolder(At(L"target"));
+    WriteBytes(At(L"target\\keep.txt"), "keep");
+    g_listings = 0;
+    g_swapFolder = At(L"cleaned\\sub");
+    g_swapTarget = At(L"target");
+    {
+        platform::seam::ScopedOverride swap(platform::seam::GetFileInformationByHandleEx,
+                                            &SwapAfterFirstListing);
+        EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Ansi(At(L"cleaned")).c_str(), 0, 1));
+    }
+    EXPECT_EQ("keep", ReadBytes(At(L"target\\keep.txt"))) << "the link's target was emptied";
+    EXPECT_TRUE(IsListed(At(L"cleaned\\sub"))) << "the link stays";
+    RemoveSymlink(At(L"cleaned\\sub"));
+}
+
+struct DeepWalk {
+    std::wstring folder;
+    int listed = -1;
+};
+DWORD WINAPI WalkDeepTree(LPVOID context) {
+    auto* walk = static_cast<DeepWalk*>(context);
+    FolderCleaning cleaning;
+    walk->listed = FolderWalk(false, true, cleaning).EmptyFolder(walk->folder);
+    return 0;
+}
+
+// The walk keeps its own stack: a deep tree is emptied on a thread whose
+// stack would hold a few dozen levels of recursion.
+TEST_F(FolderCleanerTest, ADeepTreeDoesNotExhaustTheStack) {
+    const int Depth = 400;
+    const SIZE_T SmallStack = 64 * 1024;
+    std::wstring deep = L"\\\\?\\" + m_root.Path();
+    for (int level = 0; level < Depth; ++level) {
+        deep += L"\\d";
+        ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr)) << level;
+    }
+    WriteBytes(deep + L"\\bottom.txt", "x");
+    DeepWalk walk{m_root.Path()};
+    platform::UniqueHandle thread(CreateThread(nullptr, SmallStack, &WalkDeepTree, &walk,
+                                               STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+    ASSERT_TRUE(bool(thread));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.get(), 120000));
+    EXPECT_EQ(1, walk.listed);
+    EXPECT_TRUE(Entries(m_root.Path()).empty());
+}
+
+// A folder held open without sharing cannot be listed: the preview and the
+// clean both name it, with the reason.
+TEST_F(FolderCleanerTest, AFolderThatCannotBeListedIsAProblemInPreviewAndClean) {
+    MakeFolder(At(L"busy"));
+    WriteBytes(At(L"busy\\in.txt"), "x");
+    platform::UniqueFile held(CreateFileW(At(L"busy").c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    ASSERT_TRUE(bool(held));
+    for (bool preview : {true, false}) {
+        const CleanReport report = Noted(m_root.Path(), preview);
+        ASSERT_EQ(1u, report.Items().size()) << preview;
+        EXPECT_EQ(CleanItemKind::Problem, report.Items()[0].kind);
+        EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), report.Items()[0].error);
+        EXPECT_TRUE(report.HasFailures());
+    }
+    EXPECT_EQ("x", ReadBytes(At(L"busy\\in.txt")));
+}
+
 // ---- randomised trees: the preview names exactly what the clean removes ----
 
 // Every entry below `folder` (links not followed): path -> attributes, size,
@@ -476,8 +656,28 @@ TEST_F(FolderCleanerTest, PreviewNamesExactlyWhatTheCleanRemovesOnRandomTrees) {
             Capture(cleaned, previewed);
             EXPECT_TRUE(previewed == before) << "the preview changed the tree";
 
-            EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Ansi(cleaned).c_str(), 0, 1));
+            CleanReport cleanReport;
+            NotedFolderCleaning noted(cleanReport);
+            EXPECT_EQ(1, m_cleaner.DeleteFolderContents(Ansi(cleaned).c_str(), 0, 1, noted));
             Capture(cleaned, after);
+            // The clean's own report says, item by item, what the preview said.
+            const auto line = [](const CleanItem& item) {
+                return std::to_wstring(int(item.kind)) + L" " + std::to_wstring(int(item.status)) +
+                       L" " + std::to_wstring(item.bytes) + L" " + item.path;
+            };
+            std::vector<std::wstring> previewed_, cleaned_;
+            for (const CleanItem& item : report.Items())
+                previewed_.push_back(line(item));
+            for (const CleanItem& item : cleanReport.Items())
+                cleaned_.push_back(line(item));
+            EXPECT_TRUE(previewed_ == cleaned_)
+                << previewed_.size() << " previewed items, " << cleaned_.size() << " cleaned";
+            if (previewed_ != cleaned_) {
+                for (auto& l : previewed_)
+                    printf("P %s\n", Narrow(l).c_str());
+                for (auto& l : cleaned_)
+                    printf("C %s\n", Narrow(l).c_str());
+            }
             Capture(outside, outsideAfter);
             std::set<std::wstring> removed, gone;
             for (const CleanItem& item : report.Items()) {

@@ -1,5 +1,7 @@
 // The four registry cleaners against the sandbox's real HKEY_CURRENT_USER.
 #include "clean/Cleaner.h"
+#include "clean/RegistryNotes.h"
+#include "platform/Seams.h"
 #include "tests/unit/CleanerTestSupport.h"
 
 #include <shlwapi.h>
@@ -179,6 +181,57 @@ TEST_F(RegistryCleanerTest, TypedUrlsAndIntelliFormsWithoutKeysReturnZero) {
     EXPECT_EQ(0, m_cleaner.CleanIntelliForms());
     EXPECT_FALSE(KeyExists(TypedUrls)) << "nothing is re-created";
     EXPECT_FALSE(KeyExists(IntelliForms));
+}
+
+// What each registry cleaner's preview notes is what its clean then notes
+// as gone, key by key and value by value.
+TEST_F(RegistryCleanerTest, PreviewNotesExactlyWhatTheCleanDeletes) {
+    using Operation = int (Cleaner::*)(RegistryVisitor&);
+    const Operation cleaners[] = {&Cleaner::CleanRealPlayer, &Cleaner::CleanMediaPlayer,
+                                  &Cleaner::CleanTypedUrls, &Cleaner::CleanIntelliForms};
+    SeedClips(Player + "\\6.0\\Preferences", 1, 9);
+    CreateKey(Player + "\\6.0\\Preferences\\" + Clip(4) + "\\Nested");
+    for (int n = 0; n <= 10; ++n)
+        SetStringValue(FileList, File(n), "x");
+    for (const std::string& key : {TypedUrls, IntelliForms}) {
+        SetStringValue(key, "url1", "http://example.invalid/");
+        SetStringValue(key + "\\Sub\\Deeper", "v", "x");
+    }
+    for (Operation cleaner : cleaners) {
+        CleanReport previewed, cleaned;
+        RegistryPreview preview(previewed);
+        NotedRegistryCleaning clean(cleaned);
+        (m_cleaner.*cleaner)(preview);
+        (m_cleaner.*cleaner)(clean);
+        ASSERT_FALSE(previewed.Items().empty());
+        ASSERT_EQ(previewed.Items().size(), cleaned.Items().size());
+        for (size_t i = 0; i < previewed.Items().size(); ++i) {
+            EXPECT_EQ(previewed.Items()[i].kind, cleaned.Items()[i].kind) << i;
+            EXPECT_EQ(Narrow(previewed.Items()[i].path), Narrow(cleaned.Items()[i].path));
+            EXPECT_EQ(previewed.Items()[i].status, cleaned.Items()[i].status);
+        }
+    }
+}
+
+int g_enumerations = 0;
+LONG WINAPI KeyDeletedMeanwhile(HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE, LPDWORD) {
+    // Past this many calls the listing would spin: end it, and fail below.
+    return ++g_enumerations > 100 ? ERROR_NO_MORE_ITEMS : ERROR_KEY_DELETED;
+}
+
+// A key deleted while it is listed answers every index with an error: the
+// listing ends at once and notes why.
+TEST_F(RegistryCleanerTest, AKeyDeletedWhileListedEndsTheListingWithItsReason) {
+    SetStringValue(TypedUrls, "url1", "x");
+    platform::seam::ScopedOverride deleted(platform::seam::RegEnumValueW, &KeyDeletedMeanwhile);
+    g_enumerations = 0;
+    CleanReport report;
+    RegistryPreview preview(report);
+    m_cleaner.CleanTypedUrls(preview);
+    EXPECT_EQ(1, g_enumerations);
+    ASSERT_EQ(2u, report.Items().size());
+    EXPECT_EQ(CleanItemKind::Problem, report.Items()[1].kind);
+    EXPECT_EQ(DWORD(ERROR_KEY_DELETED), report.Items()[1].error);
 }
 
 TEST_F(RegistryCleanerTest, NoKeyStaysOpenOnAnyPath) {

@@ -470,23 +470,25 @@ void ExpectIconImage(const IconEntry &entry, int size) {
     EXPECT_FALSE(IsTransparent(image.data, size, size / 2, size / 2));
 }
 
-TEST(ResourceTest, ProgramIconHas48And32And16PixelImagesIn24BitColour) {
+TEST(ResourceTest, ProgramIconHasThe24BitImagesAndAlphaImagesForHighDpi) {
     std::vector<IconEntry> entries =
         ReadIconGroup(FindModuleResource(RT_GROUP_ICON, IDR_MAINFRAME));
-    ASSERT_EQ(3u, entries.size());
-    const int sizes[] = {48, 32, 16};
+    const int sizes[] = {48, 32, 16, 20, 24, 40, 64, 256};
+    ASSERT_EQ(std::size(sizes), entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
-        EXPECT_EQ(sizes[i], entries[i].width);
-        EXPECT_EQ(sizes[i], entries[i].height);
+        const bool classic = i < 3;
+        EXPECT_EQ(sizes[i] % 256, entries[i].width); // 256 is written as 0
+        EXPECT_EQ(sizes[i] % 256, entries[i].height);
         EXPECT_EQ(0, entries[i].colorCount);
         EXPECT_EQ(1, entries[i].planes);
-        EXPECT_EQ(24, entries[i].bitCount);
-        ExpectIconImage(entries[i], sizes[i]);
+        EXPECT_EQ(classic ? 24 : 32, entries[i].bitCount);
+        if (classic)
+            ExpectIconImage(entries[i], sizes[i]);
     }
 }
 
 TEST(ResourceTest, ProgramIconLoadsAtEverySize) {
-    for (int size : {48, 32, 16}) {
+    for (int size : {48, 32, 16, 20, 24, 40, 64, 256}) {
         platform::UniqueIcon icon(static_cast<HICON>(
             LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, size,
                        size, LR_DEFAULTCOLOR)));
@@ -664,8 +666,23 @@ TEST(ResourceTest, ManifestNamesTheProgramAndCommonControlsVersion6) {
     EXPECT_EQ("6595b64144ccf1df", Attribute(controls, "publicKeyToken"));
     EXPECT_EQ("*", Attribute(controls, "language"));
 
-    // The program runs with the rights of the user who starts it.
-    EXPECT_EQ(std::string::npos, xml.find("requestedExecutionLevel"));
+    // The rights of the user who starts it, no file and registry
+    // virtualization; every Windows from Vista to 11; sharp at every DPI;
+    // long paths; the ANSI code page the program's texts rely on.
+    std::string level = ElementTag(xml, "requestedExecutionLevel");
+    EXPECT_EQ("asInvoker", Attribute(level, "level"));
+    EXPECT_EQ("false", Attribute(level, "uiAccess"));
+    for (const char *os :
+         {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+          "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+          "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+        EXPECT_NE(std::string::npos, xml.find("<supportedOS Id=\"{" + std::string(os) + "}\"/>"))
+            << os;
+    for (const char *setting : {"SMI/2005/WindowsSettings\">true</dpiAware>",
+                                "SMI/2016/WindowsSettings\">PerMonitorV2, System</dpiAwareness>",
+                                "SMI/2016/WindowsSettings\">true</longPathAware>"})
+        EXPECT_NE(std::string::npos, xml.find(setting)) << setting;
+    EXPECT_EQ(std::string::npos, xml.find("activeCodePage"));
 }
 
 } // namespace

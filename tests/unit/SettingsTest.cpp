@@ -178,19 +178,38 @@ protected:
     void TearDown() override { DeleteRunValue(FileNameOf(ModulePath())); }
 };
 
-TEST_F(AutoRunTest, WritesTheFullPathNamedAfterTheExecutableIn128ZeroPaddedBytes) {
-    const std::string path = ModulePath();
-    ASSERT_LT(path.size(), 127u);
+// Windows starts the entry as a command line: unquoted, a path with spaces
+// would start C:\Program.exe when there is one.
+TEST_F(AutoRunTest, WritesTheQuotedFullPathNamedAfterTheExecutableIn128ZeroPaddedBytes) {
+    const std::string quoted = "\"" + ModulePath() + "\"";
+    ASSERT_LT(quoted.size(), 127u);
 
     EXPECT_EQ(0, SetAutoRun(OptionAutoRun));
 
-    RegValue value = ReadValue(kRunKey, FileNameOf(path).c_str());
-    ASSERT_TRUE(value.exists) << "no Run value named " << FileNameOf(path);
+    RegValue value = ReadValue(kRunKey, FileNameOf(ModulePath()).c_str());
+    ASSERT_TRUE(value.exists) << "no Run value named " << FileNameOf(ModulePath());
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.type);
     ASSERT_EQ(128u, value.data.size());
-    EXPECT_STREQ(path.c_str(), reinterpret_cast<const char*>(value.data.data()));
-    for (size_t i = path.size(); i < value.data.size(); ++i)
+    EXPECT_STREQ(quoted.c_str(), reinterpret_cast<const char*>(value.data.data()));
+    for (size_t i = quoted.size(); i < value.data.size(); ++i)
         EXPECT_EQ(0, value.data[i]) << "byte " << i << " after the path is not zero";
+}
+
+// Only this program's own unquoted path, as earlier versions wrote it, is
+// rewritten; nothing is created.
+TEST_F(AutoRunTest, RequoteRewritesOnlyThisProgramsUnquotedPath) {
+    const std::string name = FileNameOf(ModulePath()), path = ModulePath();
+    for (const std::string& stored :
+         {std::string("C:\\Tools\\Other.exe"), "\"" + path + "\" /x", path}) {
+        WriteRawValue(kRunKey, name.c_str(), REG_SZ, stored.c_str(), stored.size() + 1);
+        EXPECT_EQ(0, RequoteAutoRun());
+        RegValue value = ReadValue(kRunKey, name.c_str());
+        const std::string want = stored == path ? "\"" + path + "\"" : stored;
+        EXPECT_EQ(want, reinterpret_cast<const char*>(value.data.data()));
+    }
+    DeleteRunValue(name);
+    EXPECT_EQ(0, RequoteAutoRun());
+    EXPECT_FALSE(ReadValue(kRunKey, name.c_str()).exists) << "a missing entry was created";
 }
 
 TEST_F(AutoRunTest, DisablingDeletesOnlyThisExecutablesEntry) {
@@ -232,11 +251,12 @@ TEST_F(AutoRunTest, ModulePathsOf127To200CharactersAreWrittenWhole) {
         RegValue value = ReadValue(kRunKey, "Quenby Copy.exe");
         ASSERT_TRUE(value.exists) << copy;
         EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.type);
-        EXPECT_GE(value.data.size(), std::max<size_t>(128u, length + 1)) << copy;
-        EXPECT_EQ(copy, std::string(reinterpret_cast<const char*>(value.data.data()),
-                                    strnlen(reinterpret_cast<const char*>(value.data.data()),
-                                            value.data.size())));
-        EXPECT_EQ(0, value.data[length]) << "the path must be terminated";
+        EXPECT_GE(value.data.size(), std::max<size_t>(128u, length + 3)) << copy;
+        EXPECT_EQ("\"" + copy + "\"",
+                  std::string(reinterpret_cast<const char*>(value.data.data()),
+                              strnlen(reinterpret_cast<const char*>(value.data.data()),
+                                      value.data.size())));
+        EXPECT_EQ(0, value.data[length + 2]) << "the path must be terminated";
 
         EXPECT_EQ(0u, RunChild(copy, 0));
         EXPECT_FALSE(ReadValue(kRunKey, "Quenby Copy.exe").exists) << copy;

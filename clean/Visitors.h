@@ -1,0 +1,29 @@
+// The visitors a target runs against: one per kind of change. A new kind of
+// change is a new member here and a new visitor, not a change to the
+// existing ones.
+#pragma once
+
+#include "clean/DatabaseVisitor.h"
+#include "clean/FolderVisitor.h"
+#include "clean/RegistryVisitor.h"
+#include "clean/ShellVisitor.h"
+
+struct Visitors {
+    RegistryVisitor& registry;
+    FolderVisitor& folders;
+    ShellVisitor& shell;
+    DatabaseVisitor& databases;
+};
+
+// The visitors that make the changes and note nothing: the window's clean.
+class CleaningVisitors {
+public:
+    Visitors& Get() { return m_visitors; }
+
+private:
+    RegistryCleaning m_registry;
+    FolderCleaning m_folders;
+    ShellCleaning m_shell;
+    DatabaseCleaning m_databases;
+    Visitors m_visitors{m_registry, m_folders, m_shell, m_databases};
+};
