@@ -52,6 +52,18 @@ size_t ModuleFolderLength() {
     }
 }
 
+// Registering fails only when the system's atom table is full. The map must
+// then not list 0, WM_NULL, which the framework posts to wake its loops; a
+// private message that nothing sends this window takes its place.
+constexpr UINT kUnregisteredCloseMessage = WM_APP + 1;
+
+// Registered once, at the first look-up of the message map: the map's
+// entries are made then, with the number this session gives the name.
+UINT CloseRequestMessage() {
+    static const UINT message = RegisterWindowMessageA(QUENBY_CLOSE_MESSAGE);
+    return message != 0 ? message : kUnregisteredCloseMessage;
+}
+
 } // namespace
 
 BEGIN_MESSAGE_MAP(CleanerDlg, CNotifyIconDlg)
@@ -64,6 +76,7 @@ BEGIN_MESSAGE_MAP(CleanerDlg, CNotifyIconDlg)
     ON_COMMAND(ID_HELP_TOPICS, &CleanerDlg::OnHelpTopics)
     ON_COMMAND(ID_HELP_ABOUT, &CleanerDlg::OnAbout)
     ON_WM_QUERYENDSESSION()
+    ON_MESSAGE(CloseRequestMessage(), &CleanerDlg::OnCloseRequest)
 END_MESSAGE_MAP()
 
 CleanerDlg::CleanerDlg(CWnd* pParent)
@@ -124,7 +137,10 @@ void CleanerDlg::SaveSelection() {
 }
 
 void CleanerDlg::OnClean() {
-    if (MessageBox(kConfirmText, nullptr, MB_YESNO | MB_ICONQUESTION) == IDNO)
+    // Only Yes cleans: the box also ends without an answer (0) when a quit
+    // request (the tray menu's "Exit", an installer's close request) ends
+    // the loop it runs.
+    if (MessageBox(kConfirmText, nullptr, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
 
     BeginWaitCursor();
@@ -161,6 +177,11 @@ BOOL CleanerDlg::OnQueryEndSession() {
         OnClean();
     if (m_saveAtExit)
         SaveSelection();
+    return TRUE;
+}
+
+LRESULT CleanerDlg::OnCloseRequest(WPARAM, LPARAM) {
+    OnTrayCommand(ID_TRAY_EXIT);
     return TRUE;
 }
 

@@ -33,6 +33,9 @@ protected:
     void OnHelpTopics();
     void OnAbout();
     BOOL OnQueryEndSession();
+    // An installer's request to end (QUENBY_CLOSE_MESSAGE): the program ends
+    // as through the notification-area "Exit", without the exit path's save.
+    LRESULT OnCloseRequest(WPARAM wParam, LPARAM lParam);
 
     // The window's large icon (also drawn when minimised and dragged) and its
     // small one, at the system's sizes; they outlive the window.

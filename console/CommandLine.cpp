@@ -1,6 +1,7 @@
 #include "console/CommandLine.h"
 
 #include "clean/WidePath.h"
+#include "console/CloseCommand.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ struct VerbName {
 const VerbName kVerbs[] = {
     {L"help", Verb::Help}, {HelpSwitch, Verb::Help},    {ShortHelpSwitch, Verb::Help},
     {L"list", Verb::List}, {L"preview", Verb::Preview}, {L"clean", Verb::Clean},
+    {L"close", Verb::Close},
 };
 
 bool FindVerb(const std::wstring& word, Verb& verb) {
@@ -87,6 +89,10 @@ const char UsageBeforeTargets[] =
     "  clean (TARGETS... | --saved | --all) [--yes] [--quiet]\n"
     "                              cleans them in the window's order, after asking\n"
     "                              \"Are you sure to clean?\" unless --yes is given\n"
+    "  close [--folder DIR]        asks Quenby running from DIR (default: the\n"
+    "                              folder of QuenbyCmd) to end as its tray menu's\n"
+    "                              \"Exit\" does, and waits for QuenbyCmd running\n"
+    "                              there; ends nothing by force (for installers)\n"
     "  --help                      this text\n"
     "\n"
     "Targets (QuenbyCmd list shows their labels):\n";
@@ -100,7 +106,8 @@ const char UsageAfterTargets[] =
     "\n"
     "Exit status: 0 everything selected is gone (or the command succeeded),\n"
     "1 something could not be removed or the question was not answered yes,\n"
-    "2 bad input (nothing was cleaned).\n";
+    "2 bad input (nothing was cleaned). close: 0 nothing runs from the folder,\n"
+    "1 something still runs after 10 seconds (listed).\n";
 
 // Each target by its name, the window's eight first.
 std::wstring TargetNameList() {
@@ -143,8 +150,12 @@ bool ParseCommandLine(const std::vector<std::wstring>& args, Command& command,
             command.verb = Verb::Help;
             return true;
         }
+        if (command.verb == Verb::Close)
+            continue; // its own arguments, read below
         if (!TakeArgument(args[i], command, error))
             return false;
     }
+    if (command.verb == Verb::Close)
+        return ParseCloseArguments(args, command.folder, error);
     return CheckCombination(command, error);
 }

@@ -3,6 +3,7 @@
 // scripts and scheduled tasks, with the window's cleaners and order.
 #include "clean/NotingVisitors.h"
 #include "clean/WidePath.h"
+#include "console/CloseCommand.h"
 #include "console/CommandLine.h"
 #include "console/ConsoleStream.h"
 #include "console/Progress.h"
@@ -200,6 +201,8 @@ int RunCommand(int argc, wchar_t** argv, ConsoleStream& out, ConsoleStream& err)
         return Preview(command, out, err, progress);
     case Verb::Clean:
         return Clean(command, out, err, progress);
+    case Verb::Close:
+        return RunClose(command.folder, out);
     default:
         out.Write(UsageText());
         return ExitDone;

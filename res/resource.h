@@ -77,3 +77,9 @@
 // Callback message the shell sends for mouse events on the notification-area
 // icon.
 #define WM_NOTIFYICON (WM_USER + 100)
+
+// Registered window message (RegisterWindowMessage) that asks the main window
+// to end as the notification-area "Exit" ends it. "QuenbyCmd close" posts it
+// to the copies running from an install folder before an installer replaces
+// or removes their files.
+#define QUENBY_CLOSE_MESSAGE "Marlowick.Quenby.Close"

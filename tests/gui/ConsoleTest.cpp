@@ -164,6 +164,19 @@ TEST_F(QuenbyTest, ConsoleBadInputAndNoAnswerCleanNothing) {
     EXPECT_EQ(RunConsole("--help").exitCode, 0u);
 }
 
+// "close" while "Are you sure to clean?" waits cleans nothing: only Yes cleans.
+TEST_F(QuenbyTest, ConsoleCloseDuringTheCleanQuestionCleansNothing) {
+    Traces traces;
+    ASSERT_TRUE(traces.Plant(AllTargets));
+    const TreeSnapshot before = traces.Capture();
+    ASSERT_TRUE(Start());
+    SetBoxes(AllTargets);
+    PostMessageA(Control(IdClean), BM_CLICK, 0, 0);
+    ASSERT_TRUE(ExpectMessageBox(CleanQuestion));
+    EXPECT_EQ(RunConsole("close").exitCode, 0u);
+    EXPECT_EQ(JoinLines(Differences(before, traces.Capture())), "");
+}
+
 std::string Utf8(const std::wstring& text) {
     std::string utf8(text.size() * 4, '\0');
     utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &utf8[0],
