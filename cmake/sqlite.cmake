@@ -18,9 +18,11 @@ if(NOT quenby_sqlite_sum STREQUAL QUENBY_SQLITE_SHA256)
     message(FATAL_ERROR "${QUENBY_SQLITE_TARBALL} does not have the pinned SHA-256")
 endif()
 set(QUENBY_SQLITE_DIR ${CMAKE_BINARY_DIR}/${QUENBY_SQLITE_NAME})
-if(NOT EXISTS ${QUENBY_SQLITE_DIR}/sqlite3.c)
+# The shell comes along for the benchmarks only (tests/bench/bench.cmake).
+if(NOT EXISTS ${QUENBY_SQLITE_DIR}/shell.c)
     file(ARCHIVE_EXTRACT INPUT ${QUENBY_SQLITE_TARBALL} DESTINATION ${CMAKE_BINARY_DIR}
-        PATTERNS ${QUENBY_SQLITE_NAME}/sqlite3.c ${QUENBY_SQLITE_NAME}/sqlite3.h)
+        PATTERNS ${QUENBY_SQLITE_NAME}/sqlite3.c ${QUENBY_SQLITE_NAME}/sqlite3.h
+        ${QUENBY_SQLITE_NAME}/shell.c)
 endif()
 
 add_library(quenby_sqlite STATIC ${QUENBY_SQLITE_DIR}/sqlite3.c)

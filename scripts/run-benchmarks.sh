@@ -15,7 +15,8 @@
 #                 ended after IDCANCEL, against a minimal dialog program
 #   history       QuenbyCmd clean chrome-history on a History of 100,000
 #                 visits of 20,000 addresses, against the sqlite3 shell running
-#                 the same statements on a copy of the same file
+#                 the same statements on a copy of the same file, natively and
+#                 (built for Windows from the same source) under Wine
 #
 # Every contender gets its own copy of the same seeded tree, made just before
 # its run; the contenders take turns within each round (the order rotates),
@@ -41,7 +42,7 @@ if [ "${1:-}" != --inside ]; then
     check_arch "$arch"
     scripts/install-deps.sh
     scripts/build.sh "$arch" --target Quenby QuenbyCmd quenby_bench bench_minimal_dialog \
-        bench_startup >/dev/null
+        bench_startup bench_sqlite_shell >/dev/null
     exec scripts/sandbox.sh --arch "$arch" --display -- \
         bash "$self" --rounds "$walk_rounds" --inside "$(build_dir_of "$arch")"
 fi
@@ -265,6 +266,8 @@ history_contender() {
     ours) wine "$build/QuenbyCmd.exe" clean chrome-history --yes --quiet >/dev/null ||
         fail "QuenbyCmd clean chrome-history failed" ;;
     shell) sqlite3 "$history_profile/History" <"$work/history.sql" >/dev/null ;;
+    wineshell) wine "$build/tests/bench_sqlite_shell.exe" "$(winepath -w "$history_profile/History")" \
+        <"$work/history.sql" >/dev/null ;;
     esac
     end=$(now_us)
     record "history.$name" "$(elapsed_ms "$start" "$end")"
@@ -316,7 +319,7 @@ seed_history "$work/history-template"
 history_statements "$work/history-template" >"$work/history.sql"
 for ((round = 0; round < history_rounds; round++)); do
     section "browser history, round $((round + 1)) of $history_rounds"
-    for name in $(rotate "$round" ours shell); do history_contender "$name"; done
+    for name in $(rotate "$round" ours shell wineshell); do history_contender "$name"; done
 done
 finished=$(now_us)
 
@@ -364,6 +367,8 @@ row "minimal dialog program" start.minimal.close \
 row "chrome-history, $history_visits visits: QuenbyCmd, wall" history.ours
 row "sqlite3 shell, same statements, wall" history.shell \
     "ours/shell $(ratio history.ours history.shell)"
+row "sqlite3 shell for Windows, under Wine, wall" history.wineshell \
+    "ours/Wine's shell $(ratio history.ours history.wineshell)"
 row "Empty run: wine quenby_bench none" empty.bench
 row "Empty run: wine cmd /c rem" empty.cmd
 echo

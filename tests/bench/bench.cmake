@@ -5,6 +5,9 @@
 # bench_minimal_dialog   the start-up reference: a bare modal dialog
 # bench_startup          starts a dialog program and times it until its dialog
 #                        is up, and from IDCANCEL until it has ended
+# bench_sqlite_shell     SQLite's own shell built for Windows from the same
+#                        amalgamation (all of it): the history clean's
+#                        statements under Wine, without our program around them
 add_executable(quenby_bench bench/BenchMain.cpp)
 quenby_warnings(quenby_bench)
 target_include_directories(quenby_bench PRIVATE ${CMAKE_SOURCE_DIR})
@@ -19,3 +22,9 @@ add_executable(bench_startup bench/StartupTimer.cpp)
 quenby_warnings(bench_startup)
 target_include_directories(bench_startup PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(bench_startup PRIVATE user32)
+
+add_executable(bench_sqlite_shell ${QUENBY_SQLITE_DIR}/shell.c ${QUENBY_SQLITE_DIR}/sqlite3.c)
+target_compile_options(bench_sqlite_shell PRIVATE -w)
+target_link_options(bench_sqlite_shell PRIVATE -municode)
+# Only the benchmark script builds it, by name.
+set_target_properties(bench_sqlite_shell PROPERTIES EXCLUDE_FROM_ALL TRUE)
