@@ -39,9 +39,10 @@ const ULONG FileOptions = FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT;
 const ULONG FolderOptions =
     FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
 const ULONG LinkOptions = FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
-// The path a handle reports, in the platform's own form: cheaper than the
-// form with a drive letter, and the same for an entry and its folder.
-const DWORD ResolvedForm = FILE_NAME_NORMALIZED | VOLUME_NAME_NT;
+// The path a handle reports, with its drive letter, the same for an entry
+// and its folder. (Under Wine the device form costs the look-up of the
+// drive's device on every call: several times the price of this one.)
+const DWORD ResolvedForm = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
 
 // One listing holds this many bytes of entries at a time.
 const size_t ListingBufferSize = 64 * 1024;
