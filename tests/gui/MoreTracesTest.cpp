@@ -1,8 +1,10 @@
 // "Settings > More traces...": the dialog opened from the menu, what Enter,
-// OK, Cancel and Escape store, and the clean run with more traces chosen:
-// after the eight, with what did not go in the completion box.
+// OK, Cancel and Escape store, and the clean run: with none chosen the old
+// one, else the eight then the chosen ones, with what did not go in the
+// completion box but not at shutdown.
 #include "tests/gui/QuenbyIds.h"
 #include "tests/gui/QuenbyTest.h"
+#include "tests/gui/SessionQuery.h"
 #include "tests/gui/Traces.h"
 #include "tests/unit/BrowserFixtures.h"
 
@@ -17,14 +19,8 @@ constexpr int IdChromeHistory = 1101, IdEdgeCache = 1104, IdTemp = 1113, IdEdgeG
 class MoreTracesTest : public QuenbyTest {
 protected:
     // No browser profile is left from another test, nor to the next one.
-    void SetUp() override {
-        QuenbyTest::SetUp();
-        RemoveBrowsers();
-    }
-    void TearDown() override {
-        QuenbyTest::TearDown();
-        RemoveBrowsers();
-    }
+    MoreTracesTest() { RemoveBrowsers(); }
+    ~MoreTracesTest() override { RemoveBrowsers(); }
     static void RemoveBrowsers() {
         for (const char* root : {"\\Google", "\\Microsoft\\Edge"})
             RemovePath(SpecialFolder(CSIDL_LOCAL_APPDATA) + root);
@@ -32,6 +28,9 @@ protected:
     }
     static std::wstring Chrome() {
         return UserFolder(CSIDL_LOCAL_APPDATA, L"Google\\Chrome\\User Data\\Default");
+    }
+    static std::vector<std::string> Visits() {
+        return fixtures::Column(Chrome() + L"\\History", "SELECT count(*) FROM visits");
     }
 
     // "&Settings" by its mnemonic, then "&More traces..." by its own.
@@ -81,18 +80,21 @@ TEST_F(MoreTracesTest, EnterStoresTheCheckedTargetsAndCancelOrEscapeStoreNothing
     }
 }
 
-TEST_F(MoreTracesTest, CleanGoesThroughTheEightThenTheChosenHistoryKeepingBookmarks) {
+TEST_F(MoreTracesTest, NoneChosenIsTheOldCleanAndAChoiceCountsFromTheNextClean) {
     Traces traces;
     ASSERT_TRUE(traces.Plant(AllTargets) && fixtures::SeedChromiumProfile(Chrome()));
-    ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), MoreTracesValue, "chrome-history"));
+    ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), MoreTracesValue, ""));
     ASSERT_TRUE(Start());
-    SetBoxes(AllTargets);
     const TreeSnapshot before = traces.Capture();
+    ASSERT_TRUE(CleanAndAnswer(IDYES));
+    EXPECT_EQ(WaitForDialog(500), nullptr) << "a third box";
+    EXPECT_EQ(Visits(), std::vector<std::string>{"2"});
 
+    ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), MoreTracesValue, "chrome-history"));
+    SetBoxes(AllTargets);
     ASSERT_TRUE(CleanAndAnswer(IDYES));
     EXPECT_EQ(JoinLines(Differences(traces.AfterClean(before, AllTargets), traces.Capture())), "");
-    EXPECT_EQ(fixtures::Column(Chrome() + L"\\History", "SELECT count(*) FROM visits"),
-              std::vector<std::string>{"0"});
+    EXPECT_EQ(Visits(), std::vector<std::string>{"0"});
     EXPECT_EQ(fixtures::Column(Chrome() + L"\\History", "SELECT url FROM urls ORDER BY id"),
               (std::vector<std::string>{fixtures::PageBookmark, fixtures::ScriptBookmark}));
 }
@@ -113,21 +115,17 @@ TEST_F(MoreTracesTest, ARunningFirefoxIsNamedWithItsReasonAndLeftAsItWas) {
     PostMessageA(Control(IdClean), BM_CLICK, 0, 0);
     Answer(ExpectMessageBox(CleanQuestion), IDYES);
     const std::string text = std::string(CleanFinished.text) +
-                             "\n\nFirefox: history - Firefox is "
-                             "running (profile \"x.default\"): close it and clean again";
+                             "\n\nFirefox: history - Firefox is running (profile \"x.default\"): "
+                             "close it and clean again";
     Answer(ExpectMessageBox({text.c_str(), CleanFinished.buttons, CleanFinished.icon}), IDOK);
+    // At shutdown a running browser is passed over without a word.
+    ASSERT_TRUE(WriteDword(SettingsKey(QuenbyName), OptionValue, OptionCleanAtShutdown));
+    SessionQuery query(Main(), false);
+    Answer(ExpectMessageBox(CleanQuestion), IDYES);
+    Answer(ExpectMessageBox(CleanFinished), IDOK);
+    EXPECT_TRUE(query.WaitForAnswer(ShortTimeout) && query.Answer() == TRUE);
     SnapshotPath(folder, "firefox", after, true);
     EXPECT_EQ(JoinLines(Differences(before, after)), "");
-}
-
-TEST_F(MoreTracesTest, WithNoneChosenACleanShowsExactlyTheTwoBoxesAndLeavesBrowsers) {
-    ASSERT_TRUE(fixtures::SeedChromiumProfile(Chrome()));
-    ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), MoreTracesValue, ""));
-    ASSERT_TRUE(Start());
-    ASSERT_TRUE(CleanAndAnswer(IDYES));
-    EXPECT_EQ(WaitForDialog(500), nullptr) << "a third box";
-    EXPECT_EQ(fixtures::Column(Chrome() + L"\\History", "SELECT count(*) FROM visits"),
-              std::vector<std::string>{"2"});
 }
 
 } // namespace

@@ -11,15 +11,12 @@
 #include "platform/Handles.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
-#include "tests/unit/BrowserFixtures.h"
 
 #include <gtest/gtest.h>
 
-#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -256,35 +253,6 @@ TEST_F(CleanerDlgTest, ShutdownQueryWithBothOptionsSavesAfterTheCleanRun) {
     DWORD place = 0;
     ASSERT_TRUE(PlaceStored(&place));
     EXPECT_EQ(0x01u, place);
-}
-
-// A Firefox held by another program: the button's completion box names it,
-// the one at shutdown is the plain one.
-TEST_F(CleanerDlgTest, ARunningBrowserIsNamedAfterTheButtonAndPassedOverAtShutdown) {
-    wchar_t roaming[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, roaming, CSIDL_APPDATA, TRUE);
-    const std::wstring profile = std::wstring(roaming) + L"\\Mozilla\\Firefox\\Profiles\\x.default";
-    SHCreateDirectoryExW(nullptr, profile.c_str(), nullptr);
-    ASSERT_TRUE(fixtures::SeedFirefoxProfile(profile, profile));
-    fixtures::WriteText(profile + L"\\parent.lock", "");
-    {
-        platform::UniqueFile lock(CreateFileW((profile + L"\\parent.lock").c_str(), GENERIC_READ, 0,
-                                              nullptr, OPEN_EXISTING, 0, nullptr));
-        SHSetValueA(HKEY_CURRENT_USER, kSettingsKey, kMoreTracesEntry, REG_SZ, "firefox-history",
-                    16);
-        StoreOption(OptionCleanAtShutdown);
-        g_answers = {IDYES, IDOK, IDYES, IDOK};
-        Run([](ScriptedCleanerDlg& dlg) {
-            dlg.OnClean();
-            EXPECT_EQ(TRUE, dlg.QueryEndSession());
-        });
-    }
-    std::filesystem::remove_all(std::wstring(roaming) + L"\\Mozilla");
-    const std::string named = "box Clean finish.\t\t\n\nFirefox: history - Firefox is running "
-                              "(profile \"x.default\"): close it and clean again | AppTest";
-    EXPECT_EQ(std::vector<std::string>({kConfirm, "wait begin", "wait end", named, kConfirm,
-                                        "wait begin", "wait end", kFinished}),
-              g_events);
 }
 
 // The manifest asks for version 6 of the common controls for this build's own
