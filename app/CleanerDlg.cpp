@@ -1,6 +1,8 @@
 #include "app/CleanerDlg.h"
 
 #include "app/AboutDlg.h"
+#include "app/MoreTracesClean.h"
+#include "app/MoreTracesDlg.h"
 #include "clean/Targets.h"
 #include "framework/CDataExchange.h"
 #include "framework/CPaintDC.h"
@@ -17,6 +19,8 @@ namespace {
 
 constexpr const char kConfirmText[] = "Are you sure to clean?";
 constexpr const char kFinishedText[] = "Clean finish.\t\t";
+// Between the completion text and the lines of what did not go.
+constexpr const char kNotGoneBreak[] = "\n\n";
 
 // Where the help file lies, relative to the executable's folder.
 constexpr const char kHelpFile[] = "\\help\\Quenby.chm";
@@ -73,6 +77,7 @@ BEGIN_MESSAGE_MAP(CleanerDlg, CNotifyIconDlg)
     ON_BN_CLICKED(IDC_CLEAN, &CleanerDlg::OnClean)
     ON_COMMAND(ID_FILE_SAVE_DEFAULT, &CleanerDlg::SaveSelection)
     ON_COMMAND(ID_SETTINGS_OPTIONS, &CleanerDlg::OnOptions)
+    ON_COMMAND(ID_SETTINGS_MORE_TRACES, &CleanerDlg::OnMoreTraces)
     ON_COMMAND(ID_HELP_TOPICS, &CleanerDlg::OnHelpTopics)
     ON_COMMAND(ID_HELP_ABOUT, &CleanerDlg::OnAbout)
     ON_WM_QUERYENDSESSION()
@@ -153,9 +158,17 @@ void CleanerDlg::OnClean() {
         }
         CleaningVisitors cleaning;
         RunTargets(selection, cleaning.Get());
+        const std::string notGone = CleanMoreTraces(ChosenMoreTraces(), m_sessionEnding);
         EndWaitCursor();
-        MessageBox(kFinishedText, nullptr, MB_OK | MB_ICONINFORMATION);
+        MessageBox(FinishedText(notGone).c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
     }
+}
+
+std::string CleanerDlg::FinishedText(const std::string& notGone) {
+    if (notGone.empty())
+        return kFinishedText;
+    // The last line's line feed would only leave an empty line in the box.
+    return kFinishedText + (kNotGoneBreak + notGone.substr(0, notGone.size() - 1));
 }
 
 void CleanerDlg::OnCancel() {
@@ -173,8 +186,11 @@ BOOL CleanerDlg::OnQueryEndSession() {
     OptionFlags options = ReadOptionFlags();
     m_cleanAtShutdown = static_cast<int>(options & OptionCleanAtShutdown);
     m_saveAtExit = static_cast<int>(options & OptionSaveAtExit);
-    if (m_cleanAtShutdown)
+    if (m_cleanAtShutdown) {
+        m_sessionEnding = true;
         OnClean();
+        m_sessionEnding = false;
+    }
     if (m_saveAtExit)
         SaveSelection();
     return TRUE;
@@ -188,6 +204,11 @@ LRESULT CleanerDlg::OnCloseRequest(WPARAM, LPARAM) {
 void CleanerDlg::OnOptions() {
     COption options;
     options.DoModal();
+}
+
+void CleanerDlg::OnMoreTraces() {
+    MoreTracesDlg moreTraces(this);
+    moreTraces.DoModal();
 }
 
 void CleanerDlg::OnSysCommand(UINT nID, LPARAM lParam) {

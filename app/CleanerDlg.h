@@ -8,6 +8,8 @@
 #include "clean/CleanTarget.h"
 #include "platform/Handles.h"
 
+#include <string>
+
 class CleanerDlg : public CNotifyIconDlg {
 public:
     explicit CleanerDlg(CWnd* pParent = nullptr);
@@ -30,6 +32,7 @@ protected:
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnOptions();
+    void OnMoreTraces();
     void OnHelpTopics();
     void OnAbout();
     BOOL OnQueryEndSession();
@@ -49,6 +52,13 @@ protected:
 private:
     void AppendAboutItem();
     void RestoreSelection();
+    // The completion text: "Clean finish.\t\t", then the more traces that
+    // did not go, one a line.
+    static std::string FinishedText(const std::string& notGone);
+
+    // Set while the shutdown query runs the clean: a browser that still runs
+    // then is skipped without a word.
+    bool m_sessionEnding = false;
 
     DECLARE_MESSAGE_MAP()
 };

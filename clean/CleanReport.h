@@ -57,6 +57,16 @@ struct CleanItem {
     std::wstring detail = std::wstring();
 };
 
+// `number` in decimal digits.
+std::wstring DecimalText(ULONGLONG number);
+
+// The platform's text for `error`, with its number: "Access denied. (error 5)".
+std::wstring ReasonText(DWORD error);
+
+// Why `item` could not go: its own words where it has them, else the
+// platform's text for its error.
+std::wstring ReasonOf(const CleanItem& item);
+
 class CleanReport {
 public:
     void Add(CleanItem item) {
@@ -66,16 +76,18 @@ public:
     }
     const std::vector<CleanItem>& Items() const { return m_items; }
 
-    // Whether anything could not go or be looked at; an item held open by
-    // another program counts unless that is normal for the target.
-    bool HasFailures(bool inUseIsNormal = false) const {
+    // What could not go or be looked at, in the order met; an item held open
+    // by another program counts unless that is normal for the target.
+    std::vector<const CleanItem*> Failures(bool inUseIsNormal = false) const {
+        std::vector<const CleanItem*> failures;
         for (const CleanItem& item : m_items) {
             if (item.status == CleanStatus::Failed ||
                 (item.status == CleanStatus::InUse && !inUseIsNormal))
-                return true;
+                failures.push_back(&item);
         }
-        return false;
+        return failures;
     }
+    bool HasFailures(bool inUseIsNormal = false) const { return !Failures(inUseIsNormal).empty(); }
 
     // Called with the number of items after each addition (a progress count).
     void OnAdd(std::function<void(size_t)> onAdd) { m_onAdd = std::move(onAdd); }

@@ -1,6 +1,7 @@
-// The database visitors that note: the console program's clean, which makes
-// the changes and notes the rows each table lost, and its preview, which
-// opens every database read-only and counts the rows a clean would delete.
+// The database visitors that note: the clean of the console program and of
+// the window's more traces, which makes the changes and notes the rows each
+// table lost, and the console's preview (DatabasePreview.cpp), which opens
+// every database read-only and counts the rows a clean would delete.
 #pragma once
 
 #include "clean/CleanReport.h"
@@ -36,3 +37,9 @@ void NoteSkippedProfile(CleanReport& report, const std::wstring& profile,
                         const std::wstring& reason);
 void NoteProblem(CleanReport& report, const std::wstring& path, DWORD error,
                  const std::wstring& reason);
+// Notes the rows a table lost (or would lose), and a database that could not
+// be changed or looked at with SQLite's message; answers the failure's status.
+void NoteRows(CleanReport& report, const std::wstring& path, const std::string& table,
+              ULONGLONG rows);
+CleanStatus NoteDatabaseFailure(CleanReport& report, const std::wstring& path, DWORD error,
+                                const std::wstring& message);

@@ -1,5 +1,6 @@
-// The shell visitors that note: the console program's clean, which empties
-// the bins and notes what they held, and its preview, which only notes.
+// The shell visitors that note: the clean of the console program and of the
+// window's more traces, which empties the bins and notes what they held, and
+// the console's preview (ShellPreview.cpp), which only notes.
 #pragma once
 
 #include "clean/CleanReport.h"
@@ -15,6 +16,10 @@ public:
 private:
     CleanReport& m_report;
 };
+
+// The bins' item count and bytes as the shell adds them up for all drives;
+// the shell's error when it cannot tell.
+CleanItem RecycleBinContents();
 
 // Notes what the bins hold; empties nothing, clears nothing.
 class ShellPreview : public ShellVisitor {

@@ -114,6 +114,37 @@ DWORD TargetSet::Place() const {
     return place;
 }
 
+TargetSet MoreTracesNamed(const std::wstring& names, wchar_t separator, std::wstring& unknown) {
+    TargetSet named;
+    for (size_t start = 0; start <= names.size();) {
+        size_t end = names.find(separator, start);
+        if (end == std::wstring::npos)
+            end = names.size();
+        std::wstring name = names.substr(start, end - start);
+        name.erase(0, name.find_first_not_of(L' '));
+        name.erase(name.find_last_not_of(L' ') + 1);
+        start = end + 1;
+        const Target* target = name.empty() ? nullptr : FindTarget(name);
+        if (target && !IsBoxTarget(*target))
+            named.Add(target->id);
+        else if (!name.empty())
+            unknown += (unknown.empty() ? L"'" : L", '") + name + L"'";
+    }
+    return named;
+}
+
+std::string MoreTraceNames(const TargetSet& selection, char separator) {
+    std::string names;
+    for (const Target& target : kTargets) {
+        if (IsBoxTarget(target) || !selection.Has(target.id))
+            continue;
+        if (!names.empty())
+            names += separator;
+        names += target.name;
+    }
+    return names;
+}
+
 void RunTargets(const TargetSet& selection, Visitors& visitors) {
     RunTargets(selection, [&visitors](const Target&) -> Visitors& { return visitors; });
 }

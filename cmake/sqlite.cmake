@@ -29,8 +29,11 @@ add_library(quenby_sqlite STATIC ${QUENBY_SQLITE_DIR}/sqlite3.c)
 target_include_directories(quenby_sqlite SYSTEM PUBLIC ${QUENBY_SQLITE_DIR})
 # One connection per thread of ours, no extensions, nothing the cleaners do
 # not use (JSON, UTF-16 calls, date functions, the optimisations that only
-# large queries need); small rather than fast. Only options the
-# amalgamation's generated parser does not depend on.
+# large queries need, the schema and flag pragmas, memory mapping);
+# small rather than fast. Only options the amalgamation's generated parser
+# does not depend on. Foreign keys are still parsed; their enforcement could
+# never be switched on here anyway, as the flag pragmas (foreign_keys among
+# them) are left out, and a connection enforces none by default.
 target_compile_definitions(quenby_sqlite PUBLIC
     SQLITE_THREADSAFE=0 SQLITE_OMIT_LOAD_EXTENSION SQLITE_DEFAULT_MEMSTATUS=0
     SQLITE_OMIT_DEPRECATED SQLITE_OMIT_SHARED_CACHE SQLITE_DQS=0 SQLITE_OMIT_TRACE
@@ -39,7 +42,11 @@ target_compile_definitions(quenby_sqlite PUBLIC
     SQLITE_OMIT_INTROSPECTION_PRAGMAS SQLITE_OMIT_COMPILEOPTION_DIAGS SQLITE_OMIT_DESERIALIZE
     SQLITE_OMIT_TCL_VARIABLE SQLITE_OMIT_DATETIME_FUNCS SQLITE_OMIT_INCRBLOB
     SQLITE_OMIT_SHUTDOWN_DIRECTORIES SQLITE_UNTESTABLE SQLITE_OMIT_BETWEEN_OPTIMIZATION
-    SQLITE_OMIT_LIKE_OPTIMIZATION SQLITE_OMIT_OR_OPTIMIZATION SQLITE_OMIT_XFER_OPT)
+    SQLITE_OMIT_LIKE_OPTIMIZATION SQLITE_OMIT_OR_OPTIMIZATION SQLITE_OMIT_XFER_OPT
+    SQLITE_OMIT_AUTOMATIC_INDEX SQLITE_OMIT_SCHEMA_PRAGMAS SQLITE_OMIT_SCHEMA_VERSION_PRAGMAS
+    SQLITE_OMIT_CASE_SENSITIVE_LIKE_PRAGMA SQLITE_OMIT_AUTORESET SQLITE_OMIT_QUICKBALANCE
+    SQLITE_OMIT_LOOKASIDE SQLITE_OMIT_FLAG_PRAGMAS SQLITE_OMIT_TRUNCATE_OPTIMIZATION
+    SQLITE_OMIT_FOREIGN_KEY SQLITE_MAX_MMAP_SIZE=0)
 target_compile_options(quenby_sqlite PRIVATE -Os -w)
 # The 32-bit build unwinds C++ exceptions with DWARF tables, which no
 # exception ever needs in SQLite's C (nothing of ours that throws is called

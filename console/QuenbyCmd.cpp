@@ -43,22 +43,8 @@ const char MoreTracesHeading[] = "\nMore traces (browsers, Explorer, temporary f
 // usage error, since the user did not type it here.
 TargetSet SavedTargets(ConsoleStream& err) {
     TargetSet saved = TargetSet::FromPlace(ReadSavedSelection());
-    const std::wstring names = ReadSavedMoreTraces();
     std::wstring ignored;
-    for (size_t start = 0; start <= names.size();) {
-        size_t end = names.find(kMoreTracesSeparator, start);
-        if (end == std::wstring::npos)
-            end = names.size();
-        std::wstring name = names.substr(start, end - start);
-        name.erase(0, name.find_first_not_of(L' '));
-        name.erase(name.find_last_not_of(L' ') + 1);
-        start = end + 1;
-        const Target* target = name.empty() ? nullptr : FindTarget(name);
-        if (target && !IsBoxTarget(*target))
-            saved.Add(target->id);
-        else if (!name.empty())
-            ignored += (ignored.empty() ? L"'" : L", '") + name + L"'";
-    }
+    saved.Add(MoreTracesNamed(ReadSavedMoreTraces(), kMoreTracesSeparator, ignored));
     if (!ignored.empty())
         err.Write(WidePath::FromAnsi(ProgramName) +
                   L": the saved selection names no such more "

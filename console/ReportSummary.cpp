@@ -4,9 +4,6 @@
 
 namespace {
 
-const DWORD ReasonSize = 512;
-const wchar_t TrailingSpace[] = L" \r\n";
-
 Group GroupOfKind(CleanItemKind kind) {
     switch (kind) {
     case CleanItemKind::RegistryKey:
@@ -96,25 +93,6 @@ const char* KindWord(CleanItemKind kind) {
     default:
         return "file";
     }
-}
-
-std::wstring ReasonText(DWORD error) {
-    wchar_t text[ReasonSize] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                   text, ReasonSize, nullptr);
-    std::wstring reason = text;
-    reason.erase(reason.find_last_not_of(TrailingSpace) + 1);
-    if (!reason.empty())
-        reason += L' ';
-    return reason + L"(error " + std::to_wstring(error) + L")";
-}
-
-std::wstring ReasonOf(const CleanItem& item) {
-    if (item.kind == CleanItemKind::ProfileInUse)
-        return item.detail;
-    if (item.detail.empty())
-        return ReasonText(item.error);
-    return item.detail + L" (error " + std::to_wstring(item.error) + L")";
 }
 
 std::vector<DatabaseRows> ByDatabase(const std::vector<CleanItem>& rows) {

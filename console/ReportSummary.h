@@ -46,13 +46,6 @@ TargetSummary Summarise(const CleanReport& report, bool inUseIsNormal);
 // A word for the kind of an item: "file", "folder", "key"...
 const char* KindWord(CleanItemKind kind);
 
-// The platform's text for `error`, with its number: "Access denied. (error 5)".
-std::wstring ReasonText(DWORD error);
-
-// Why `item` could not go: its own words where it has them, else the
-// platform's text for its error.
-std::wstring ReasonOf(const CleanItem& item);
-
 // The databases of a group of rows, in the order they were met, each with
 // its tables' rows.
 struct DatabaseRows {

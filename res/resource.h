@@ -9,6 +9,7 @@
 #define IDR_MAINFRAME 128
 #define IDR_MAIN_MENU 129
 #define IDD_OPTION 136
+#define IDD_MORE_TRACES 137
 
 // Labels of the cleaning targets (res/targets.rc), which the console program
 // shows too: the eight are the texts of their check boxes.
@@ -40,6 +41,9 @@
 #define ID_HELP_TOPICS 131
 #define ID_HELP_ABOUT 133
 #define ID_FILE_SAVE_DEFAULT 134
+// "&More traces...": in the range of the application's own commands
+// (0x8000 to 0xDFFF), clear of every other resource and control id.
+#define ID_SETTINGS_MORE_TRACES 32771
 
 // System-menu command for the about box: below 0xF000 with the low four
 // bits clear, so that it survives the (nID & 0xFFF0) test of WM_SYSCOMMAND.
@@ -63,6 +67,27 @@
 #define IDC_OPTION_CLEAN_AT_SHUTDOWN 1002
 #define IDC_OPTION_SAVE_AT_EXIT 1003
 #define IDC_OPTION_AUTORUN 1004
+
+// Controls of IDD_MORE_TRACES. The boxes are consecutive in the order of the
+// target table's more traces: box IDC_MORE_CHROME_CACHE + i is more trace i.
+#define IDC_MORE_CHROME_CACHE 1100
+#define IDC_MORE_CHROME_HISTORY 1101
+#define IDC_MORE_CHROME_COOKIES 1102
+#define IDC_MORE_CHROME_FORMS 1103
+#define IDC_MORE_EDGE_CACHE 1104
+#define IDC_MORE_EDGE_HISTORY 1105
+#define IDC_MORE_EDGE_COOKIES 1106
+#define IDC_MORE_EDGE_FORMS 1107
+#define IDC_MORE_FIREFOX_CACHE 1108
+#define IDC_MORE_FIREFOX_HISTORY 1109
+#define IDC_MORE_FIREFOX_COOKIES 1110
+#define IDC_MORE_FIREFOX_FORMS 1111
+#define IDC_MORE_EXPLORER_LISTS 1112
+#define IDC_MORE_TEMP 1113
+#define IDC_MORE_GROUP_CHROME 1120
+#define IDC_MORE_GROUP_EDGE 1121
+#define IDC_MORE_GROUP_FIREFOX 1122
+#define IDC_MORE_GROUP_WINDOWS 1123
 
 // Static controls that are never addressed by id.
 #ifndef IDC_STATIC

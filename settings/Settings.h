@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // "Place": bit i selects cleaning target i (check box 1002 + i).
 using CleanSelection = DWORD;
 constexpr CleanSelection kCleanSelectionBits = (1u << CleanTargetCount) - 1;
@@ -39,3 +41,8 @@ OptionFlags ReadOptionFlags();
 // Bits above the defined ones are written as 0. Failures are silent.
 void WriteCleanSelection(CleanSelection selection);
 void WriteOptionFlags(OptionFlags options);
+
+// "MoreTraces" as stored; empty when it is missing or not a REG_SZ.
+std::string ReadMoreTraces();
+// Stores the names as given, an empty text included. Failures are silent.
+void WriteMoreTraces(const std::string& names);

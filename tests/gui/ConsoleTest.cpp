@@ -225,14 +225,6 @@ TEST_F(QuenbyTest, ConsolePreviewJsonReadsBackNamesThatNeedEscaping) {
     SHDeleteKeyW(HKEY_CURRENT_USER, typedUrls.c_str());
 }
 
-std::wstring UserFolder(int csidl, const wchar_t* below) {
-    wchar_t root[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, root, csidl, TRUE);
-    const std::wstring path = std::wstring(root) + L"\\" + below;
-    SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
-    return path;
-}
-
 // Two Chrome profiles, one of Edge and one of Firefox: the preview names
 // every profile's rows and changes nothing; the clean keeps the bookmarks;
 // a Firefox held by another program is left alone and named.
