@@ -1,6 +1,8 @@
 #include "app/CleanerDlg.h"
 
 #include "app/AboutDlg.h"
+#include "app/MoreTracesClean.h"
+#include "app/MoreTracesDlg.h"
 #include "clean/Targets.h"
 #include "framework/CDataExchange.h"
 #include "framework/CPaintDC.h"
@@ -18,6 +20,8 @@ namespace {
 
 constexpr const char kConfirmText[] = "Are you sure to clean?";
 constexpr const char kFinishedText[] = "Clean finish.\t\t";
+// Between the completion text and the lines of what did not go.
+constexpr const char kNotGoneBreak[] = "\n\n";
 
 // Where the help file lies, relative to the executable's folder.
 constexpr const char kHelpFile[] = "\\help\\Quenby.chm";
@@ -53,6 +57,18 @@ size_t ModuleFolderLength() {
     }
 }
 
+// Registering fails only when the system's atom table is full. The map must
+// then not list 0, WM_NULL, which the framework posts to wake its loops; a
+// private message that nothing sends this window takes its place.
+constexpr UINT kUnregisteredCloseMessage = WM_APP + 1;
+
+// Registered once, at the first look-up of the message map: the map's
+// entries are made then, with the number this session gives the name.
+UINT CloseRequestMessage() {
+    static const UINT message = RegisterWindowMessageA(QUENBY_CLOSE_MESSAGE);
+    return message != 0 ? message : kUnregisteredCloseMessage;
+}
+
 } // namespace
 
 BEGIN_MESSAGE_MAP(CleanerDlg, CNotifyIconDlg)
@@ -62,9 +78,11 @@ BEGIN_MESSAGE_MAP(CleanerDlg, CNotifyIconDlg)
     ON_BN_CLICKED(IDC_CLEAN, &CleanerDlg::OnClean)
     ON_COMMAND(ID_FILE_SAVE_DEFAULT, &CleanerDlg::SaveSelection)
     ON_COMMAND(ID_SETTINGS_OPTIONS, &CleanerDlg::OnOptions)
+    ON_COMMAND(ID_SETTINGS_MORE_TRACES, &CleanerDlg::OnMoreTraces)
     ON_COMMAND(ID_HELP_TOPICS, &CleanerDlg::OnHelpTopics)
     ON_COMMAND(ID_HELP_ABOUT, &CleanerDlg::OnAbout)
     ON_WM_QUERYENDSESSION()
+    ON_MESSAGE(CloseRequestMessage(), &CleanerDlg::OnCloseRequest)
 END_MESSAGE_MAP()
 
 CleanerDlg::CleanerDlg(CWnd* pParent)
@@ -129,7 +147,10 @@ void CleanerDlg::SaveSelection() {
 }
 
 void CleanerDlg::OnClean() {
-    if (MessageBox(kConfirmText, nullptr, MB_YESNO | MB_ICONQUESTION) == IDNO)
+    // Only Yes cleans: the box also ends without an answer (0) when a quit
+    // request (the tray menu's "Exit", an installer's close request) ends
+    // the loop it runs.
+    if (MessageBox(kConfirmText, nullptr, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
 
     BeginWaitCursor();
@@ -142,9 +163,17 @@ void CleanerDlg::OnClean() {
         }
         CleaningVisitors cleaning;
         RunTargets(selection, cleaning.Get());
+        const std::string notGone = CleanMoreTraces(ChosenMoreTraces(), m_sessionEnding);
         EndWaitCursor();
-        MessageBox(kFinishedText, nullptr, MB_OK | MB_ICONINFORMATION);
+        MessageBox(FinishedText(notGone).c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
     }
+}
+
+std::string CleanerDlg::FinishedText(const std::string& notGone) {
+    if (notGone.empty())
+        return kFinishedText;
+    // The last line's line feed would only leave an empty line in the box.
+    return kFinishedText + (kNotGoneBreak + notGone.substr(0, notGone.size() - 1));
 }
 
 void CleanerDlg::OnCancel() {
@@ -163,16 +192,29 @@ BOOL CleanerDlg::OnQueryEndSession() {
     OptionFlags options = ReadOptionFlags();
     m_cleanAtShutdown = static_cast<int>(options & OptionCleanAtShutdown);
     m_saveAtExit = static_cast<int>(options & OptionSaveAtExit);
-    if (m_cleanAtShutdown)
+    if (m_cleanAtShutdown) {
+        m_sessionEnding = true;
         OnClean();
+        m_sessionEnding = false;
+    }
     if (m_saveAtExit)
         SaveSelection();
+    return TRUE;
+}
+
+LRESULT CleanerDlg::OnCloseRequest(WPARAM, LPARAM) {
+    OnTrayCommand(ID_TRAY_EXIT);
     return TRUE;
 }
 
 void CleanerDlg::OnOptions() {
     COption options;
     options.DoModal();
+}
+
+void CleanerDlg::OnMoreTraces() {
+    MoreTracesDlg moreTraces(this);
+    moreTraces.DoModal();
 }
 
 void CleanerDlg::OnSysCommand(UINT nID, LPARAM lParam) {

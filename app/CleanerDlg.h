@@ -8,6 +8,8 @@
 #include "clean/CleanTarget.h"
 #include "platform/Handles.h"
 
+#include <string>
+
 class CleanerDlg : public CNotifyIconDlg {
 public:
     explicit CleanerDlg(CWnd* pParent = nullptr);
@@ -30,9 +32,13 @@ protected:
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnOptions();
+    void OnMoreTraces();
     void OnHelpTopics();
     void OnAbout();
     BOOL OnQueryEndSession();
+    // An installer's request to end (QUENBY_CLOSE_MESSAGE): the program ends
+    // as through the notification-area "Exit", without the exit path's save.
+    LRESULT OnCloseRequest(WPARAM wParam, LPARAM lParam);
 
     // The window's large icon (also drawn when minimised and dragged), at the
     // system's size; it outlives the window, as does the small one of the base.
@@ -45,6 +51,13 @@ protected:
 private:
     void AppendAboutItem();
     void RestoreSelection();
+    // The completion text: "Clean finish.\t\t", then the more traces that
+    // did not go, one a line.
+    static std::string FinishedText(const std::string& notGone);
+
+    // Set while the shutdown query runs the clean: a browser that still runs
+    // then is skipped without a word.
+    bool m_sessionEnding = false;
 
     DECLARE_MESSAGE_MAP()
 };

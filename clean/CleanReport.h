@@ -20,6 +20,8 @@ enum class CleanItemKind {
     KeptLink,       // a link that cannot be told from its target, left alone
     RecycleBin,     // the recycle bins' items (count) and bytes
     Problem,        // something the cleaner could not look at (a folder it cannot list)
+    DatabaseRows,   // rows of one table (detail) of a database (path) deleted (count)
+    ProfileInUse,   // a browser profile skipped as a whole: its browser runs (detail: what to do)
 };
 
 // What became of an item (in a preview: what will become of it).
@@ -50,7 +52,20 @@ struct CleanItem {
     // or stays by rule.
     DWORD error = 0;
     CleanStatus status = StatusOf(kind, error);
+    // What the kind needs besides: a table's name, or a reason in words
+    // where the platform's text for `error` would say less.
+    std::wstring detail = std::wstring();
 };
+
+// `number` in decimal digits.
+std::wstring DecimalText(ULONGLONG number);
+
+// The platform's text for `error`, with its number: "Access denied. (error 5)".
+std::wstring ReasonText(DWORD error);
+
+// Why `item` could not go: its own words where it has them, else the
+// platform's text for its error.
+std::wstring ReasonOf(const CleanItem& item);
 
 class CleanReport {
 public:
@@ -61,16 +76,18 @@ public:
     }
     const std::vector<CleanItem>& Items() const { return m_items; }
 
-    // Whether anything could not go or be looked at; an item held open by
-    // another program counts unless that is normal for the target.
-    bool HasFailures(bool inUseIsNormal = false) const {
+    // What could not go or be looked at, in the order met; an item held open
+    // by another program counts unless that is normal for the target.
+    std::vector<const CleanItem*> Failures(bool inUseIsNormal = false) const {
+        std::vector<const CleanItem*> failures;
         for (const CleanItem& item : m_items) {
             if (item.status == CleanStatus::Failed ||
                 (item.status == CleanStatus::InUse && !inUseIsNormal))
-                return true;
+                failures.push_back(&item);
         }
-        return false;
+        return failures;
     }
+    bool HasFailures(bool inUseIsNormal = false) const { return !Failures(inUseIsNormal).empty(); }
 
     // Called with the number of items after each addition (a progress count).
     void OnAdd(std::function<void(size_t)> onAdd) { m_onAdd = std::move(onAdd); }

@@ -3,10 +3,11 @@
 #include "clean/FolderVisitor.h"
 #include "clean/FolderWalk.h"
 #include "clean/ProtectedStorageCleaner.h"
-#include "clean/RecycleBinVisitor.h"
+#include "clean/ShellVisitor.h"
 #include "clean/RegistryVisitor.h"
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
+#include "platform/KnownFolder.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -153,11 +154,11 @@ int Cleaner::CleanAutoComplete(RegistryVisitor& visitor) {
 }
 
 int Cleaner::EmptyRecycleBin() {
-    RecycleBinCleaning emptying;
+    ShellCleaning emptying;
     return EmptyRecycleBin(emptying);
 }
 
-int Cleaner::EmptyRecycleBin(RecycleBinVisitor& visitor) {
+int Cleaner::EmptyRecycleBin(ShellVisitor& visitor) {
     visitor.EmptyRecycleBin(RecycleBinFlags);
     return 0;
 }
@@ -176,11 +177,9 @@ int Cleaner::CleanIEHistory(FolderVisitor& visitor) {
 // ANSI code page would come back from the "A" call with '?' in it and name
 // no folder at all.
 void Cleaner::EmptySpecialFolder(const GUID& id, int csidl, FolderVisitor& visitor) {
-    platform::UniqueCoTaskMem wide;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, reinterpret_cast<PWSTR*>(wide.put()))) &&
-        wide) {
-        const FolderWalk walk(KeepDesktopIni != 0, WipeIndexFiles != 0, visitor);
-        walk.EmptyFolder(static_cast<const wchar_t*>(wide.get()));
+    const std::wstring wide = platform::KnownFolderPath(id);
+    if (!wide.empty()) {
+        FolderWalk(KeepDesktopIni != 0, WipeIndexFiles != 0, visitor).EmptyFolder(wide);
         return;
     }
     char folder[FolderPathSize] = {};

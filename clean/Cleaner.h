@@ -8,7 +8,7 @@
 #include <windows.h>
 
 class FolderVisitor;
-class RecycleBinVisitor;
+class ShellVisitor;
 class RegistryVisitor;
 
 class Cleaner {
@@ -60,7 +60,7 @@ public:
     int CleanTypedUrls(RegistryVisitor& visitor);
     int CleanIntelliForms(RegistryVisitor& visitor);
     int CleanAutoComplete(RegistryVisitor& visitor);
-    int EmptyRecycleBin(RecycleBinVisitor& visitor);
+    int EmptyRecycleBin(ShellVisitor& visitor);
     int CleanRecentDocuments(FolderVisitor& visitor);
     int CleanIEHistory(FolderVisitor& visitor);
     int DeleteFolderContents(const char* folder, int includeDesktopIni, int wipeIndexFiles,

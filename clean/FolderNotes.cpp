@@ -3,8 +3,6 @@
 #include "clean/FolderWalk.h"
 #include "clean/WidePath.h"
 
-// ---- the noting clean ----
-
 CleanStatus NotedFolderCleaning::Note(CleanItemKind kind, const FolderEntry& entry,
                                       CleanStatus status, DWORD error) {
     CleanItem item = {kind, WidePath::Shown(entry.path), entry.bytes, 1, error};
@@ -58,39 +56,5 @@ void NotedFolderCleaning::Keep(const FolderEntry& entry, CleanItemKind why) {
 }
 
 void NotedFolderCleaning::Problem(const std::wstring& path, DWORD error) {
-    m_report.Add({CleanItemKind::Problem, WidePath::Shown(path), 0, 1, error});
-}
-
-// ---- the preview ----
-
-CleanStatus FolderPreview::Note(CleanItemKind kind, const FolderEntry& entry) {
-    m_report.Add({kind, WidePath::Shown(entry.path), entry.bytes});
-    return CleanStatus::Gone;
-}
-
-CleanStatus FolderPreview::WipeIndexFile(const FolderEntry& entry) {
-    return Note(CleanItemKind::IndexFile, entry);
-}
-
-CleanStatus FolderPreview::RemoveFile(const FolderEntry& entry) {
-    return Note(CleanItemKind::File, entry);
-}
-
-CleanStatus FolderPreview::RemoveFolderLink(const FolderEntry& entry) {
-    return Note(CleanItemKind::FolderLink, {entry.path, entry.handle, 0, 0});
-}
-
-CleanStatus FolderPreview::RemoveFolder(const FolderEntry& entry, FolderState contents) {
-    if (contents != FolderState::Emptied)
-        return CleanStatus::Kept;
-    return Note(CleanItemKind::Folder, entry);
-}
-
-void FolderPreview::Keep(const FolderEntry& entry, CleanItemKind why) {
-    CleanItem item = {why, WidePath::Shown(entry.path), entry.bytes};
-    m_report.Add(std::move(item));
-}
-
-void FolderPreview::Problem(const std::wstring& path, DWORD error) {
     m_report.Add({CleanItemKind::Problem, WidePath::Shown(path), 0, 1, error});
 }

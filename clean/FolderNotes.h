@@ -1,7 +1,7 @@
-// The folder visitors that note: the console program's clean, which makes
-// the walk's changes and notes what went and what could not, and its
-// preview, which only notes. Apart from the window's program, which links
-// neither.
+// The folder visitors that note: the clean of the console program and of the
+// window's more traces, which makes the walk's changes and notes what went
+// and what could not, and the console's preview (FolderPreview.cpp), which
+// only notes.
 #pragma once
 
 #include "clean/CleanReport.h"

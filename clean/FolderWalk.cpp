@@ -8,9 +8,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cwchar>
-#include <future>
+#include <new>
 #include <memory>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -197,10 +196,16 @@ private:
     std::vector<bool> m_allGone;
 };
 
+struct ForkedWalk;
+
 // The calls of a walk that changes nothing, kept to be handed over later,
 // with the walks of subfolders that other threads make in their place.
 class Recording : public WalkSink {
 public:
+    Recording();
+    // Waits for the walks still going on for it.
+    ~Recording() override;
+
     void Enter() override { Add(Call::Enter, std::wstring()); }
     void ClearReadOnly(const FolderEntry&, DWORD) override {}
     void Wipe(const FolderEntry& entry) override { Add(Call::Wipe, entry.path, entry.bytes); }
@@ -221,44 +226,12 @@ public:
         call.top = top;
         call.listed = listed;
     }
-    void Fork(std::future<Recording> walk) {
-        Add(Call::Fork, std::wstring()).fork = m_forks.size();
-        m_forks.push_back(std::move(walk));
-    }
+    // Where a walk another thread makes belongs among the calls.
+    void Fork(std::unique_ptr<ForkedWalk> walk);
 
     // Hands every call to `sink` in the walk's order, waiting for each
     // forked walk where it belongs.
-    void Replay(WalkSink& sink) {
-        for (const Recorded& call : m_calls) {
-            const FolderEntry entry = {call.path, INVALID_HANDLE_VALUE, call.bytes, 0};
-            switch (call.call) {
-            case Call::Enter:
-                sink.Enter();
-                break;
-            case Call::Wipe:
-                sink.Wipe(entry);
-                break;
-            case Call::RemoveFile:
-                sink.RemoveFile(entry);
-                break;
-            case Call::RemoveFolderLink:
-                sink.RemoveFolderLink(entry);
-                break;
-            case Call::Keep:
-                sink.Keep(entry, call.kind);
-                break;
-            case Call::Problem:
-                sink.Problem(call.path, call.error);
-                break;
-            case Call::Leave:
-                sink.Leave(entry, call.top, call.listed);
-                break;
-            case Call::Fork:
-                m_forks[call.fork].get().Replay(sink);
-                break;
-            }
-        }
-    }
+    void Replay(WalkSink& sink);
 
 private:
     enum class Call { Enter, Wipe, RemoveFile, RemoveFolderLink, Keep, Problem, Leave, Fork };
@@ -279,7 +252,7 @@ private:
     }
 
     std::vector<Recorded> m_calls;
-    std::vector<std::future<Recording>> m_forks;
+    std::vector<std::unique_ptr<ForkedWalk>> m_forks;
 };
 
 // ---- the walk ----
@@ -392,11 +365,10 @@ bool Walker::Start(Frame frame, bool top) {
         return false;
     }
     if (top)
-        frame.entries.erase(std::remove_if(frame.entries.begin(), frame.entries.end(),
-                                           [this](const Listed& entry) {
-                                               return !m_rules.InScope(entry.name);
-                                           }),
-                            frame.entries.end());
+        frame.entries.erase(
+            std::remove_if(frame.entries.begin(), frame.entries.end(),
+                           [this](const Listed& entry) { return !m_rules.InScope(entry.name); }),
+            frame.entries.end());
     if (FileHandlesMayReachLinkTargets())
         frame.resolveError = ResolvedPath(frame.handle.get(), frame.resolved);
     m_stack.push_back(std::move(frame));
@@ -581,26 +553,96 @@ bool Walker::OpenFolder(Frame& parent, const Listed& entry, const std::wstring& 
     return true;
 }
 
+// The walk of a subfolder on a thread of its own, into a recording of its
+// own that the walk it was forked from hands over in its place.
+struct ForkedWalk {
+    ForkedWalk(Frame folder, const Rules& rules, ForkSlots& slots)
+        : folder(std::move(folder)), rules(rules), slots(slots) {}
+    ~ForkedWalk() {
+        if (thread)
+            WaitForSingleObject(thread.get(), INFINITE);
+    }
+
+    Frame folder;
+    const Rules& rules;
+    ForkSlots& slots;
+    Recording recording;
+    bool outOfMemory = false;
+    platform::UniqueHandle thread;
+};
+
+DWORD WINAPI WalkForked(LPVOID context) {
+    auto* fork = static_cast<ForkedWalk*>(context);
+    // No exception may leave a thread; it is raised again where the
+    // recording is handed over.
+    try {
+        Walker(fork->rules, fork->recording, &fork->recording, &fork->slots)
+            .Walk(std::move(fork->folder), false);
+    } catch (const std::bad_alloc&) {
+        fork->outOfMemory = true;
+    }
+    fork->slots.Give();
+    return 0;
+}
+
+Recording::Recording() = default;
+Recording::~Recording() = default;
+
+void Recording::Fork(std::unique_ptr<ForkedWalk> walk) {
+    Add(Call::Fork, std::wstring()).fork = m_forks.size();
+    m_forks.push_back(std::move(walk));
+}
+
+void Recording::Replay(WalkSink& sink) {
+    for (const Recorded& call : m_calls) {
+        const FolderEntry entry = {call.path, INVALID_HANDLE_VALUE, call.bytes, 0};
+        switch (call.call) {
+        case Call::Enter:
+            sink.Enter();
+            break;
+        case Call::Wipe:
+            sink.Wipe(entry);
+            break;
+        case Call::RemoveFile:
+            sink.RemoveFile(entry);
+            break;
+        case Call::RemoveFolderLink:
+            sink.RemoveFolderLink(entry);
+            break;
+        case Call::Keep:
+            sink.Keep(entry, call.kind);
+            break;
+        case Call::Problem:
+            sink.Problem(call.path, call.error);
+            break;
+        case Call::Leave:
+            sink.Leave(entry, call.top, call.listed);
+            break;
+        case Call::Fork: {
+            ForkedWalk& fork = *m_forks[call.fork];
+            WaitForSingleObject(fork.thread.get(), INFINITE);
+            if (fork.outOfMemory)
+                throw std::bad_alloc();
+            fork.recording.Replay(sink);
+            break;
+        }
+        }
+    }
+}
+
 // Hands the walk of an opened subfolder to another thread when one is free;
 // only a walk that changes nothing is recorded, and so may fork.
 bool Walker::Fork(Frame& child) {
     if (!m_recording || !m_slots->Take())
         return false;
-    auto task = std::make_shared<Frame>(std::move(child));
-    const Rules& rules = m_rules;
-    ForkSlots* slots = m_slots;
-    try {
-        m_recording->Fork(std::async(std::launch::async, [task, &rules, slots] {
-            Recording recording;
-            Walker(rules, recording, &recording, slots).Walk(std::move(*task), false);
-            slots->Give();
-            return recording;
-        }));
-    } catch (const std::system_error&) {
-        slots->Give();
-        child = std::move(*task);
+    std::unique_ptr<ForkedWalk> fork(new ForkedWalk(std::move(child), m_rules, *m_slots));
+    fork->thread.reset(CreateThread(nullptr, 0, WalkForked, fork.get(), 0, nullptr));
+    if (!fork->thread) {
+        m_slots->Give();
+        child = std::move(fork->folder);
         return false;
     }
+    m_recording->Fork(std::move(fork));
     return true;
 }
 

@@ -16,6 +16,10 @@ const wchar_t LocalMachineName[] = L"HKLM\\";
 const DWORD KeyNameSize = 256;
 const DWORD ValueNameSize = 16384;
 
+} // namespace
+
+namespace registrynotes {
+
 std::wstring Shown(HKEY hive, const std::wstring& path) {
     return (hive == HKEY_LOCAL_MACHINE ? LocalMachineName : CurrentUserName) + path;
 }
@@ -32,6 +36,8 @@ std::wstring Below(const std::wstring& path, const wchar_t* name) {
     return path + L'\\' + name;
 }
 
+namespace {
+
 // Whether an enumeration goes on after `status`: a key deleted meanwhile
 // answers every index with an error, so any error but a name too long for
 // the buffer ends it, noted with its reason.
@@ -42,6 +48,8 @@ bool GoesOn(LONG status, HKEY hive, const std::wstring& path, CleanReport& repor
         report.Add({CleanItemKind::Problem, Shown(hive, path), 0, 1, DWORD(status)});
     return false;
 }
+
+} // namespace
 
 void NoteValues(HKEY hive, HKEY key, const std::wstring& path, CleanReport& report) {
     std::vector<wchar_t> name(ValueNameSize);
@@ -57,8 +65,6 @@ void NoteValues(HKEY hive, HKEY key, const std::wstring& path, CleanReport& repo
     }
 }
 
-// Notes the key at `path`, its values and everything below it, as a deletion
-// of the whole tree would remove them. Answers how the key opened.
 LONG NoteTree(HKEY hive, const std::wstring& path, CleanReport& report) {
     platform::UniqueHKey key;
     const LONG status = RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ, key.put());
@@ -84,7 +90,9 @@ void NoteFailure(CleanItemKind kind, std::wstring path, LONG status, CleanReport
         report->Add({kind, std::move(path), 0, 1, DWORD(status)});
 }
 
-} // namespace
+} // namespace registrynotes
+
+using namespace registrynotes;
 
 // The key's values go with it, and are noted with it, as the preview notes them.
 LONG NotedRegistryCleaning::DeleteKey(HKEY hive, HKEY parent, const std::string& parentPath,
@@ -116,6 +124,16 @@ LONG NotedRegistryCleaning::DeleteValue(HKEY hive, HKEY key, const std::string& 
     return status;
 }
 
+LONG NotedRegistryCleaning::DeleteValueW(HKEY hive, HKEY key, const std::wstring& keyPath,
+                                         const std::wstring& name) {
+    const LONG status = RegistryCleaning::DeleteValueW(hive, key, keyPath, name);
+    const std::wstring shown = Shown(hive, Below(keyPath, name.c_str()));
+    if (status == ERROR_SUCCESS)
+        m_report.Add({CleanItemKind::RegistryValue, shown});
+    NoteFailure(CleanItemKind::RegistryValue, shown, status, &m_report);
+    return status;
+}
+
 // What the tree holds is noted before it goes, and kept only when it went.
 void NotedRegistryCleaning::DeleteTree(HKEY hive, const std::string& path) {
     CleanReport tree;
@@ -125,43 +143,5 @@ void NotedRegistryCleaning::DeleteTree(HKEY hive, const std::string& path) {
         for (const CleanItem& item : tree.Items())
             m_report.Add(item);
     }
-    NoteFailure(CleanItemKind::RegistryKey, Shown(hive, path), status, &m_report);
-}
-
-// RegDeleteKeyA refuses a key that has subkeys of its own (the NT family and
-// Wine alike), so such a key answers as the deletion would.
-LONG RegistryPreview::DeleteKey(HKEY hive, HKEY parent, const std::string& parentPath,
-                                const char* name) {
-    platform::UniqueHKey key;
-    LONG status = RegOpenKeyExA(parent, name, 0, KEY_READ, key.put());
-    if (status != ERROR_SUCCESS)
-        return status;
-    DWORD subkeys = 0;
-    status = RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
-                              nullptr, nullptr, nullptr, nullptr, nullptr);
-    if (status != ERROR_SUCCESS)
-        return status;
-    const std::wstring path = WidePath::FromAnsi(Below(parentPath, name).c_str());
-    if (subkeys != 0) {
-        NoteFailure(CleanItemKind::RegistryKey, Shown(hive, path), ERROR_ACCESS_DENIED, &m_report);
-        return ERROR_ACCESS_DENIED;
-    }
-    m_report.Add({CleanItemKind::RegistryKey, Shown(hive, path)});
-    NoteValues(hive, key.get(), path, m_report);
-    return ERROR_SUCCESS;
-}
-
-LONG RegistryPreview::DeleteValue(HKEY hive, HKEY key, const std::string& keyPath,
-                                  const char* name) {
-    const LONG status = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_SUCCESS)
-        m_report.Add({CleanItemKind::RegistryValue, Shown(hive, Below(keyPath, name))});
-    return status;
-}
-
-// A key that is there but cannot be read (the protected-storage keys may deny
-// the user) is noted with the reason its contents are not listed.
-void RegistryPreview::DeleteTree(HKEY hive, const std::string& path) {
-    const LONG status = NoteTree(hive, WidePath::FromAnsi(path.c_str()), m_report);
     NoteFailure(CleanItemKind::RegistryKey, Shown(hive, path), status, &m_report);
 }

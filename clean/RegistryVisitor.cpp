@@ -10,6 +10,10 @@ LONG RegistryCleaning::DeleteValue(HKEY, HKEY key, const std::string&, const cha
     return RegDeleteValueA(key, name);
 }
 
+LONG RegistryCleaning::DeleteValueW(HKEY, HKEY key, const std::wstring&, const std::wstring& name) {
+    return RegDeleteValueW(key, name.c_str());
+}
+
 void RegistryCleaning::DeleteTree(HKEY hive, const std::string& path) {
     SHDeleteKeyA(hive, path.c_str());
 }

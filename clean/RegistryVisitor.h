@@ -18,6 +18,9 @@ public:
                            const char* name) = 0;
     // RegDeleteValueA(key, name); `keyPath` names `key` below `hive`.
     virtual LONG DeleteValue(HKEY hive, HKEY key, const std::string& keyPath, const char* name) = 0;
+    // RegDeleteValueW(key, name), for names and paths outside the code page.
+    virtual LONG DeleteValueW(HKEY hive, HKEY key, const std::wstring& keyPath,
+                              const std::wstring& name) = 0;
     // SHDeleteKeyA(hive, path): the key with all below it.
     virtual void DeleteTree(HKEY hive, const std::string& path) = 0;
     // RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor): the
@@ -31,6 +34,8 @@ public:
     LONG DeleteKey(HKEY hive, HKEY parent, const std::string& parentPath,
                    const char* name) override;
     LONG DeleteValue(HKEY hive, HKEY key, const std::string& keyPath, const char* name) override;
+    LONG DeleteValueW(HKEY hive, HKEY key, const std::wstring& keyPath,
+                      const std::wstring& name) override;
     void DeleteTree(HKEY hive, const std::string& path) override;
     LONG SetKeyDacl(HKEY key, PSECURITY_DESCRIPTOR descriptor) override;
 };

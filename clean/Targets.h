@@ -50,6 +50,7 @@ public:
     // The eight from the stored selection: bit i is target i.
     static TargetSet FromPlace(DWORD place);
     void Add(TargetId id) { m_bits |= Bit(id); }
+    void Add(const TargetSet& other) { m_bits |= other.m_bits; }
     bool Has(TargetId id) const { return (m_bits & Bit(id)) != 0; }
     bool IsEmpty() const { return m_bits == 0; }
     // The bits of the eight, as the stored selection holds them.
@@ -59,6 +60,14 @@ private:
     static unsigned long long Bit(TargetId id) { return 1ull << id; }
     unsigned long long m_bits = 0;
 };
+
+// The more traces named in `names`, separated by `separator`; blanks around a
+// name do not count. A name that is no more trace is left out and added to
+// `unknown`, quoted: "'bogus', 'history'".
+TargetSet MoreTracesNamed(const std::wstring& names, wchar_t separator, std::wstring& unknown);
+// The names of the more traces in `selection`, in the table's order,
+// separated by `separator`; empty when there are none.
+std::string MoreTraceNames(const TargetSet& selection, char separator);
 
 // Runs the selected targets in the table's order with the same visitors.
 void RunTargets(const TargetSet& selection, Visitors& visitors);

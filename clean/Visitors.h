@@ -1,16 +1,18 @@
 // The visitors a target runs against: one per kind of change. A new kind of
-// change (rows in a database, say) is a new member here and a new visitor,
-// not a change to the existing ones.
+// change is a new member here and a new visitor, not a change to the
+// existing ones.
 #pragma once
 
+#include "clean/DatabaseVisitor.h"
 #include "clean/FolderVisitor.h"
-#include "clean/RecycleBinVisitor.h"
 #include "clean/RegistryVisitor.h"
+#include "clean/ShellVisitor.h"
 
 struct Visitors {
     RegistryVisitor& registry;
     FolderVisitor& folders;
-    RecycleBinVisitor& recycleBin;
+    ShellVisitor& shell;
+    DatabaseVisitor& databases;
 };
 
 // The visitors that make the changes and note nothing: the window's clean.
@@ -21,6 +23,7 @@ public:
 private:
     RegistryCleaning m_registry;
     FolderCleaning m_folders;
-    RecycleBinCleaning m_recycleBin;
-    Visitors m_visitors{m_registry, m_folders, m_recycleBin};
+    ShellCleaning m_shell;
+    DatabaseCleaning m_databases;
+    Visitors m_visitors{m_registry, m_folders, m_shell, m_databases};
 };

@@ -41,6 +41,22 @@ std::wstring FromAnsi(const char* text) {
     return wide;
 }
 
+std::string ToUtf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string utf8(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &utf8[0], size, nullptr,
+                        nullptr);
+    return utf8;
+}
+
+std::wstring FromUtf8(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(size, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), &wide[0], size);
+    return wide;
+}
+
 std::wstring Join(const std::wstring& folder, const std::wstring& name) {
     return folder + L'\\' + name;
 }

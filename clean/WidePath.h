@@ -15,6 +15,10 @@ constexpr wchar_t kUncStart[] = L"\\\\";
 // `text` converted from the ANSI code page; empty for null or unconvertible text.
 std::wstring FromAnsi(const char* text);
 
+// `text` in UTF-8 and back, as SQLite and redirected output take it.
+std::string ToUtf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);
+
 // folder, a backslash, name.
 std::wstring Join(const std::wstring& folder, const std::wstring& name);
 
@@ -23,8 +27,8 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name);
 std::wstring ForApi(const std::wstring& path);
 
 // `path` as a person reads it: without the "\\?\" prefix of ForApi. Only the
-// noting visitors use it, so it lives in a file of its own (WidePathShown.cpp)
-// that the window's program does not link.
+// noting visitors use it, so it lives in a file of its own (WidePathShown.cpp),
+// linked only where they are.
 std::wstring Shown(const std::wstring& path);
 
 bool StartsWith(const std::wstring& text, const wchar_t* start);

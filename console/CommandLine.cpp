@@ -1,6 +1,7 @@
 #include "console/CommandLine.h"
 
 #include "clean/WidePath.h"
+#include "console/CloseCommand.h"
 
 namespace {
 
@@ -13,6 +14,7 @@ const wchar_t JsonSwitch[] = L"--json";
 const wchar_t YesSwitch[] = L"--yes";
 const wchar_t QuietSwitch[] = L"--quiet";
 const wchar_t NameSeparator[] = L", ";
+const size_t UsageWidth = 76;
 
 struct VerbName {
     const wchar_t* name;
@@ -21,6 +23,7 @@ struct VerbName {
 const VerbName kVerbs[] = {
     {L"help", Verb::Help}, {HelpSwitch, Verb::Help},    {ShortHelpSwitch, Verb::Help},
     {L"list", Verb::List}, {L"preview", Verb::Preview}, {L"clean", Verb::Clean},
+    {L"close", Verb::Close},
 };
 
 bool FindVerb(const std::wstring& word, Verb& verb) {
@@ -86,19 +89,25 @@ const char UsageBeforeTargets[] =
     "  clean (TARGETS... | --saved | --all) [--yes] [--quiet]\n"
     "                              cleans them in the window's order, after asking\n"
     "                              \"Are you sure to clean?\" unless --yes is given\n"
+    "  close [--folder DIR]        asks Quenby running from DIR (default: the\n"
+    "                              folder of QuenbyCmd) to end as its tray menu's\n"
+    "                              \"Exit\" does, and waits for QuenbyCmd running\n"
+    "                              there; ends nothing by force (for installers)\n"
     "  --help                      this text\n"
     "\n"
     "Targets (QuenbyCmd list shows their labels):\n";
 const char UsageAfterTargets[] =
     "\n"
-    "  --saved   the selection saved in the window (\"Save check as default\")\n"
-    "  --all     the window's check boxes, all of them\n"
+    "  --saved   the selection saved in the window (\"Save check as default\",\n"
+    "            \"More traces...\")\n"
+    "  --all     every target of the window's check boxes\n"
     "  --json    the preview in JSON (see README)\n"
     "  --quiet   no progress count; a clean lists only what could not go\n"
     "\n"
     "Exit status: 0 everything selected is gone (or the command succeeded),\n"
     "1 something could not be removed or the question was not answered yes,\n"
-    "2 bad input (nothing was cleaned).\n";
+    "2 bad input (nothing was cleaned). close: 0 nothing runs from the folder,\n"
+    "1 something still runs after 10 seconds (listed).\n";
 
 // Each target by its name, the window's eight first.
 std::wstring TargetNameList() {
@@ -108,8 +117,18 @@ std::wstring TargetNameList() {
     return list;
 }
 
+// The names, wrapped at the width of the rest of the text.
 std::wstring UsageText() {
-    return WidePath::FromAnsi(UsageBeforeTargets) + L"  " + TargetNameList() + L"\n" +
+    std::wstring lines, line;
+    for (size_t i = 0; i < kTargetCount; ++i) {
+        const std::wstring name = WidePath::FromAnsi(kTargets[i].name);
+        if (!line.empty() && line.size() + name.size() + 2 > UsageWidth) {
+            lines += L"  " + line + L"\n";
+            line.clear();
+        }
+        line += (line.empty() ? L"" : L" ") + name;
+    }
+    return WidePath::FromAnsi(UsageBeforeTargets) + lines + L"  " + line + L"\n" +
            WidePath::FromAnsi(UsageAfterTargets);
 }
 
@@ -131,8 +150,12 @@ bool ParseCommandLine(const std::vector<std::wstring>& args, Command& command,
             command.verb = Verb::Help;
             return true;
         }
+        if (command.verb == Verb::Close)
+            continue; // its own arguments, read below
         if (!TakeArgument(args[i], command, error))
             return false;
     }
+    if (command.verb == Verb::Close)
+        return ParseCloseArguments(args, command.folder, error);
     return CheckCombination(command, error);
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-enum class Verb { Help, List, Preview, Clean };
+enum class Verb { Help, List, Preview, Clean, Close };
 
 struct Command {
     Verb verb = Verb::Help;
@@ -18,6 +18,8 @@ struct Command {
     bool json = false;
     bool yes = false;
     bool quiet = false;
+    // close: the install folder (empty: the console program's own).
+    std::wstring folder;
 };
 
 // Parses the arguments after the program's name. On bad input answers false

@@ -15,11 +15,7 @@ void ConsoleStream::Write(const std::wstring& text) {
         WriteConsoleW(m_handle, text.data(), DWORD(text.size()), &written, nullptr);
         return;
     }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string utf8(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &utf8[0], size, nullptr,
-                        nullptr);
+    const std::string utf8 = WidePath::ToUtf8(text);
     WriteFile(m_handle, utf8.data(), DWORD(utf8.size()), &written, nullptr);
 }
 

@@ -3,6 +3,7 @@
 // scripts and scheduled tasks, with the window's cleaners and order.
 #include "clean/NotingVisitors.h"
 #include "clean/WidePath.h"
+#include "console/CloseCommand.h"
 #include "console/CommandLine.h"
 #include "console/ConsoleStream.h"
 #include "console/Progress.h"
@@ -34,18 +35,37 @@ const char DeclinedText[] = "Nothing was cleaned.\n";
 const char NothingSelectedText[] = "No target is selected: nothing to do.\n";
 const char FinishedText[] = "Clean finish: everything selected is gone.\n";
 const char NotGoneText[] = "Clean finish: some items could not be removed (listed above).\n";
-const size_t NameColumn = 15;
+const size_t NameColumn = 16;
+const char MoreTracesHeading[] = "\nMore traces (browsers, Explorer, temporary files):\n";
 
-TargetSet Selected(const Command& command) {
+// The selection saved in the window: the eight's bits, and the more traces
+// by name. A name that is no more trace is left out and said once; it is no
+// usage error, since the user did not type it here.
+TargetSet SavedTargets(ConsoleStream& err) {
+    TargetSet saved = TargetSet::FromPlace(ReadSavedSelection());
+    std::wstring ignored;
+    saved.Add(MoreTracesNamed(ReadSavedMoreTraces(), kMoreTracesSeparator, ignored));
+    if (!ignored.empty())
+        err.Write(WidePath::FromAnsi(ProgramName) +
+                  L": the saved selection names no such more "
+                  L"traces, left out: " +
+                  ignored + L"\n");
+    return saved;
+}
+
+TargetSet Selected(const Command& command, ConsoleStream& err) {
     if (command.all)
         return TargetSet::FromPlace(kCleanSelectionBits);
     if (!command.named.IsEmpty())
         return command.named;
-    return TargetSet::FromPlace(ReadSavedSelection());
+    return SavedTargets(err);
 }
 
+// The window's eight, then the more traces under their own heading.
 void ListTargets(ConsoleStream& out) {
     for (size_t i = 0; i < kTargetCount; ++i) {
+        if (i > 0 && IsBoxTarget(kTargets[i - 1]) && !IsBoxTarget(kTargets[i]))
+            out.Write(std::string(MoreTracesHeading));
         std::wstring name = WidePath::FromAnsi(kTargets[i].name);
         name.resize(std::max(name.size() + 1, NameColumn), L' ');
         out.Write(name + TargetLabel(kTargets[i]) + L"\n");
@@ -113,23 +133,24 @@ private:
     std::unique_ptr<PreviewVisitors> m_preview;
 };
 
-int Preview(const Command& command, ConsoleStream& out, Progress& progress) {
+int Preview(const Command& command, ConsoleStream& out, ConsoleStream& err, Progress& progress) {
+    const TargetSet selection = Selected(command, err);
     std::vector<TargetResult> results;
     TargetRuns(false, progress, [&](const TargetResult& result) {
         if (command.json)
             results.push_back(result);
         else
             out.Write(TargetText(*result.target, result.summary, ReportMode::Preview));
-    }).Run(Selected(command));
+    }).Run(selection);
     if (command.json)
         out.Write(PreviewJson(results));
-    else if (Selected(command).IsEmpty())
+    else if (selection.IsEmpty())
         out.Write(std::string(NothingSelectedText));
     return ExitDone;
 }
 
-int Clean(const Command& command, ConsoleStream& out, Progress& progress) {
-    const TargetSet selection = Selected(command);
+int Clean(const Command& command, ConsoleStream& out, ConsoleStream& err, Progress& progress) {
+    const TargetSet selection = Selected(command, err);
     if (selection.IsEmpty()) {
         out.Write(std::string(NothingSelectedText));
         return ExitDone;
@@ -163,9 +184,11 @@ int RunCommand(int argc, wchar_t** argv, ConsoleStream& out, ConsoleStream& err)
         ListTargets(out);
         return ExitDone;
     case Verb::Preview:
-        return Preview(command, out, progress);
+        return Preview(command, out, err, progress);
     case Verb::Clean:
-        return Clean(command, out, progress);
+        return Clean(command, out, err, progress);
+    case Verb::Close:
+        return RunClose(command.folder, out);
     default:
         out.Write(UsageText());
         return ExitDone;

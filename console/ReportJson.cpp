@@ -34,8 +34,8 @@ std::wstring Number(ULONGLONG value) {
     return std::to_wstring(value);
 }
 
-std::wstring Field(const wchar_t* name, const std::wstring& value) {
-    return Quoted(std::wstring(name)) + L": " + value;
+std::wstring Field(const std::wstring& name, const std::wstring& value) {
+    return Quoted(name) + L": " + value;
 }
 
 std::wstring Object(std::initializer_list<std::wstring> fields) {
@@ -67,8 +67,20 @@ std::wstring KeptInUse(const CleanItem& item) {
 
 std::wstring Problem(const CleanItem& item) {
     return Object({Field(L"kind", Quoted(KindWord(item.kind))), Field(L"path", Quoted(item.path)),
-                   Field(L"error", Number(item.error)),
-                   Field(L"reason", Quoted(ReasonText(item.error)))});
+                   Field(L"error", Number(item.error)), Field(L"reason", Quoted(ReasonOf(item)))});
+}
+
+// [{"path": ..., "rows": {"table": count, ...}}, ...]
+std::wstring Databases(const std::vector<CleanItem>& rows) {
+    std::wstring out = L"[";
+    for (const DatabaseRows& database : ByDatabase(rows)) {
+        std::wstring tables;
+        for (const CleanItem* table : database.tables)
+            tables += (tables.empty() ? L"{" : L", ") + Field(table->detail, Number(table->count));
+        out += (out.size() > 1 ? L", " : L"") +
+               Object({Field(L"path", Quoted(database.path)), Field(L"rows", tables + L"}")});
+    }
+    return out + L"]";
 }
 
 // Each group as its field: counts and sums where the text gives them, the
@@ -86,6 +98,8 @@ std::wstring GroupValue(const TargetSummary& s, Group group) {
     case Group::RecycleBin:
         return Object(
             {Field(L"items", Number(s.Count(group))), Field(L"bytes", Number(s.Bytes(group)))});
+    case Group::Databases:
+        return Databases(s.In(group));
     case Group::KeptInUse:
         return Array(s.In(group), KeptInUse);
     case Group::Problems:
@@ -98,7 +112,7 @@ std::wstring GroupValue(const TargetSummary& s, Group group) {
 const wchar_t* const GroupFields[GroupCount] = {
     L"files",       L"folders",   L"indexFiles",   L"keptDesktopIni",
     L"folderLinks", L"keptLinks", L"registryKeys", L"registryValues",
-    L"recycleBin",  L"keptInUse", L"problems",
+    L"recycleBin",  L"databases", L"keptInUse",    L"problems",
 };
 
 std::wstring TargetEntry(const TargetResult& result) {

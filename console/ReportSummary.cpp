@@ -4,9 +4,6 @@
 
 namespace {
 
-const DWORD ReasonSize = 512;
-const wchar_t TrailingSpace[] = L" \r\n";
-
 Group GroupOfKind(CleanItemKind kind) {
     switch (kind) {
     case CleanItemKind::RegistryKey:
@@ -26,7 +23,10 @@ Group GroupOfKind(CleanItemKind kind) {
     case CleanItemKind::RecycleBin:
         return Group::RecycleBin;
     case CleanItemKind::Problem:
+    case CleanItemKind::ProfileInUse:
         return Group::Problems;
+    case CleanItemKind::DatabaseRows:
+        return Group::Databases;
     default:
         return Group::Files;
     }
@@ -86,18 +86,21 @@ const char* KindWord(CleanItemKind kind) {
         return "recycle bin";
     case CleanItemKind::Problem:
         return "entry";
+    case CleanItemKind::DatabaseRows:
+        return "database";
+    case CleanItemKind::ProfileInUse:
+        return "in-use";
     default:
         return "file";
     }
 }
 
-std::wstring ReasonText(DWORD error) {
-    wchar_t text[ReasonSize] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                   text, ReasonSize, nullptr);
-    std::wstring reason = text;
-    reason.erase(reason.find_last_not_of(TrailingSpace) + 1);
-    if (!reason.empty())
-        reason += L' ';
-    return reason + L"(error " + std::to_wstring(error) + L")";
+std::vector<DatabaseRows> ByDatabase(const std::vector<CleanItem>& rows) {
+    std::vector<DatabaseRows> databases;
+    for (const CleanItem& item : rows) {
+        if (databases.empty() || databases.back().path != item.path)
+            databases.push_back({item.path, {}});
+        databases.back().tables.push_back(&item);
+    }
+    return databases;
 }

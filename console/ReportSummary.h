@@ -20,6 +20,7 @@ enum class Group {
     RegistryKeys,
     RegistryValues,
     RecycleBin,
+    Databases, // rows deleted, one item per table of each database
     KeptInUse, // held open where that is normal: kept, and no failure
     Problems,  // could not go (a clean) or could not be looked at (a preview)
 };
@@ -45,5 +46,10 @@ TargetSummary Summarise(const CleanReport& report, bool inUseIsNormal);
 // A word for the kind of an item: "file", "folder", "key"...
 const char* KindWord(CleanItemKind kind);
 
-// The platform's text for `error`, with its number: "Access denied. (error 5)".
-std::wstring ReasonText(DWORD error);
+// The databases of a group of rows, in the order they were met, each with
+// its tables' rows.
+struct DatabaseRows {
+    std::wstring path;
+    std::vector<const CleanItem*> tables;
+};
+std::vector<DatabaseRows> ByDatabase(const std::vector<CleanItem>& rows);

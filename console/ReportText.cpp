@@ -102,6 +102,20 @@ void DescribeOthers(const TargetSummary& summary, Section& out) {
         out.Line(std::wstring(out.Word(EmptyWords)) + L" the recycle bin: " +
                  Count(summary.Count(Group::RecycleBin), L"item", L"items") + L" (" +
                  Bytes(summary.Bytes(Group::RecycleBin)) + L")");
+    const std::vector<CleanItem>& rows = summary.In(Group::Databases);
+    if (!rows.empty()) {
+        const std::vector<DatabaseRows> databases = ByDatabase(rows);
+        out.Line(std::wstring(out.Word(DeleteWords)) + L" " +
+                 Count(summary.Count(Group::Databases), L"row", L"rows") + L" in " +
+                 Count(databases.size(), L"database", L"databases") + L":");
+        for (const DatabaseRows& database : databases) {
+            std::wstring tables;
+            for (const CleanItem* table : database.tables)
+                tables += (tables.empty() ? L"" : L", ") + table->detail + L" " +
+                          std::to_wstring(table->count);
+            out.Item(database.path + L": " + tables);
+        }
+    }
     const std::vector<CleanItem>& inUse = summary.In(Group::KeptInUse);
     if (!inUse.empty()) {
         out.Line(std::wstring(out.Word(InUseWords)) + L" " +
@@ -118,7 +132,7 @@ void DescribeProblems(const TargetSummary& summary, Section& out) {
     out.Line(out.Word(ProblemWords));
     for (const CleanItem& item : problems)
         out.Item(WidePath::FromAnsi(KindWord(item.kind)) +
-                 (item.path.empty() ? L"" : L" " + item.path) + L": " + ReasonText(item.error));
+                 (item.path.empty() ? L"" : L" " + item.path) + L": " + ReasonOf(item));
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "framework/CWnd.h"
 
+#include <cstring>
+
 IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
 
 namespace {
@@ -152,6 +154,36 @@ BOOL CWinApp::WriteProfileInt(const char* lpszSection, const char* lpszEntry, in
     const DWORD value = static_cast<DWORD>(nValue);
     return ::RegSetValueExA(section.get(), lpszEntry, 0, REG_DWORD,
                             reinterpret_cast<const BYTE*>(&value), sizeof(value)) == ERROR_SUCCESS;
+}
+
+std::string CWinApp::GetProfileString(const char* lpszSection, const char* lpszEntry,
+                                      const char* lpszDefault) {
+    platform::UniqueHKey section = GetSectionKey(lpszSection);
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    if (!section ||
+        ::RegQueryValueExA(section.get(), lpszEntry, nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return lpszDefault;
+    // Room for a terminator that another program may have left out.
+    std::string value(size + 1, '\0');
+    if (::RegQueryValueExA(section.get(), lpszEntry, nullptr, &type,
+                           reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return lpszDefault;
+    value.resize(strnlen(value.c_str(), size));
+    return value;
+}
+
+BOOL CWinApp::WriteProfileString(const char* lpszSection, const char* lpszEntry,
+                                 const char* lpszValue) {
+    platform::UniqueHKey section = GetSectionKey(lpszSection);
+    if (!section)
+        return FALSE;
+    return ::RegSetValueExA(section.get(), lpszEntry, 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(lpszValue),
+                            static_cast<DWORD>(strlen(lpszValue) + 1)) == ERROR_SUCCESS;
 }
 
 void CWinApp::DoWaitCursor(int nCode) {

@@ -62,6 +62,12 @@ public:
     int GetProfileInt(const char* lpszSection, const char* lpszEntry, int nDefault);
     // Stores nValue as a four-byte REG_DWORD; TRUE when it was stored.
     BOOL WriteProfileInt(const char* lpszSection, const char* lpszEntry, int nValue);
+    // The REG_SZ value lpszEntry of the section; lpszDefault when it is
+    // missing, is of another type, or no key can be opened.
+    std::string GetProfileString(const char* lpszSection, const char* lpszEntry,
+                                 const char* lpszDefault = "");
+    // Stores lpszValue as REG_SZ; TRUE when it was stored.
+    BOOL WriteProfileString(const char* lpszSection, const char* lpszEntry, const char* lpszValue);
 
     // nCode 1 begins a wait cursor, -1 ends one, 0 shows it again while any
     // is running. The cursor in use before the first one comes back when the

@@ -8,6 +8,15 @@
 ; earlier copy replaces it in place (same folder, same entry). The uninstaller
 ; takes away everything the installer made, and the start-with-Windows entry
 ; of the installed program; it leaves the user's settings.
+;
+; Both first ask every copy of Quenby running from the install folder to end
+; ("QuenbyCmd close"), and wait for it. Interactive, a copy that still runs
+; brings a Retry/Cancel question; silent, what cannot be replaced or removed
+; then is left for the next restart (/REBOOTOK) and the exit status is 3010.
+; Started from the install folder, the uninstaller hands over at once to a
+; copy of itself in the temporary folder, which does the work and sets the
+; status: a caller that needs the status runs such a copy itself, with
+; /S _?=<install folder> (it waits for that one).
 
 Unicode true
 !if ${ARCH} == win64
@@ -32,8 +41,14 @@ Unicode true
 ; The program's start-with-Windows entry: a value named after its file.
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
+; Asks the copies running from a folder to end, and waits for them.
+!define CLOSER "QuenbyCmd.exe"
+; Exit status of a run that leaves files for the next restart.
+!define ERROR_SUCCESS_REBOOT_REQUIRED 3010
+!define STILL_RUNNING_TEXT "${PRODUCT} is still running from $INSTDIR.$\r$\n$\r$\nEnd it (right-click its icon in the notification area, then Exit) and choose Retry, or choose Cancel."
 
 Name "${PRODUCT}"
+BrandingText "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 ; The same install tree (with fixed file times) gives the same setup, byte
 ; for byte: makensis stores no build time and no path. Signed packages
@@ -68,6 +83,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) ${PUBLISHER}"
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+; Offers the restart when something waits for it.
+!insertmacro MUI_UNPAGE_FINISH
 !insertmacro MUI_LANGUAGE "English"
 
 ; The files of the install tree, one list for install and uninstall.
@@ -80,15 +97,68 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) ${PUBLISHER}"
     !insertmacro ${Action} "LICENSE.txt"
     !insertmacro ${Action} "help\Quenby.chm"
 !macroend
+; A file that is in use cannot be replaced: the new one goes beside it and
+; takes its place at the next restart.
 !macro InstallFile Name
+    ; "try" leaves a read-only file in place, where "on" clears the attribute.
+    SetFileAttributes "$INSTDIR\${Name}" NORMAL
+    SetOverwrite try
+    ClearErrors
     File "/oname=${Name}" "${STAGE}\${Name}"
+    ${If} ${Errors}
+        SetOverwrite on
+        File "/oname=${Name}.new" "${STAGE}\${Name}"
+        Rename /REBOOTOK "$INSTDIR\${Name}.new" "$INSTDIR\${Name}"
+    ${EndIf}
+    SetOverwrite on
 !macroend
 !macro RemoveFile Name
-    Delete "$INSTDIR\${Name}"
+    Delete /REBOOTOK "$INSTDIR\${Name}"
+    ; A replacement still waiting for the restart would otherwise come back.
+    Delete /REBOOTOK "$INSTDIR\${Name}.new"
 !macroend
+
+; CloseRunningCopies with $R0 the closer to run: asks the copies running from
+; $INSTDIR to end. Interactive, one that still runs brings Retry/Cancel, and
+; Cancel stops before anything changed; silent, the run goes on.
+!macro CloseRunningCopiesFunction Prefix
+Function ${Prefix}CloseRunningCopies
+    ${Do}
+        nsExec::ExecToLog '"$R0" close --folder "$INSTDIR"'
+        Pop $0
+        ; 0: nothing runs; "error": no closer, so nothing of ours can run.
+        ${If} $0 == 0
+        ${OrIf} $0 == "error"
+        ${OrIf} ${Silent}
+            Return
+        ${EndIf}
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${STILL_RUNNING_TEXT}" IDRETRY retry
+        Abort
+      retry:
+    ${Loop}
+FunctionEnd
+!macroend
+!insertmacro CloseRunningCopiesFunction ""
+!insertmacro CloseRunningCopiesFunction "un."
+
+Function .onInstSuccess
+    ${If} ${RebootFlag}
+        SetErrorLevel ${ERROR_SUCCESS_REBOOT_REQUIRED}
+    ${EndIf}
+FunctionEnd
+
+Function un.onUninstSuccess
+    ${If} ${RebootFlag}
+        SetErrorLevel ${ERROR_SUCCESS_REBOOT_REQUIRED}
+    ${EndIf}
+FunctionEnd
 
 Section "${PRODUCT}"
     SetShellVarContext all
+    InitPluginsDir
+    File "/oname=$PLUGINSDIR\${CLOSER}" "${STAGE}\${CLOSER}"
+    StrCpy $R0 "$PLUGINSDIR\${CLOSER}"
+    Call CloseRunningCopies
     SetOutPath "$INSTDIR"
     CreateDirectory "$INSTDIR\help"
     !insertmacro ProgramFiles InstallFile
@@ -112,6 +182,8 @@ SectionEnd
 
 Section "Uninstall"
     SetShellVarContext all
+    StrCpy $R0 "$INSTDIR\${CLOSER}"
+    Call un.CloseRunningCopies
     ; Left behind, Windows would try to start a program that no longer exists
     ; at every log-on. Only the entry of this copy goes: a portable copy
     ; elsewhere keeps its own.
@@ -123,9 +195,11 @@ Section "Uninstall"
     ${EndIf}
 
     !insertmacro ProgramFiles RemoveFile
-    Delete "$INSTDIR\${UNINSTALLER}"
-    RMDir "$INSTDIR\help"
-    RMDir "$INSTDIR"
+    Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}"
+    ; Out of the folder, which a process's current folder would keep.
+    SetOutPath "$TEMP"
+    RMDir /REBOOTOK "$INSTDIR\help"
+    RMDir /REBOOTOK "$INSTDIR"
     Delete "${SHORTCUT}"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
     ; The settings under HKCU\Software\${PUBLISHER}\${PRODUCT} stay: a later

@@ -104,6 +104,9 @@ using UniqueFind = UniqueAny<detail::InvalidHandleTraits<detail::CloseFind>>;
 // A file handle of CreateFile: failure is INVALID_HANDLE_VALUE.
 using UniqueFile = UniqueAny<detail::InvalidHandleTraits<detail::CloseKernelHandle>>;
 
+// A process list of CreateToolhelp32Snapshot: failure is INVALID_HANDLE_VALUE.
+using UniqueSnapshot = UniqueAny<detail::InvalidHandleTraits<detail::CloseKernelHandle>>;
+
 // A kernel handle whose failure value is null (tokens, processes, events).
 using UniqueHandle = UniqueAny<detail::NullTraits<HANDLE, detail::CloseKernelHandle>>;
 

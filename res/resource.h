@@ -9,6 +9,7 @@
 #define IDR_MAINFRAME 128
 #define IDR_MAIN_MENU 129
 #define IDD_OPTION 136
+#define IDD_MORE_TRACES 137
 
 // Labels of the cleaning targets (res/targets.rc), which the console program
 // shows too: the eight are the texts of their check boxes.
@@ -20,12 +21,29 @@
 #define IDS_TARGET_IEAUTOCOMPLETE 3005
 #define IDS_TARGET_IEPASSWORDS 3006
 #define IDS_TARGET_RECYCLEBIN 3007
+#define IDS_TARGET_CHROME_CACHE 3008
+#define IDS_TARGET_CHROME_HISTORY 3009
+#define IDS_TARGET_CHROME_COOKIES 3010
+#define IDS_TARGET_CHROME_FORMS 3011
+#define IDS_TARGET_EDGE_CACHE 3012
+#define IDS_TARGET_EDGE_HISTORY 3013
+#define IDS_TARGET_EDGE_COOKIES 3014
+#define IDS_TARGET_EDGE_FORMS 3015
+#define IDS_TARGET_FIREFOX_CACHE 3016
+#define IDS_TARGET_FIREFOX_HISTORY 3017
+#define IDS_TARGET_FIREFOX_COOKIES 3018
+#define IDS_TARGET_FIREFOX_FORMS 3019
+#define IDS_TARGET_EXPLORER_LISTS 3020
+#define IDS_TARGET_TEMP 3021
 
 // Menu commands of IDR_MAIN_MENU ("E&xit" sends IDCANCEL).
 #define ID_SETTINGS_OPTIONS 130
 #define ID_HELP_TOPICS 131
 #define ID_HELP_ABOUT 133
 #define ID_FILE_SAVE_DEFAULT 134
+// "&More traces...": in the range of the application's own commands
+// (0x8000 to 0xDFFF), clear of every other resource and control id.
+#define ID_SETTINGS_MORE_TRACES 32771
 
 // System-menu command for the about box: below 0xF000 with the low four
 // bits clear, so that it survives the (nID & 0xFFF0) test of WM_SYSCOMMAND.
@@ -50,6 +68,27 @@
 #define IDC_OPTION_SAVE_AT_EXIT 1003
 #define IDC_OPTION_AUTORUN 1004
 
+// Controls of IDD_MORE_TRACES. The boxes are consecutive in the order of the
+// target table's more traces: box IDC_MORE_CHROME_CACHE + i is more trace i.
+#define IDC_MORE_CHROME_CACHE 1100
+#define IDC_MORE_CHROME_HISTORY 1101
+#define IDC_MORE_CHROME_COOKIES 1102
+#define IDC_MORE_CHROME_FORMS 1103
+#define IDC_MORE_EDGE_CACHE 1104
+#define IDC_MORE_EDGE_HISTORY 1105
+#define IDC_MORE_EDGE_COOKIES 1106
+#define IDC_MORE_EDGE_FORMS 1107
+#define IDC_MORE_FIREFOX_CACHE 1108
+#define IDC_MORE_FIREFOX_HISTORY 1109
+#define IDC_MORE_FIREFOX_COOKIES 1110
+#define IDC_MORE_FIREFOX_FORMS 1111
+#define IDC_MORE_EXPLORER_LISTS 1112
+#define IDC_MORE_TEMP 1113
+#define IDC_MORE_GROUP_CHROME 1120
+#define IDC_MORE_GROUP_EDGE 1121
+#define IDC_MORE_GROUP_FIREFOX 1122
+#define IDC_MORE_GROUP_WINDOWS 1123
+
 // Static controls that are never addressed by id.
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
@@ -63,3 +102,9 @@
 // Callback message the shell sends for mouse events on the notification-area
 // icon.
 #define WM_NOTIFYICON (WM_USER + 100)
+
+// Registered window message (RegisterWindowMessage) that asks the main window
+// to end as the notification-area "Exit" ends it. "QuenbyCmd close" posts it
+// to the copies running from an install folder before an installer replaces
+// or removes their files.
+#define QUENBY_CLOSE_MESSAGE "Marlowick.Quenby.Close"

@@ -5,6 +5,17 @@
 
 readonly QUENBY_ARCHES="win64 win32"
 
+# SQLite 3.52.0's autoconf amalgamation, as the npm package sqlite3@6.0.1
+# carries it (deps/sqlite-autoconf-3520000.tar.gz). CMakeLists.txt pins the
+# same file and checksum.
+readonly QUENBY_SQLITE_NPM="sqlite3@6.0.1"
+readonly QUENBY_SQLITE_NPM_URL="https://registry.npmjs.org/sqlite3/-/sqlite3-6.0.1.tgz"
+readonly QUENBY_SQLITE_SHA256="f6b50b0c103392af32a8be15b2b9d25959de9a00a70c3979128aafeaa5338b3f"
+# Where the fetched amalgamation is kept: $QUENBY_CACHE, else ~/.cache/quenby.
+sqlite_tarball() {
+    echo "${QUENBY_CACHE:-$HOME/.cache/quenby}/sqlite-autoconf-3520000.tar.gz"
+}
+
 # die MESSAGE: one line saying what failed and why, then exit 1.
 die() {
     echo "${0##*/}: $*" >&2

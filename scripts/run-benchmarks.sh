@@ -18,13 +18,17 @@
 #                 ended after IDCANCEL, against a minimal dialog program; and
 #                 the same program with its steps marked, for the time of each
 #                 step of start-up and exit
+#   history       QuenbyCmd clean chrome-history on a History of 100,000
+#                 visits of 20,000 addresses, against the sqlite3 shell running
+#                 the same statements on a copy of the same file, natively and
+#                 (built for Windows from the same source) under Wine
 #
 # Every contender gets its own copy of the same seeded tree, made just before
 # its run; the contenders take turns within each round (the order rotates),
 # so that drift in the machine's load reaches all of them alike, and each
 # ratio is the median of the ratios of the rounds. N rounds of the walk
-# (default 5: Wine's rmdir needs about 20 s a round), 5 of the wipe and 11 of
-# the start-up, plus one warm-up round of the start-up. It measures the 64-bit
+# (default 5: Wine's rmdir needs about 20 s a round), 5 of the wipe and of the
+# history, 11 of the start-up, plus one warm-up round of the start-up. It measures the 64-bit
 # build in build/win64; QUENBY_ARCH=win32 measures the 32-bit one.
 set -euo pipefail
 self=$(realpath "$0")
@@ -43,8 +47,8 @@ if [ "${1:-}" != --inside ]; then
     arch=${QUENBY_ARCH:-win64}
     check_arch "$arch"
     scripts/install-deps.sh
-    scripts/build.sh "$arch" --target Quenby quenby_bench bench_minimal_dialog bench_startup \
-        bench_quenby_steps >/dev/null
+    scripts/build.sh "$arch" --target Quenby QuenbyCmd quenby_bench bench_minimal_dialog \
+        bench_startup bench_quenby_steps bench_sqlite_shell >/dev/null
     exec scripts/sandbox.sh --arch "$arch" --display -- \
         bash "$self" --rounds "$walk_rounds" --inside "$(build_dir_of "$arch")"
 fi
@@ -56,7 +60,8 @@ if [ -z "${QUENBY_SANDBOX:-}" ] || [ ! -d "$QUENBY_SANDBOX" ]; then
     exit 2
 fi
 
-readonly wipe_rounds=5 startup_rounds=11
+readonly wipe_rounds=5 startup_rounds=11 history_rounds=5
+readonly history_urls=20000 history_visits=100000 history_bookmarks=100
 readonly groups=10 folders_per_group=10 files_per_folder=100 file_size=512
 readonly walk_index_size=65536
 readonly wipe_files=16 wipe_size=$((4 * 1024 * 1024 + 1234))
@@ -312,6 +317,62 @@ run_startup() {
     tr -d '\r' <"$out" | awk '$1 == "mark" && $3 > 0 { print $3, $4, $5, $6 }' >"$work/marks.txt"
 }
 
+# ---- browser history --------------------------------------------------------
+# A Chrome profile's History as the browser writes it, made by the sqlite3
+# shell: addresses, their visits, and a bookmark for every 200th address.
+seed_history() {
+    local folder=$1 bookmarks="" i
+    mkdir -p "$folder"
+    sqlite3 "$folder/History" <<SQL
+CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);
+CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT,url LONGVARCHAR,title LONGVARCHAR,visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 NOT NULL,last_visit_time INTEGER NOT NULL,hidden INTEGER DEFAULT 0 NOT NULL);
+CREATE INDEX urls_url_index ON urls (url);
+CREATE TABLE visits(id INTEGER PRIMARY KEY AUTOINCREMENT,url INTEGER NOT NULL,visit_time INTEGER NOT NULL,from_visit INTEGER,transition INTEGER DEFAULT 0 NOT NULL,segment_id INTEGER,visit_duration INTEGER DEFAULT 0 NOT NULL);
+CREATE INDEX visits_url_index ON visits (url);
+CREATE TABLE keyword_search_terms (keyword_id INTEGER NOT NULL,url_id INTEGER NOT NULL,term LONGVARCHAR NOT NULL,normalized_term LONGVARCHAR NOT NULL);
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < $history_urls)
+INSERT INTO urls SELECT i, 'https://site' || (i % 977) || '.example/page/' || i, 'Page ' || i, 5, 0, i, 0 FROM n;
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < $history_visits)
+INSERT INTO visits SELECT i, 1 + i % $history_urls, i, 0, 805306368, 0, 1000 FROM n;
+INSERT INTO keyword_search_terms SELECT 2, id, 'term ' || id, 'term ' || id FROM urls WHERE id % 10 = 0;
+SQL
+    for ((i = 200; i <= history_bookmarks * 200; i += 200)); do
+        bookmarks+="${bookmarks:+,}{\"type\": \"url\", \"name\": \"b\", \"url\": \"https://site$((i % 977)).example/page/$i\"}"
+    done
+    printf '{"roots": {"bookmark_bar": {"type": "folder", "children": [%s]}}}' "$bookmarks" \
+        >"$folder/Bookmarks"
+}
+
+# The statements QuenbyCmd makes for that History, for the shell.
+history_statements() {
+    echo "PRAGMA secure_delete = ON; PRAGMA journal_mode = DELETE; BEGIN IMMEDIATE;"
+    echo "CREATE TEMP TABLE bookmarked (value TEXT PRIMARY KEY);"
+    sed -n 's/.*"url": "\([^"]*\)".*/\1/p' <(tr '{' '\n' <"$1/Bookmarks") |
+        awk '{ printf "INSERT OR IGNORE INTO temp.bookmarked VALUES (\x27%s\x27);\n", $0 }'
+    echo "DELETE FROM visits WHERE 1; DELETE FROM keyword_search_terms WHERE 1;"
+    echo "DELETE FROM urls WHERE url NOT IN (SELECT value FROM temp.bookmarked);"
+    echo "COMMIT; VACUUM;"
+}
+
+history_contender() {
+    local name=$1 start end left
+    fresh_copy "$work/history-template" "$history_profile"
+    start=$(now_us)
+    case $name in
+    ours) wine "$build/QuenbyCmd.exe" clean chrome-history --yes --quiet >/dev/null ||
+        fail "QuenbyCmd clean chrome-history failed" ;;
+    shell) sqlite3 "$history_profile/History" <"$work/history.sql" >/dev/null ;;
+    wineshell) wine "$build/tests/bench_sqlite_shell.exe" "$(winepath -w "$history_profile/History")" \
+        <"$work/history.sql" >/dev/null ;;
+    esac
+    end=$(now_us)
+    record "history.$name" "$(elapsed_ms "$start" "$end")"
+    left=$(sqlite3 "$history_profile/History" \
+        "SELECT count(*) FROM urls; SELECT count(*) FROM visits; PRAGMA integrity_check" |
+        tr '\n' ' ')
+    [ "$left" = "$history_bookmarks 0 ok " ] || fail "history.$name left: $left"
+}
+
 # rotate LIST... by ROUND: the contenders' order in that round.
 rotate() {
     local round=$1
@@ -355,6 +416,15 @@ for ((round = 0; round < wipe_rounds; round++)); do
 done
 section "start-up, $startup_rounds rounds and a warm-up"
 run_startup
+history_profile="$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')")"
+history_profile="${history_profile%/}/Google/Chrome/User Data/Default"
+mkdir -p "${history_profile%/*}"
+seed_history "$work/history-template"
+history_statements "$work/history-template" >"$work/history.sql"
+for ((round = 0; round < history_rounds; round++)); do
+    section "browser history, round $((round + 1)) of $history_rounds"
+    for name in $(rotate "$round" ours shell wineshell); do history_contender "$name"; done
+done
 finished=$(now_us)
 load_after=$(machine_load)
 
@@ -410,6 +480,11 @@ row "minimal dialog program" start.minimal.ready \
 row "Exit after IDCANCEL: Quenby" start.quenby.close
 row "minimal dialog program" start.minimal.close \
     "Quenby/minimal $(ratio start.quenby.close start.minimal.close)"
+row "chrome-history, $history_visits visits: QuenbyCmd, wall" history.ours
+row "sqlite3 shell, same statements, wall" history.shell \
+    "ours/shell $(ratio history.ours history.shell)"
+row "sqlite3 shell for Windows, under Wine, wall" history.wineshell \
+    "ours/Wine's shell $(ratio history.ours history.wineshell)"
 row "Empty run: wine quenby_bench none" empty.bench
 row "Empty run: wine cmd /c rem" empty.cmd
 

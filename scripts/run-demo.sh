@@ -3,9 +3,12 @@
 # (never on your own prefix, home or trash).
 #
 # With a display (DISPLAY set) Quenby opens on it: all eight boxes are
-# checked; press "Clean", answer "Yes", then exit, and the traces left are
-# listed. Without a display it runs on a private Xvfb, presses "Clean" itself
-# and saves screenshots of the main window and of the completion box.
+# checked, and a Chrome and a Firefox profile are there for
+# "Settings > More traces..."; press "Clean", answer "Yes", then exit, and the
+# traces left are listed. Without a display it runs on a private Xvfb, checks
+# both browsers' history in "More traces", presses "Clean" itself and saves
+# screenshots of the main window, the "More traces" dialog and the completion
+# box.
 #
 # It runs the 64-bit build; QUENBY_ARCH=win32 runs the 32-bit one instead.
 set -euo pipefail
@@ -35,6 +38,10 @@ QUENBY_SCREEN=640x480 scripts/sandbox.sh --arch "$arch" --display -- bash -c '
     wine "$build/clean_demo.exe" wait
     sleep 1
     import -window root "$out/quenby-main.png"
+    geometry=$(wine "$build/clean_demo.exe" more | tr -d "\r")
+    sleep 1
+    import -window root -crop "$geometry" +repage "$out/quenby-more-traces.png"
+    wine "$build/clean_demo.exe" ok
     wine "$build/clean_demo.exe" clean
     sleep 1
     import -window root "$out/quenby-clean-finished.png"
@@ -44,4 +51,5 @@ QUENBY_SCREEN=640x480 scripts/sandbox.sh --arch "$arch" --display -- bash -c '
 ' demo "$out" "$build"
 echo
 echo "Screenshots: $out/quenby-main.png"
+echo "             $out/quenby-more-traces.png"
 echo "             $out/quenby-clean-finished.png"

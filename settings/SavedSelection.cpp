@@ -2,17 +2,47 @@
 
 #include "platform/Handles.h"
 
+#include <cstring>
 #include <string>
 
 namespace {
 const char SoftwareKey[] = "Software\\";
 } // namespace
 
-CleanSelection ReadSavedSelection(const char* applicationName) {
+namespace {
+
+// The window's settings key, opened for reading only: nothing is created.
+bool OpenSettings(const char* applicationName, platform::UniqueHKey& key) {
     const std::string path =
         std::string(SoftwareKey) + kRegistryKey + '\\' + applicationName + '\\' + kSettingsSection;
+    return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+std::wstring ReadSavedMoreTraces(const char* applicationName) {
     platform::UniqueHKey key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+    if (!OpenSettings(applicationName, key))
+        return std::wstring();
+    const std::wstring name(kMoreTracesEntry, kMoreTracesEntry + strlen(kMoreTracesEntry));
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return std::wstring();
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    size = DWORD(text.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&text[0]),
+                         &size) != ERROR_SUCCESS)
+        return std::wstring();
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    return text;
+}
+
+CleanSelection ReadSavedSelection(const char* applicationName) {
+    platform::UniqueHKey key;
+    if (!OpenSettings(applicationName, key))
         return 0;
     DWORD type = 0;
     DWORD value = 0;

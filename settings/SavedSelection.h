@@ -4,6 +4,8 @@
 
 #include "settings/Settings.h"
 
+#include <string>
+
 // The window program's application name ("Quenby" for Quenby.exe), which
 // names its settings key.
 constexpr const char kWindowApplicationName[] = "Quenby";
@@ -11,3 +13,7 @@ constexpr const char kWindowApplicationName[] = "Quenby";
 // "Place" under HKCU\Software\<registry key>\<applicationName>\Settings, read
 // without creating any key; 0 when it is missing or not a four-byte REG_DWORD.
 CleanSelection ReadSavedSelection(const char* applicationName = kWindowApplicationName);
+
+// "MoreTraces" from the same key, read the same way: the names as stored,
+// empty when the value is missing or not a REG_SZ.
+std::wstring ReadSavedMoreTraces(const char* applicationName = kWindowApplicationName);

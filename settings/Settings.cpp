@@ -19,3 +19,11 @@ void WriteOptionFlags(OptionFlags options) {
     AfxGetApp()->WriteProfileInt(kSettingsSection, kOptionEntry,
                                  static_cast<int>(options & kOptionFlagBits));
 }
+
+std::string ReadMoreTraces() {
+    return AfxGetApp()->GetProfileString(kSettingsSection, kMoreTracesEntry);
+}
+
+void WriteMoreTraces(const std::string& names) {
+    AfxGetApp()->WriteProfileString(kSettingsSection, kMoreTracesEntry, names.c_str());
+}

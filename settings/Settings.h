@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // "Place": bit i selects cleaning target i (check box 1002 + i).
 using CleanSelection = DWORD;
 constexpr CleanSelection kCleanSelectionBits = (1u << CleanTargetCount) - 1;
@@ -27,6 +29,10 @@ constexpr const char kRegistryKey[] = "Marlowick software";
 constexpr const char kSettingsSection[] = "Settings";
 constexpr const char kPlaceEntry[] = "Place";
 constexpr const char kOptionEntry[] = "Option";
+// "MoreTraces" (REG_SZ): the more traces chosen, by their console names,
+// separated by commas; missing or empty means none.
+constexpr const char kMoreTracesEntry[] = "MoreTraces";
+constexpr wchar_t kMoreTracesSeparator = L',';
 
 // Each read goes to the registry; a missing or unreadable value is 0.
 CleanSelection ReadCleanSelection();
@@ -35,3 +41,8 @@ OptionFlags ReadOptionFlags();
 // Bits above the defined ones are written as 0. Failures are silent.
 void WriteCleanSelection(CleanSelection selection);
 void WriteOptionFlags(OptionFlags options);
+
+// "MoreTraces" as stored; empty when it is missing or not a REG_SZ.
+std::string ReadMoreTraces();
+// Stores the names as given, an empty text included. Failures are silent.
+void WriteMoreTraces(const std::string& names);

@@ -7,6 +7,9 @@
 #                        is up, and from IDCANCEL until it has ended
 # bench_quenby_steps     Quenby with a recorder in its step marks, for the
 #                        split of its start-up and exit
+# bench_sqlite_shell     SQLite's own shell built for Windows from the same
+#                        amalgamation (all of it): the history clean's
+#                        statements under Wine, without our program around them
 add_executable(quenby_bench bench/BenchMain.cpp bench/CallCounter.cpp)
 quenby_warnings(quenby_bench)
 target_include_directories(quenby_bench PRIVATE ${CMAKE_SOURCE_DIR})
@@ -27,3 +30,9 @@ add_executable(bench_quenby_steps WIN32 ${CMAKE_SOURCE_DIR}/app/CleanerApp.cpp b
 quenby_warnings(bench_quenby_steps)
 add_dependencies(bench_quenby_steps comctl32_ordinals)
 target_link_libraries(bench_quenby_steps PRIVATE ${QUENBY_COMCTL32_ORDINALS} quenby_app)
+
+add_executable(bench_sqlite_shell ${QUENBY_SQLITE_DIR}/shell.c ${QUENBY_SQLITE_DIR}/sqlite3.c)
+target_compile_options(bench_sqlite_shell PRIVATE -w)
+target_link_options(bench_sqlite_shell PRIVATE -municode)
+# Only the benchmark script builds it, by name.
+set_target_properties(bench_sqlite_shell PROPERTIES EXCLUDE_FROM_ALL TRUE)

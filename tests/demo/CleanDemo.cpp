@@ -1,7 +1,12 @@
 // The demonstration's helper, run by scripts/run-demo.sh inside the sandbox:
 //
-//   clean_demo seed     seeds sample traces of every target, checks all eight
-//                       boxes of Quenby's stored selection, lists the traces
+//   clean_demo seed     seeds sample traces of every target and a Chrome and
+//                       a Firefox profile, checks all eight boxes of Quenby's
+//                       stored selection, lists the traces
+//   clean_demo more     opens "Settings > More traces..." in the running
+//                       Quenby, checks both browsers' history and prints the
+//                       dialog's place on the screen (WIDTHxHEIGHT+X+Y)
+//   clean_demo ok       presses "OK" in that dialog
 //   clean_demo show     lists the traces that are left
 //   clean_demo wait     waits for Quenby's main window
 //   clean_demo clean    presses "Clean" in the running Quenby window, answers
@@ -14,6 +19,7 @@
 #include "clean/Cleaner.h"
 #include "res/resource.h"
 #include "platform/Handles.h"
+#include "tests/unit/BrowserFixtures.h"
 
 #include <windows.h>
 #include <sddl.h>
@@ -83,6 +89,20 @@ void MoveToRecycleBin(const std::string& path) {
     SHFileOperationA(&operation);
 }
 
+std::wstring WideShellFolder(int csidl, const wchar_t* below) {
+    wchar_t folder[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, folder, csidl, TRUE);
+    return std::wstring(folder) + below;
+}
+
+std::wstring ChromeProfile() {
+    return WideShellFolder(CSIDL_LOCAL_APPDATA, L"\\Google\\Chrome\\User Data\\Default");
+}
+
+std::wstring FirefoxProfile() {
+    return WideShellFolder(CSIDL_APPDATA, L"\\Mozilla\\Firefox\\Profiles\\demo.default");
+}
+
 void SeedTraces() {
     for (int n = 1; n <= 3; ++n)
         SetValue(std::string(PlayerClips) + "\\MostRecentClips" + std::to_string(n), "",
@@ -107,6 +127,10 @@ void SeedTraces() {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     MoveToRecycleBin(std::string(temp) + "old letter.txt");
+    SHCreateDirectoryExW(nullptr, ChromeProfile().c_str(), nullptr);
+    SHCreateDirectoryExW(nullptr, FirefoxProfile().c_str(), nullptr);
+    fixtures::SeedChromiumProfile(ChromeProfile());
+    fixtures::SeedFirefoxProfile(FirefoxProfile(), FirefoxProfile());
 }
 
 bool KeyExists(const std::string& path) {
@@ -180,6 +204,14 @@ void ShowTraces(const char* title) {
     ListFolder(ShellFolder(CSIDL_RECENT), "  ");
     std::printf("IE history: %s\n", ShellFolder(CSIDL_HISTORY).c_str());
     ListFolder(ShellFolder(CSIDL_HISTORY), "  ");
+    std::printf(
+        "Chrome history: %d visits, %d addresses (bookmarks among them)\n",
+        int(fixtures::Column(ChromeProfile() + L"\\History", "SELECT id FROM visits").size()),
+        int(fixtures::Column(ChromeProfile() + L"\\History", "SELECT id FROM urls").size()));
+    const std::wstring places = FirefoxProfile() + L"\\places.sqlite";
+    std::printf("Firefox history: %d visits, %d places (bookmarks among them)\n",
+                int(fixtures::Column(places, "SELECT id FROM moz_historyvisits").size()),
+                int(fixtures::Column(places, "SELECT id FROM moz_places").size()));
 }
 
 constexpr const char kMainTitle[] = "Marlowick Quenby - Privacy cleaner";
@@ -244,6 +276,39 @@ int PressClean() {
     return 0;
 }
 
+HWND MoreTracesDialog() {
+    return FindWindowA("#32770", "More traces");
+}
+
+// Opens the dialog through the menu command, checks both browsers' history
+// and prints where the dialog is, for a screenshot of it alone.
+int OpenMoreTraces() {
+    HWND main = WaitFor(MainWindow);
+    if (!main)
+        return 1;
+    PostMessageA(main, WM_COMMAND, ID_SETTINGS_MORE_TRACES, 0);
+    HWND dialog = WaitFor(MoreTracesDialog);
+    if (!dialog) {
+        std::fprintf(stderr, "no \"More traces\" dialog\n");
+        return 1;
+    }
+    for (int box : {IDC_MORE_CHROME_HISTORY, IDC_MORE_FIREFOX_HISTORY})
+        SendMessageA(GetDlgItem(dialog, box), BM_CLICK, 0, 0);
+    RECT place = {};
+    GetWindowRect(dialog, &place);
+    std::printf("%ldx%ld+%ld+%ld\n", place.right - place.left, place.bottom - place.top, place.left,
+                place.top);
+    return 0;
+}
+
+int CloseMoreTraces() {
+    HWND dialog = MoreTracesDialog();
+    if (!dialog)
+        return 1;
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    return WaitFor([] { return MoreTracesDialog() ? nullptr : GetDesktopWindow(); }) ? 0 : 1;
+}
+
 int CloseQuenby() {
     if (HWND finished = MessageBoxWith("Clean finish."))
         PostMessageA(finished, WM_COMMAND, IDOK, 0);
@@ -300,12 +365,16 @@ int main(int argc, char** argv) {
     }
     if (command == "wait")
         return WaitFor(MainWindow) ? 0 : 1;
+    if (command == "more")
+        return OpenMoreTraces();
+    if (command == "ok")
+        return CloseMoreTraces();
     if (command == "clean")
         return PressClean();
     if (command == "close")
         return CloseQuenby();
     if (command == "engine")
         return RunEngineDirectly();
-    std::fprintf(stderr, "usage: clean_demo seed|show|wait|clean|close|engine\n");
+    std::fprintf(stderr, "usage: clean_demo seed|show|wait|more|ok|clean|close|engine\n");
     return 2;
 }

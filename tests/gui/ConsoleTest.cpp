@@ -4,6 +4,7 @@
 #include "tests/gui/QuenbyIds.h"
 #include "tests/gui/QuenbyTest.h"
 #include "tests/gui/Traces.h"
+#include "tests/unit/BrowserFixtures.h"
 
 #include <nlohmann/json.hpp>
 #include <shlobj.h>
@@ -155,7 +156,25 @@ TEST_F(QuenbyTest, ConsoleBadInputAndNoAnswerCleanNothing) {
         EXPECT_EQ(JoinLines(Differences(before, traces.Capture())), "") << arguments;
     }
     EXPECT_TRUE(Says(RunConsole("clean nosuch").err, "realplayer, mediaplayer, recent, history"));
+    // A saved name that is no more trace is left out and said, and no usage error.
+    ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), "MoreTraces", "temp, bogus"));
+    const ConsoleRun saved = RunConsole("preview --saved");
+    EXPECT_EQ(saved.exitCode, 0u);
+    EXPECT_TRUE(Says(saved.err, "'bogus'") && Says(saved.out, "[temp]")) << saved.out << saved.err;
     EXPECT_EQ(RunConsole("--help").exitCode, 0u);
+}
+
+// "close" while "Are you sure to clean?" waits cleans nothing: only Yes cleans.
+TEST_F(QuenbyTest, ConsoleCloseDuringTheCleanQuestionCleansNothing) {
+    Traces traces;
+    ASSERT_TRUE(traces.Plant(AllTargets));
+    const TreeSnapshot before = traces.Capture();
+    ASSERT_TRUE(Start());
+    SetBoxes(AllTargets);
+    PostMessageA(Control(IdClean), BM_CLICK, 0, 0);
+    ASSERT_TRUE(ExpectMessageBox(CleanQuestion));
+    EXPECT_EQ(RunConsole("close").exitCode, 0u);
+    EXPECT_EQ(JoinLines(Differences(before, traces.Capture())), "");
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -204,6 +223,54 @@ TEST_F(QuenbyTest, ConsolePreviewJsonReadsBackNamesThatNeedEscaping) {
     DeleteFileW((folder + L"\\index.dat").c_str());
     RemoveDirectoryW(folder.c_str());
     SHDeleteKeyW(HKEY_CURRENT_USER, typedUrls.c_str());
+}
+
+// Two Chrome profiles, one of Edge and one of Firefox: the preview names
+// every profile's rows and changes nothing; the clean keeps the bookmarks;
+// a Firefox held by another program is left alone and named.
+TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
+    const std::wstring chrome = UserFolder(CSIDL_LOCAL_APPDATA, L"Google\\Chrome\\User Data");
+    const std::wstring edge = UserFolder(CSIDL_LOCAL_APPDATA, L"Microsoft\\Edge\\User Data");
+    const std::wstring firefox =
+        UserFolder(CSIDL_APPDATA, L"Mozilla\\Firefox\\Profiles\\x.default");
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(chrome + L"\\Default") &&
+                fixtures::SeedChromiumProfile(chrome + L"\\Profile 1") &&
+                fixtures::SeedChromiumProfile(edge + L"\\Default") &&
+                fixtures::SeedFirefoxProfile(firefox, firefox));
+    const ConsoleRun preview =
+        RunConsole("preview --json chrome-history firefox-history explorer-lists temp");
+    EXPECT_EQ(preview.exitCode, 0u) << preview.err;
+    const nlohmann::json targets = nlohmann::json::parse(preview.out, nullptr, false).at("targets");
+    ASSERT_EQ(4u, targets.size()) << preview.out;
+    // History and Favicons of each Chrome profile.
+    ASSERT_EQ(4u, targets[0].at("databases").size()) << preview.out;
+    const nlohmann::json& rows = targets[0].at("databases")[0].at("rows");
+    EXPECT_EQ(2, rows.at("visits"));
+    EXPECT_EQ(1, rows.at("urls"));
+    EXPECT_EQ(2u, fixtures::Column(chrome + L"\\Default\\History", "SELECT id FROM visits").size())
+        << "the preview changed the database";
+
+    const ConsoleRun clean = RunConsole("clean chrome-history edge-history firefox-history --yes");
+    EXPECT_EQ(clean.exitCode, 0u) << clean.out << clean.err;
+    for (const std::wstring& profile :
+         {chrome + L"\\Default", chrome + L"\\Profile 1", edge + L"\\Default"})
+        EXPECT_EQ(2u, fixtures::Column(profile + L"\\History", "SELECT url FROM urls").size());
+    EXPECT_EQ(2u,
+              fixtures::Column(firefox + L"\\places.sqlite", "SELECT url FROM moz_places").size());
+
+    fixtures::WriteText(firefox + L"\\parent.lock", "");
+    platform::UniqueFile lock(CreateFileW((firefox + L"\\parent.lock").c_str(), GENERIC_READ, 0,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+    fixtures::MakeDatabase(firefox + L"\\places.sqlite",
+                           "INSERT INTO moz_historyvisits VALUES(9,0,2,1,1,0)");
+    const ConsoleRun held = RunConsole("clean firefox-history --yes");
+    EXPECT_EQ(held.exitCode, 1u) << held.out;
+    EXPECT_TRUE(
+        Says(held.out, "Firefox is running (profile \"x.default\"): close it and clean again"))
+        << held.out;
+    EXPECT_EQ(
+        1u,
+        fixtures::Column(firefox + L"\\places.sqlite", "SELECT id FROM moz_historyvisits").size());
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
+
 namespace gui {
 namespace {
 
@@ -19,6 +21,7 @@ enum class Way {
     EnterOnCheckBox,
     TrayMenuExit,
     TrayMenuExitWhileHidden,
+    CloseCommand,
 };
 
 struct Ending {
@@ -38,6 +41,7 @@ const Ending Endings[] = {
     {Way::EnterOnCheckBox, "EnterOnCheckBox", false},
     {Way::TrayMenuExit, "TrayMenuExit", false},
     {Way::TrayMenuExitWhileHidden, "TrayMenuExitWhileHidden", false},
+    {Way::CloseCommand, "CloseCommand", false},
 };
 
 // Names the way in test output instead of its bytes.
@@ -48,6 +52,7 @@ void PrintTo(const Ending& ending, std::ostream* out) {
 // The boxes the tests check before ending: "Real Player" and "Recycle bin".
 constexpr DWORD CheckedSelection = 0x81;
 constexpr int MaxTabPresses = 12;
+constexpr DWORD InstallerTimeout = 60000;
 
 class EndingTest : public QuenbyTest, public testing::WithParamInterface<Ending> {
 protected:
@@ -81,6 +86,14 @@ protected:
             ASSERT_TRUE(OpenTrayMenu(WM_RBUTTONDOWN)) << "no tray menu";
             ChooseMenuItem(1); // "Exit"
             break;
+        case Way::CloseCommand: {
+            const std::string& program = Options().quenbyPath;
+            QuenbyProcess closer(program.substr(0, program.rfind('\\') + 1) + "QuenbyCmd.exe",
+                                 "close");
+            ASSERT_TRUE(closer.WaitForExit(InstallerTimeout));
+            EXPECT_EQ(closer.ExitCode(), 0u);
+            break;
+        }
         }
     }
 
@@ -153,6 +166,29 @@ TEST_P(EndingTest, WithTheOtherOptionsAsksNothingAndWritesNothing) {
     EXPECT_FALSE(ReadDword(SettingsKey(QuenbyName), PlaceValue)) << "\"Place\" was written";
     EXPECT_EQ(ReadDword(SettingsKey(QuenbyName), OptionValue), otherOptions);
     EXPECT_TRUE(Differences(runBefore, TakeSnapshot(RunKey)).empty()) << "the Run key changed";
+}
+
+// The packages' tests' installer (QUENBY_TEST_*, all set) ends the hidden program,
+// or, when that cannot answer, leaves it with 3010; a copy elsewhere runs on.
+TEST_F(EndingTest, AnInstallerEndsOnlyTheCopyOfItsFolder) {
+    const char* installer = std::getenv("QUENBY_TEST_INSTALLER");
+    const char* hangSet = std::getenv("QUENBY_TEST_HANG");
+    const bool hang = hangSet && *hangSet;
+    if (!installer)
+        GTEST_SKIP() << "for the packages' tests";
+    ASSERT_TRUE(StartProgram(CopyProgram("elsewhere", "Quenby.exe")));
+    QuenbyProcess& elsewhere = Process();
+    HWND main = Start();
+    ASSERT_TRUE(main && SendWithin(main, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+    platform::UniqueHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, Process().ThreadId()));
+    ASSERT_TRUE(!hang || SuspendThread(thread.get()) == 0);
+    QuenbyProcess run(installer, std::getenv("QUENBY_TEST_INSTALLER_ARGS"));
+    ASSERT_TRUE(run.WaitForExit(InstallerTimeout));
+    EXPECT_EQ(run.ExitCode(), hang ? 3010u : 0u) << installer;
+    EXPECT_EQ(Process().IsRunning(), hang);
+    ResumeThread(thread.get()); // the request waits in its queue
+    ExpectEnded(main);
+    EXPECT_TRUE(elsewhere.IsRunning());
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, EndingTest, testing::ValuesIn(Endings),

@@ -45,6 +45,14 @@ std::string SpecialFolder(int csidl) {
     return path;
 }
 
+std::wstring UserFolder(int csidl, const wchar_t* below) {
+    wchar_t root[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, root, csidl, TRUE);
+    const std::wstring path = std::wstring(root) + L"\\" + below;
+    SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
+    return path;
+}
+
 bool MakeFolders(const std::string& path) {
     for (size_t end = path.find('\\', 3); end != std::string::npos; end = path.find('\\', end + 1))
         CreateDirectoryA(path.substr(0, end).c_str(), nullptr);

@@ -15,6 +15,10 @@ namespace gui {
 // shell knows none.
 std::string SpecialFolder(int csidl);
 
+// The folder `below` the shell's folder for `csidl`, made with the folders
+// above it that are missing.
+std::wstring UserFolder(int csidl, const wchar_t* below);
+
 // Creates the folder and the folders above it that are missing.
 bool MakeFolders(const std::string& path);
 

@@ -178,6 +178,7 @@ TEST_F(MainWindowTest, MenuBarHoldsFileSettingsAndHelp) {
                                  "  item 2 \"E&xit\"\n"
                                  "popup 0 \"&Settings\"\n"
                                  "  item 130 \"Options...\"\n"
+                                 "  item 32771 \"&More traces...\"\n"
                                  "popup 0 \"&Help\"\n"
                                  "  item 131 \"&Help topics...\"\n"
                                  "  separator 0 \"\"\n"

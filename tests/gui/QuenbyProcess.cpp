@@ -75,6 +75,12 @@ bool QuenbyProcess::WaitForExit(DWORD timeoutMs) {
     return WaitUntil([this] { return !IsRunning(); }, timeoutMs);
 }
 
+DWORD QuenbyProcess::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(m_process.get(), &code);
+    return code;
+}
+
 bool QuenbyProcess::End() {
     if (!IsRunning())
         return true;

@@ -41,6 +41,8 @@ public:
 
     bool IsRunning() const;
     bool WaitForExit(DWORD timeoutMs);
+    // GetExitCodeProcess: STILL_ACTIVE while it runs.
+    DWORD ExitCode() const;
 
     // Ends the program if it still runs: closes its menus and nested loops by
     // posting WM_QUIT to its thread, as the notification-area "Exit" does.

@@ -15,13 +15,10 @@ list(REMOVE_ITEM quenby_driver_sources ${CMAKE_CURRENT_SOURCE_DIR}/gui/GuiProbe.
 add_executable(quenby_driver ${quenby_driver_sources})
 quenby_warnings(quenby_driver)
 target_include_directories(quenby_driver PRIVATE ${CMAKE_SOURCE_DIR})
-# The console program's JSON is read back with Debian's header-only JSON
-# library; only its folder is put on the path, not the host's /usr/include.
-set(QUENBY_JSON_INCLUDE ${CMAKE_BINARY_DIR}/json-include)
-file(MAKE_DIRECTORY ${QUENBY_JSON_INCLUDE})
-file(CREATE_LINK /usr/include/nlohmann ${QUENBY_JSON_INCLUDE}/nlohmann SYMBOLIC)
+# The console program's JSON is read back with the same JSON library.
 target_include_directories(quenby_driver SYSTEM PRIVATE ${QUENBY_JSON_INCLUDE})
-target_link_libraries(quenby_driver PRIVATE gtest user32 gdi32 advapi32 shell32 shlwapi)
+# The browser profiles it seeds are made with the programs' own SQLite.
+target_link_libraries(quenby_driver PRIVATE quenby_clean gtest user32 gdi32 advapi32 shell32 shlwapi)
 # The driver loads the probe from its own folder.
 add_dependencies(quenby_driver quenby_gui_probe)
 

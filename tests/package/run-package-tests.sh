@@ -18,6 +18,10 @@
 #              uninstall also removes an unquoted Run value of earlier versions
 #   MSI        (win64) msiexec /i /qn installs it, the program starts,
 #              msiexec /x /qn removes it
+#   running    the MSI's /x /qn, a silent upgrade and the silent uninstall
+#              while the installed Quenby runs hidden in the notification
+#              area: it ends, or what is left waits for the restart (3010); a
+#              copy running elsewhere runs on
 #   signed     (with SIGNED_DIST and CERT, packages signed with that
 #              throw-away certificate) every signature in SIGNED_DIST, also
 #              of the programs in its zips, holds against CERT and a changed
@@ -149,6 +153,31 @@ if [ "$arch" = win64 ]; then
     check "and the shortcut" test ! -e "$shortcut" -a ! -e "$user_shortcut"
     check "and the entry" test "$(entries_named Quenby)" = 0
 fi
+
+# Installers while the installed Quenby runs hidden and a copy runs elsewhere:
+# 0, or, when it does not answer, 3010 (the uninstaller run from a copy, _?=).
+pending() { wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations |
+    tr -d '\r' | sed -n 's/.*REG_MULTI_SZ *//p' | sed 's/\\0/\n/g' | sed 's/\\$//'; }
+left_unscheduled() { find "$(winepath -u "$program_dir")" -exec winepath -w {} + | sed 's/\\$//; s/^/\\??\\/' | grep -vixF -f <(pending); }
+while_running() { QUENBY_TEST_INSTALLER=$1 QUENBY_TEST_INSTALLER_ARGS=$2 QUENBY_TEST_HANG=${3:-} drive "$installed" 'EndingTest.AnInstaller*'; }
+uninstaller() { cp "$(winepath -u "$program_dir\\Uninstall.exe")" "$QUENBY_SANDBOX/un.exe" && winepath -w "$QUENBY_SANDBOX/un.exe"; }
+setup=$(winepath -w "$dist/$base-setup.exe") msi=$(winepath -w "$dist/$base.msi")
+echo "== $arch installers while Quenby runs"
+if [ "$arch" = win64 ]; then
+    wine msiexec /i "$msi" /qn
+    check "msiexec /x /qn ends the running copy" while_running 'C:\windows\system32\msiexec.exe' "/x $msi /qn"
+    check "and removes the files" no_program_folder
+fi
+wine "$dist/$base-setup.exe" /S
+check "a silent upgrade ends the running copy" while_running "$setup" /S
+check "and replaces the files" eval 'installed_files && ! find "$(winepath -u "$program_dir")" -name "*.new" | grep -q .'
+check "a silent uninstall ends the running copy" while_running "$(uninstaller)" "/S _?=$program_dir"
+check "and removes the files" no_program_folder
+wine "$dist/$base-setup.exe" /S
+check "an upgrade over a copy that does not end: 3010" while_running "$setup" /S 1
+check "and the program is replaced at the restart" eval 'pending | grep -qixF "\\??\\$installed.new"'
+check "an uninstall then: 3010" while_running "$(uninstaller)" "/S _?=$program_dir" 1
+check "and all that is left waits for the restart" test -z "$(left_unscheduled)"
 
 # signed_by_cert FILE: FILE carries a valid Authenticode signature made with
 # the certificate $cert.

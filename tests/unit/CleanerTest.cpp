@@ -1,7 +1,19 @@
 // The one-call cleaners: the recycle bin (Wine's is the freedesktop trash of
-// the sandbox's $XDG_DATA_HOME) and the auto-complete wrapper.
+// the sandbox's $XDG_DATA_HOME) and the auto-complete wrapper; and the more
+// traces: browser profiles as the browsers write them, Explorer's lists and
+// the temporary folder.
 #include "clean/Cleaner.h"
+#include "clean/NotingVisitors.h"
+#include "clean/Targets.h"
+#include "moretraces/BrowserProfiles.h"
+#include "platform/KnownFolder.h"
+#include "tests/unit/BrowserFixtures.h"
 #include "tests/unit/CleanerTestSupport.h"
+
+#include <knownfolders.h>
+
+#include <algorithm>
+#include <map>
 
 #include <sddl.h>
 #include <shellapi.h>
@@ -128,6 +140,252 @@ TEST_F(CleanerTest, NoHandleStaysOpenAfterTheOneCallCleaners) {
         [this] { m_cleaner.CleanAutoComplete(); });
     ExpectNothingLeft(
         "CleanAutoComplete without a store", [] {}, [this] { m_cleaner.CleanAutoComplete(); });
+}
+
+// ---- the more traces ----
+
+// What `name` did (or, previewed, would do), item by item.
+CleanReport RunTarget(const char* name, bool preview) {
+    CleanReport report;
+    TargetSet selection;
+    selection.Add(FindTarget(WidePath::FromAnsi(name))->id);
+    PreviewVisitors previewing(report);
+    NotedCleaningVisitors cleaning(report);
+    RunTargets(selection, preview ? previewing.Get() : cleaning.Get());
+    return report;
+}
+
+// Every file below `folder` with its bytes and write time.
+std::map<std::wstring, std::string> Snapshot(const std::wstring& folder) {
+    std::map<std::wstring, std::string> files;
+    for (const std::wstring& name : Entries(folder)) {
+        const std::wstring path = folder + L"\\" + name;
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            for (const auto& file : Snapshot(path))
+                files.insert(file);
+        } else {
+            files[path] = std::to_string(data.ftLastWriteTime.dwLowDateTime) + ReadBytes(path);
+        }
+    }
+    return files;
+}
+
+// The rows each table of each database lost (or would lose).
+std::map<std::wstring, ULONGLONG> Rows(const CleanReport& report) {
+    std::map<std::wstring, ULONGLONG> rows;
+    for (const CleanItem& item : report.Items())
+        if (item.kind == CleanItemKind::DatabaseRows)
+            rows[item.path + L"|" + item.detail] += item.count;
+    return rows;
+}
+
+// None of the secrets is left in the database, its log or its journal.
+void ExpectNoSecretIn(const std::wstring& database) {
+    for (const wchar_t* beside : {L"", L"-wal", L"-journal"})
+        for (const char* secret : fixtures::Secrets)
+            EXPECT_EQ(std::string::npos, ReadBytes(database + beside).find(secret))
+                << secret << " is still in " << Narrow(database + beside);
+    EXPECT_EQ(std::vector<std::string>{"ok"}, fixtures::Column(database, "PRAGMA integrity_check"));
+}
+
+std::wstring MakePath(const std::wstring& root, const std::wstring& below) {
+    std::wstring path = root;
+    for (size_t start = 0; start < below.size();) {
+        const size_t end = std::min(below.find(L'\\', start), below.size());
+        path += L"\\" + below.substr(start, end - start);
+        MakeFolder(path);
+        start = end + 1;
+    }
+    return path;
+}
+
+class MoreTracesTest : public CleanerTest {
+protected:
+    void TearDown() override {
+        for (const std::wstring& folder : m_made) {
+            RemoveTree(folder);
+            RemoveDirectoryW(folder.c_str());
+        }
+    }
+    std::wstring Made(const GUID& root, const std::wstring& below) {
+        m_made.push_back(MakePath(platform::KnownFolderPath(root), below));
+        return m_made.back();
+    }
+    std::vector<std::wstring> m_made;
+};
+
+TEST_F(MoreTracesTest, ChromeHistoryGoesWhileBookmarksAndTheirIconsStay) {
+    const std::wstring userData = Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(userData + L"\\Default"));
+    // An older schema: no address chains of downloads, no segments.
+    const std::wstring older = userData + L"\\Profile 1";
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(older, false));
+    fixtures::MakeDatabase(older + L"\\History", "DROP TABLE downloads_url_chains;"
+                                                 "DROP TABLE segments; DROP TABLE segment_usage");
+    const auto before = Snapshot(userData);
+
+    const CleanReport preview = RunTarget("chrome-history", true);
+    EXPECT_TRUE(before == Snapshot(userData)) << "the preview changed a file";
+    const CleanReport clean = RunTarget("chrome-history", false);
+
+    EXPECT_FALSE(clean.HasFailures());
+    EXPECT_TRUE(Rows(preview) == Rows(clean)) << "preview and clean counted other rows";
+    for (const std::wstring& profile : {userData + L"\\Default", older}) {
+        EXPECT_EQ((std::vector<std::string>{fixtures::PageBookmark, fixtures::ScriptBookmark}),
+                  fixtures::Column(profile + L"\\History", "SELECT url FROM urls ORDER BY id"));
+        EXPECT_TRUE(fixtures::Column(profile + L"\\History", "SELECT * FROM visits").empty());
+        EXPECT_EQ(std::vector<std::string>{"2"},
+                  fixtures::Column(profile + L"\\Favicons", "SELECT icon_id FROM icon_mapping"));
+        ExpectNoSecretIn(profile + L"\\History");
+        ExpectNoSecretIn(profile + L"\\Favicons");
+        EXPECT_FALSE(Exists(profile + L"\\Top Sites"));
+        EXPECT_EQ(before.at(profile + L"\\Bookmarks"),
+                  Snapshot(profile).at(profile + L"\\Bookmarks"));
+    }
+}
+
+TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAndForms) {
+    const std::wstring root = Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox");
+    const std::wstring local = Made(FOLDERID_LocalAppData, L"Mozilla\\Firefox\\Profiles");
+    const std::wstring absolute = MakePath(m_root.Path(), L"elsewhere");
+    fixtures::WriteText(root + L"\\profiles.ini",
+                        "[Profile0]\nName=a\nIsRelative=1\nPath=Profiles/rel.default\n"
+                        "[Profile1]\nName=b\nIsRelative=0\nPath=" +
+                            Narrow(absolute) + "\n");
+    ASSERT_TRUE(fixtures::SeedFirefoxProfile(MakePath(root, L"Profiles\\rel.default"),
+                                             local + L"\\rel.default"));
+    ASSERT_TRUE(fixtures::SeedFirefoxProfile(absolute, absolute));
+    ASSERT_TRUE(
+        fixtures::SeedFirefoxProfile(MakePath(root, L"Profiles\\unlisted"), local + L"\\unlisted"));
+    ASSERT_EQ(3u, ProfilesOf(Browser::Firefox).size());
+
+    const CleanReport preview = RunTarget("firefox-history", true);
+    const CleanReport clean = RunTarget("firefox-history", false);
+    EXPECT_FALSE(clean.HasFailures());
+    EXPECT_TRUE(Rows(preview) == Rows(clean)) << "preview and clean counted other rows";
+    for (const char* name : {"firefox-cookies", "firefox-forms", "firefox-cache"})
+        EXPECT_FALSE(RunTarget(name, false).HasFailures()) << name;
+
+    for (const BrowserProfile& profile : ProfilesOf(Browser::Firefox)) {
+        const std::wstring places = profile.folder + L"\\places.sqlite";
+        EXPECT_EQ((std::vector<std::string>{"kept|0|NULL", "script|0|NULL"}),
+                  fixtures::Column(places, "SELECT title||'|'||visit_count||'|'||"
+                                           "ifnull(last_visit_date,'NULL') FROM moz_places"));
+        EXPECT_EQ(std::vector<std::string>{"js"},
+                  fixtures::Column(places, "SELECT keyword FROM moz_keywords"));
+        EXPECT_EQ(std::vector<std::string>{"kept.example"},
+                  fixtures::Column(places, "SELECT host FROM moz_origins"));
+        EXPECT_EQ(
+            (std::vector<std::string>{"2", "4"}),
+            fixtures::Column(profile.folder + L"\\favicons.sqlite", "SELECT id FROM moz_icons"));
+        for (const wchar_t* file :
+             {L"places.sqlite", L"favicons.sqlite", L"cookies.sqlite", L"formhistory.sqlite"})
+            ExpectNoSecretIn(profile.folder + L"\\" + file);
+        EXPECT_TRUE(Entries(profile.localFolder + L"\\cache2").empty());
+    }
+}
+
+TEST_F(MoreTracesTest, ChromeCookiesAndFormsGoWhileSearchEnginesStay) {
+    const std::wstring userData = Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(userData + L"\\Default"));
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(userData + L"\\Profile 2", false));
+    for (const char* name : {"chrome-cookies", "chrome-forms", "chrome-cache"})
+        EXPECT_FALSE(RunTarget(name, false).HasFailures()) << name;
+    for (const wchar_t* profile : {L"\\Default", L"\\Profile 2"}) {
+        const std::wstring folder = userData + profile;
+        EXPECT_EQ(std::vector<std::string>{"Search"},
+                  fixtures::Column(folder + L"\\Web Data", "SELECT short_name FROM keywords"));
+        ExpectNoSecretIn(folder + L"\\Web Data");
+        EXPECT_TRUE(
+            fixtures::Column(folder + L"\\Web Data", "SELECT * FROM autofill_profiles").empty());
+        EXPECT_TRUE(Entries(folder + L"\\Cache").empty());
+        EXPECT_TRUE(Exists(folder + L"\\History")) << "no database file is deleted";
+    }
+    ExpectNoSecretIn(userData + L"\\Default\\Network\\Cookies");
+    ExpectNoSecretIn(userData + L"\\Profile 2\\Cookies");
+}
+
+// A running browser holds its lock; a database may be locked by SQLite
+// itself. Either way nothing of that profile changes, and the reason says
+// what to do.
+TEST_F(MoreTracesTest, AProfileInUseStaysByteForByteAndIsReported) {
+    const std::wstring chrome = Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
+    const std::wstring edge = Made(FOLDERID_LocalAppData, L"Microsoft\\Edge\\User Data");
+    const std::wstring firefox = Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles");
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(chrome + L"\\Default"));
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(edge + L"\\Default"));
+    ASSERT_TRUE(fixtures::SeedFirefoxProfile(firefox + L"\\p.default", firefox + L"\\p.default"));
+    fixtures::WriteText(chrome + L"\\lockfile", "");
+    fixtures::WriteText(firefox + L"\\p.default\\parent.lock", "");
+    platform::UniqueFile chromeLock(CreateFileW((chrome + L"\\lockfile").c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                                nullptr));
+    platform::UniqueFile firefoxLock(CreateFileW((firefox + L"\\p.default\\parent.lock").c_str(),
+                                                 GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                                 nullptr));
+    platform::UniqueDatabase holder;
+    ASSERT_EQ(SQLITE_OK,
+              sqlite3_open(WidePath::ToUtf8(edge + L"\\Default\\Web Data").c_str(), holder.put()));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(holder.get(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr));
+    const auto chromeBefore = Snapshot(chrome), edgeBefore = Snapshot(edge),
+               firefoxBefore = Snapshot(firefox);
+
+    for (const char* name : {"chrome-history", "chrome-cache", "firefox-history", "edge-forms"}) {
+        const CleanReport report = RunTarget(name, false);
+        ASSERT_FALSE(report.Items().empty()) << name;
+        EXPECT_TRUE(report.HasFailures()) << name;
+        EXPECT_EQ(CleanStatus::InUse, report.Items()[0].status) << name;
+    }
+    const CleanReport chromeReport = RunTarget("chrome-cookies", true);
+    EXPECT_EQ(L"Chrome is running (profile \"Default\"): close it, including its background "
+              L"process, and clean again",
+              chromeReport.Items().at(0).detail);
+    EXPECT_TRUE(chromeBefore == Snapshot(chrome));
+    EXPECT_TRUE(edgeBefore == Snapshot(edge));
+    EXPECT_TRUE(firefoxBefore == Snapshot(firefox));
+}
+
+TEST_F(MoreTracesTest, ExplorerListsLoseTheirValuesAndKeepTheirKeys) {
+    const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+    for (const char* key : {"\\RunMRU", "\\TypedPaths", "\\WordWheelQuery",
+                            "\\ComDlg32\\OpenSavePidlMRU\\txt", "\\RecentDocs\\.doc"})
+        SetStringValue(explorer + key, "a", "C:\\secret.txt");
+    SetStringValue(explorer + "\\Advanced", "a", "stays");
+
+    const CleanReport preview = RunTarget("explorer-lists", true);
+    EXPECT_EQ(5u, preview.Items().size());
+    EXPECT_FALSE(RunTarget("explorer-lists", false).HasFailures());
+
+    for (const char* key : {"\\RunMRU", "\\ComDlg32\\OpenSavePidlMRU\\txt", "\\RecentDocs\\.doc"}) {
+        EXPECT_TRUE(KeyExists(explorer + key));
+        EXPECT_FALSE(ValueExists(explorer + key, "a"));
+    }
+    EXPECT_TRUE(ValueExists(explorer + "\\Advanced", "a"));
+}
+
+// Files held open are normal in the temporary folder: kept, and no failure.
+TEST_F(MoreTracesTest, TemporaryFilesGoButTheFolderLowAndFilesInUseStay) {
+    wchar_t given[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathW(MAX_PATH, given), 3u);
+    const std::wstring temp(given, wcslen(given) - 1);
+    MakeFolder(temp + L"\\Low");
+    WriteBytes(temp + L"\\Low\\sandboxed.tmp", "x");
+    MakeFolder(temp + L"\\old");
+    WriteBytes(temp + L"\\old\\a.tmp", "x");
+    WriteBytes(temp + L"\\held.tmp", "x");
+    platform::UniqueFile held(CreateFileW((temp + L"\\held.tmp").c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+
+    const CleanReport report = RunTarget("temp", false);
+
+    EXPECT_FALSE(report.HasFailures(FindTarget(L"temp")->inUseIsNormal));
+    EXPECT_FALSE(Exists(temp + L"\\old"));
+    EXPECT_TRUE(Exists(temp + L"\\Low\\sandboxed.tmp"));
+    EXPECT_TRUE(Exists(temp + L"\\held.tmp"));
+    EXPECT_TRUE(std::any_of(report.Items().begin(), report.Items().end(),
+                            [](const CleanItem& i) { return i.status == CleanStatus::InUse; }));
 }
 
 } // namespace

@@ -329,6 +329,38 @@ TEST(ResourceTest, ControlIdsFollowTargetAndOptionOrder) {
         EXPECT_EQ(1002 + i, optionBoxes[i]) << "option bit " << i;
     EXPECT_EQ(1124, WM_NOTIFYICON);
     EXPECT_EQ(0, IDM_ABOUTBOX & 0xF) << "must survive the WM_SYSCOMMAND mask";
+    EXPECT_TRUE(ID_SETTINGS_MORE_TRACES >= 0x8000 && ID_SETTINGS_MORE_TRACES <= 0xDFFF)
+        << "in the application's own range of commands";
+}
+
+// Each of the 14 boxes is a check box (what a screen reader announces),
+// in target order, and every tab stop has a mnemonic of its own.
+TEST(ResourceTest, MoreTracesTemplateHasCheckBoxesInFourGroupsWithUniqueMnemonics) {
+    const DialogTemplate dialog = ReadDialogEx(FindModuleResource(RT_DIALOG, IDD_MORE_TRACES));
+    EXPECT_TRUE(dialog.readToEnd);
+    EXPECT_EQ(kPopupDialogStyle, dialog.style);
+    EXPECT_EQ("MS Shell Dlg", dialog.typeface);
+    EXPECT_EQ(8, dialog.pointSize);
+    std::string mnemonics, groups;
+    DWORD nextBox = IDC_MORE_CHROME_CACHE;
+    for (const DialogItem& item : dialog.items) {
+        SCOPED_TRACE(item.text);
+        EXPECT_EQ(kButton, item.windowClass);
+        const size_t mark = item.text.find('&');
+        if ((item.style & BS_TYPEMASK) == BS_GROUPBOX)
+            groups += item.text + ";";
+        if ((item.style & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
+            EXPECT_EQ(nextBox++, item.id);
+        }
+        if (!(item.style & WS_TABSTOP))
+            continue;
+        ASSERT_NE(std::string::npos, mark) << "a tab stop without a mnemonic";
+        const char key = char(std::tolower(item.text[mark + 1]));
+        EXPECT_EQ(std::string::npos, mnemonics.find(key)) << "mnemonic " << key << " twice";
+        mnemonics += key;
+    }
+    EXPECT_EQ(IDC_MORE_TEMP + 1u, nextBox);
+    EXPECT_EQ("Google Chrome;Microsoft Edge;Mozilla Firefox;Windows;", groups);
 }
 
 // ---------------------------------------------------------------------------
@@ -347,7 +379,8 @@ struct ExpectedPopup {
 const std::vector<ExpectedPopup> kMainMenu = {
     {"&File",
      {{"&Save check as default", ID_FILE_SAVE_DEFAULT}, {nullptr, 0}, {"E&xit", IDCANCEL}}},
-    {"&Settings", {{"Options...", ID_SETTINGS_OPTIONS}}},
+    {"&Settings",
+     {{"Options...", ID_SETTINGS_OPTIONS}, {"&More traces...", ID_SETTINGS_MORE_TRACES}}},
     {"&Help", {{"&Help topics...", ID_HELP_TOPICS}, {nullptr, 0}, {"&About...", ID_HELP_ABOUT}}},
 };
 

@@ -1,12 +1,8 @@
-#include "clean/RecycleBinNotes.h"
+#include "clean/ShellNotes.h"
 
 #include <shellapi.h>
 
-namespace {
-
-// The bins' item count and bytes as the shell adds them up for all drives;
-// the shell's error when it cannot tell.
-CleanItem Contents() {
+CleanItem RecycleBinContents() {
     SHQUERYRBINFO info = {};
     info.cbSize = sizeof info;
     const HRESULT result = SHQueryRecycleBinA(nullptr, &info);
@@ -14,23 +10,15 @@ CleanItem Contents() {
             ULONGLONG(info.i64NumItems), SUCCEEDED(result) ? 0 : DWORD(result)};
 }
 
-} // namespace
-
 // An empty bin is nothing to note; bins the shell cannot count are still
 // emptied.
-void NotedRecycleBinCleaning::EmptyRecycleBin(UINT flags) {
-    CleanItem contents = Contents();
+void NotedShellCleaning::EmptyRecycleBin(UINT flags) {
+    CleanItem contents = RecycleBinContents();
     const HRESULT result = SHEmptyRecycleBinA(nullptr, nullptr, flags);
     if (FAILED(result)) {
         contents.error = DWORD(result);
         contents.status = CleanStatus::Failed;
     }
-    if (contents.count != 0 || contents.error != 0)
-        m_report.Add(contents);
-}
-
-void RecycleBinPreview::EmptyRecycleBin(UINT) {
-    const CleanItem contents = Contents();
     if (contents.count != 0 || contents.error != 0)
         m_report.Add(contents);
 }

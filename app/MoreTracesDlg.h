@@ -1,0 +1,24 @@
+// "Settings > More traces...": chooses the traces beside the eight, grouped
+// by browser, one check box per target with what it removes and what stays.
+// "OK" stores the choice in "MoreTraces" at once; "Cancel" writes nothing.
+// The boxes of a browser without a profile here are disabled, and its group
+// says "(not installed)".
+#pragma once
+
+#include "framework/CDialog.h"
+
+class MoreTracesDlg : public CDialog {
+public:
+    explicit MoreTracesDlg(CWnd* pParent = nullptr);
+    ~MoreTracesDlg() override = default;
+
+    BOOL OnInitDialog() override;
+
+protected:
+    void OnOK() override;
+
+private:
+    void DisableMissingBrowsers();
+
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,56 @@
+// The SQLite calls the database visitors share: opening a browser's database
+// for the changes or read-only, reading its tables, and running a plan's
+// changes with every value bound.
+#pragma once
+
+#include "clean/DatabaseVisitor.h"
+#include "platform/SqliteHandles.h"
+
+#include <string>
+
+namespace database {
+
+// Why an open or a statement failed: a Win32 error (in use, corrupt...) and
+// SQLite's own message.
+struct Failure {
+    DWORD error = 0;
+    std::wstring message;
+    explicit operator bool() const { return error != 0; }
+};
+
+// Opens the existing database at `path` for reading and writing; nothing is
+// created, and a lock held elsewhere fails at once rather than waiting.
+Failure OpenForChanges(const std::wstring& path, platform::UniqueDatabase& db);
+
+// Opens it read-only through a "file:" URI. Without a write-ahead log beside
+// it the file is opened as immutable: no lock and no file of SQLite's own is
+// created, so the folder stays exactly as it was.
+Failure OpenReadOnly(const std::wstring& path, platform::UniqueDatabase& db);
+
+// The "file:" URI of `path`, every byte outside the unreserved characters
+// percent-encoded.
+std::string FileUri(const std::wstring& path);
+
+// The names of the tables `db` holds.
+std::set<std::string> Tables(sqlite3* db);
+
+// Runs `sql` (no values in it) to its end; the failure, if any.
+Failure Run(sqlite3* db, const char* sql);
+
+// Creates each kept table in the temporary database and fills it, each value
+// bound as a parameter.
+Failure FillKept(sqlite3* db, const std::vector<KeptValues>& kept);
+
+// The rows `change` touches, counted without touching them.
+Failure Count(sqlite3* db, const RowChange& change, ULONGLONG& rows);
+
+// Deletes (or updates) the rows `change` names; `rows` is how many.
+Failure Apply(sqlite3* db, const RowChange& change, ULONGLONG& rows);
+
+// Every text `query` gives in its first column.
+Failure Strings(sqlite3* db, const char* query, std::vector<std::wstring>& values);
+
+// Whether the file at `path` exists (a missing database is nothing to clean).
+bool Exists(const std::wstring& path);
+
+} // namespace database

@@ -1,0 +1,52 @@
+#include "clean/DatabaseNotes.h"
+
+#include "clean/Database.h"
+#include "clean/WidePath.h"
+
+void NoteRows(CleanReport& report, const std::wstring& path, const std::string& table,
+              ULONGLONG rows) {
+    CleanItem item = {CleanItemKind::DatabaseRows, path, 0, rows};
+    item.detail = WidePath::FromUtf8(table);
+    report.Add(std::move(item));
+}
+
+CleanStatus NoteDatabaseFailure(CleanReport& report, const std::wstring& path, DWORD error,
+                                const std::wstring& message) {
+    CleanItem item = {CleanItemKind::DatabaseRows, path, 0, 0, error};
+    item.detail = message;
+    report.Add(item);
+    return item.status;
+}
+
+void NoteSkippedProfile(CleanReport& report, const std::wstring& profile,
+                        const std::wstring& reason) {
+    CleanItem item = {CleanItemKind::ProfileInUse, profile, 0, 1, ERROR_SHARING_VIOLATION};
+    item.detail = reason;
+    report.Add(std::move(item));
+}
+
+void NoteProblem(CleanReport& report, const std::wstring& path, DWORD error,
+                 const std::wstring& reason) {
+    CleanItem item = {CleanItemKind::Problem, path, 0, 1, error};
+    item.detail = reason;
+    report.Add(std::move(item));
+}
+
+void NotedDatabaseCleaning::Problem(const std::wstring& path, DWORD error,
+                                    const std::wstring& reason) {
+    NoteProblem(m_report, path, error, reason);
+}
+
+CleanStatus NotedDatabaseCleaning::ChangeRows(const std::wstring& path, const RowPlanner& planner) {
+    Outcome outcome;
+    const CleanStatus status = Change(path, planner, outcome);
+    if (status != CleanStatus::Gone)
+        return NoteDatabaseFailure(m_report, path, outcome.error, outcome.message);
+    for (const auto& table : outcome.removed)
+        NoteRows(m_report, path, table.first, table.second);
+    return status;
+}
+
+void NotedDatabaseCleaning::SkipProfile(const std::wstring& profile, const std::wstring& reason) {
+    NoteSkippedProfile(m_report, profile, reason);
+}

@@ -1,0 +1,45 @@
+// The database visitors that note: the clean of the console program and of
+// the window's more traces, which makes the changes and notes the rows each
+// table lost, and the console's preview (DatabasePreview.cpp), which opens
+// every database read-only and counts the rows a clean would delete.
+#pragma once
+
+#include "clean/CleanReport.h"
+#include "clean/DatabaseVisitor.h"
+
+class NotedDatabaseCleaning : public DatabaseCleaning {
+public:
+    explicit NotedDatabaseCleaning(CleanReport& report) : m_report(report) {}
+    CleanStatus ChangeRows(const std::wstring& path, const RowPlanner& planner) override;
+    void SkipProfile(const std::wstring& profile, const std::wstring& reason) override;
+    void Problem(const std::wstring& path, DWORD error, const std::wstring& reason) override;
+
+private:
+    CleanReport& m_report;
+};
+
+// Changes nothing: not a row, not the file's bytes or times, no file beside it.
+class DatabasePreview : public DatabaseVisitor {
+public:
+    explicit DatabasePreview(CleanReport& report) : m_report(report) {}
+    bool ChangesDatabases() const override { return false; }
+    CleanStatus ChangeRows(const std::wstring& path, const RowPlanner& planner) override;
+    void SkipProfile(const std::wstring& profile, const std::wstring& reason) override;
+    void Problem(const std::wstring& path, DWORD error, const std::wstring& reason) override;
+
+private:
+    CleanReport& m_report;
+};
+
+// Notes the profile skipped because its browser runs, or a file the cleaner
+// could not use.
+void NoteSkippedProfile(CleanReport& report, const std::wstring& profile,
+                        const std::wstring& reason);
+void NoteProblem(CleanReport& report, const std::wstring& path, DWORD error,
+                 const std::wstring& reason);
+// Notes the rows a table lost (or would lose), and a database that could not
+// be changed or looked at with SQLite's message; answers the failure's status.
+void NoteRows(CleanReport& report, const std::wstring& path, const std::string& table,
+              ULONGLONG rows);
+CleanStatus NoteDatabaseFailure(CleanReport& report, const std::wstring& path, DWORD error,
+                                const std::wstring& message);

@@ -1,7 +1,0 @@
-#include "clean/RecycleBinVisitor.h"
-
-#include <shellapi.h>
-
-void RecycleBinCleaning::EmptyRecycleBin(UINT flags) {
-    SHEmptyRecycleBinA(nullptr, nullptr, flags);
-}

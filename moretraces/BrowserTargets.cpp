@@ -1,0 +1,43 @@
+#include "moretraces/MoreTraces.h"
+#include "moretraces/ProfileCleaners.h"
+
+namespace {
+
+// A profile whose browser runs is skipped as a whole, and said so.
+void ForEachProfile(Browser browser, Visitors& visitors, ProfileCleaner chromiumClean,
+                    ProfileCleaner firefoxClean) {
+    for (const BrowserProfile& profile : ProfilesOf(browser)) {
+        if (ProfileInUse(profile)) {
+            visitors.databases.SkipProfile(profile.folder, InUseReason(profile));
+            continue;
+        }
+        (browser == Browser::Firefox ? firefoxClean : chromiumClean)(profile, visitors);
+    }
+}
+
+} // namespace
+
+RowPlan WholeTables(const std::vector<const char*>& names, const std::set<std::string>& tables) {
+    RowPlan plan;
+    for (const char* name : names) {
+        if (tables.count(name))
+            plan.changes.push_back({name, "1", ""});
+    }
+    return plan;
+}
+
+void CleanBrowserCache(Browser browser, Visitors& visitors) {
+    ForEachProfile(browser, visitors, chromium::CleanCache, firefox::CleanCache);
+}
+
+void CleanBrowserHistory(Browser browser, Visitors& visitors) {
+    ForEachProfile(browser, visitors, chromium::CleanHistory, firefox::CleanHistory);
+}
+
+void CleanBrowserCookies(Browser browser, Visitors& visitors) {
+    ForEachProfile(browser, visitors, chromium::CleanCookies, firefox::CleanCookies);
+}
+
+void CleanBrowserForms(Browser browser, Visitors& visitors) {
+    ForEachProfile(browser, visitors, chromium::CleanForms, firefox::CleanForms);
+}

@@ -1,0 +1,217 @@
+// Chrome's and Edge's profiles: both keep the same files with the same
+// tables.
+#include "clean/FolderWalk.h"
+#include "clean/WidePath.h"
+#include "moretraces/ProfileCleaners.h"
+#include "platform/Handles.h"
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+const wchar_t* const CacheFolders[] = {L"Cache", L"Code Cache", L"GPUCache"};
+const wchar_t HistoryFile[] = L"History";
+const wchar_t FaviconsFile[] = L"Favicons";
+const wchar_t BookmarksFile[] = L"Bookmarks";
+const wchar_t* const CookieFiles[] = {L"Network\\Cookies", L"Cookies"};
+const wchar_t FormsFile[] = L"Web Data";
+// The address bar's own stores, rebuilt by the browser from what is left.
+const wchar_t* const OmniboxFiles[] = {L"Top Sites",
+                                       L"Top Sites-journal",
+                                       L"Shortcuts",
+                                       L"Shortcuts-journal",
+                                       L"Visited Links",
+                                       L"Network Action Predictor",
+                                       L"Network Action Predictor-journal",
+                                       L"History Provider Cache"};
+
+// Tables of visits, searches and downloads, and those keyed by visits.
+const std::vector<const char*> VisitTables = {"visits",
+                                              "visit_source",
+                                              "keyword_search_terms",
+                                              "downloads",
+                                              "downloads_url_chains",
+                                              "downloads_slices",
+                                              "segments",
+                                              "segment_usage",
+                                              "content_annotations",
+                                              "context_annotations",
+                                              "clusters",
+                                              "clusters_and_visits",
+                                              "cluster_keywords",
+                                              "cluster_visit_duplicates",
+                                              "visited_links"};
+const char BookmarkedTable[] = "bookmarked";
+const wchar_t UnreadableBookmarks[] =
+    L"the bookmarks file cannot be read, so the history stays: no bookmarked address may go";
+const char UnbookmarkedUrls[] = "url NOT IN (SELECT value FROM temp.bookmarked)";
+const char UnbookmarkedMappings[] = "page_url NOT IN (SELECT value FROM temp.bookmarked)";
+// A subquery of NOT IN must give no NULL, or it matches nothing.
+const char UnbookmarkedBitmaps[] = "icon_id NOT IN (SELECT icon_id FROM icon_mapping WHERE "
+                                   "icon_id IS NOT NULL AND page_url IN "
+                                   "(SELECT value FROM temp.bookmarked))";
+const char UnbookmarkedIcons[] = "id NOT IN (SELECT icon_id FROM icon_mapping WHERE "
+                                 "icon_id IS NOT NULL AND page_url IN "
+                                 "(SELECT value FROM temp.bookmarked))";
+// Form entries, and the addresses and profiles autofill keeps, in their
+// tables of every schema; "keywords" (search engines) is not among them.
+const std::vector<const char*> FormTables = {"autofill",
+                                             "autofill_profiles",
+                                             "autofill_profile_names",
+                                             "autofill_profile_emails",
+                                             "autofill_profile_phones",
+                                             "autofill_profile_addresses",
+                                             "autofill_profiles_trash",
+                                             "addresses",
+                                             "address_type_tokens",
+                                             "local_addresses",
+                                             "local_addresses_type_tokens",
+                                             "contact_info",
+                                             "contact_info_type_tokens"};
+
+// Every "url" of the bookmark nodes ("type": "url"), however deep in the
+// tree, read as the parser meets them: no document is built.
+class BookmarkUrls : public nlohmann::json_sax<nlohmann::json> {
+public:
+    explicit BookmarkUrls(std::vector<std::wstring>& urls) : m_urls(urls) {}
+
+    bool start_object(std::size_t) override {
+        m_nodes.push_back(Node());
+        return true;
+    }
+    bool end_object() override {
+        if (m_nodes.back().isUrl && m_nodes.back().hasUrl)
+            m_urls.push_back(WidePath::FromUtf8(m_nodes.back().url));
+        m_nodes.pop_back();
+        return true;
+    }
+    bool key(string_t& name) override {
+        m_key = name;
+        return true;
+    }
+    bool string(string_t& value) override {
+        if (!m_nodes.empty() && m_key == "type")
+            m_nodes.back().isUrl = value == "url";
+        else if (!m_nodes.empty() && m_key == "url") {
+            m_nodes.back().url = value;
+            m_nodes.back().hasUrl = true;
+        }
+        m_key.clear();
+        return true;
+    }
+    bool null() override { return Value(); }
+    bool boolean(bool) override { return Value(); }
+    bool number_integer(number_integer_t) override { return Value(); }
+    bool number_unsigned(number_unsigned_t) override { return Value(); }
+    bool number_float(number_float_t, const string_t&) override { return Value(); }
+    bool binary(binary_t&) override { return Value(); }
+    bool start_array(std::size_t) override { return Value(); }
+    bool end_array() override { return true; }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        return false;
+    }
+
+private:
+    struct Node {
+        bool isUrl = false;
+        bool hasUrl = false;
+        std::string url;
+    };
+    bool Value() {
+        m_key.clear();
+        return true;
+    }
+
+    std::vector<std::wstring>& m_urls;
+    std::vector<Node> m_nodes;
+    std::string m_key;
+};
+
+// The addresses the profile's bookmarks name. A profile without a bookmarks
+// file has none; false when the file is there but cannot be read whole.
+bool ReadBookmarkedUrls(const std::wstring& path, std::vector<std::wstring>& urls) {
+    platform::UniqueFile file(CreateFileW(WidePath::ForApi(path).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > MAXDWORD)
+        return false;
+    std::string text(size_t(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!text.empty() && (!ReadFile(file.get(), &text[0], DWORD(text.size()), &read, nullptr) ||
+                          read != text.size()))
+        return false;
+    BookmarkUrls collector(urls);
+    return nlohmann::json::sax_parse(text, &collector);
+}
+
+RowPlan HistoryPlan(const std::vector<std::wstring>& bookmarks,
+                    const std::set<std::string>& tables) {
+    RowPlan plan = WholeTables(VisitTables, tables);
+    plan.kept.push_back({BookmarkedTable, bookmarks});
+    if (tables.count("urls"))
+        plan.changes.push_back({"urls", UnbookmarkedUrls, ""});
+    return plan;
+}
+
+// Only the icons of bookmarked pages stay.
+RowPlan FaviconsPlan(const std::vector<std::wstring>& bookmarks,
+                     const std::set<std::string>& tables) {
+    RowPlan plan;
+    plan.kept.push_back({BookmarkedTable, bookmarks});
+    if (!tables.count("icon_mapping"))
+        return plan;
+    plan.changes.push_back({"icon_mapping", UnbookmarkedMappings, ""});
+    if (tables.count("favicon_bitmaps"))
+        plan.changes.push_back({"favicon_bitmaps", UnbookmarkedBitmaps, ""});
+    if (tables.count("favicons"))
+        plan.changes.push_back({"favicons", UnbookmarkedIcons, ""});
+    return plan;
+}
+
+} // namespace
+
+namespace chromium {
+
+void CleanCache(const BrowserProfile& profile, Visitors& visitors) {
+    for (const wchar_t* cache : CacheFolders)
+        FolderWalk(true, false, visitors.folders)
+            .EmptyFolder(WidePath::Join(profile.localFolder, cache));
+}
+
+// The bookmarks decide which addresses stay: when they cannot be read,
+// nothing goes.
+void CleanHistory(const BrowserProfile& profile, Visitors& visitors) {
+    std::vector<std::wstring> bookmarks;
+    const std::wstring bookmarksFile = WidePath::Join(profile.folder, BookmarksFile);
+    if (!ReadBookmarkedUrls(bookmarksFile, bookmarks)) {
+        visitors.databases.Problem(bookmarksFile, ERROR_FILE_CORRUPT, UnreadableBookmarks);
+        return;
+    }
+    visitors.databases.ChangeRows(
+        WidePath::Join(profile.folder, HistoryFile),
+        [&](const std::set<std::string>& tables) { return HistoryPlan(bookmarks, tables); });
+    visitors.databases.ChangeRows(
+        WidePath::Join(profile.folder, FaviconsFile),
+        [&](const std::set<std::string>& tables) { return FaviconsPlan(bookmarks, tables); });
+    FolderWalk(true, false, visitors.folders)
+        .Only(std::vector<std::wstring>(std::begin(OmniboxFiles), std::end(OmniboxFiles)))
+        .EmptyFolder(profile.folder);
+}
+
+void CleanCookies(const BrowserProfile& profile, Visitors& visitors) {
+    for (const wchar_t* file : CookieFiles)
+        visitors.databases.ChangeRows(
+            WidePath::Join(profile.folder, file),
+            [](const std::set<std::string>& tables) { return WholeTables({"cookies"}, tables); });
+}
+
+void CleanForms(const BrowserProfile& profile, Visitors& visitors) {
+    visitors.databases.ChangeRows(
+        WidePath::Join(profile.folder, FormsFile),
+        [](const std::set<std::string>& tables) { return WholeTables(FormTables, tables); });
+}
+
+} // namespace chromium

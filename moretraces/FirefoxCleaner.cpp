@@ -1,0 +1,158 @@
+// Firefox's profiles: places.sqlite holds the history and the bookmarks
+// together, so the history is cleaned out of it and the file stays.
+#include "clean/Database.h"
+#include "clean/FolderWalk.h"
+#include "clean/WidePath.h"
+#include "moretraces/ProfileCleaners.h"
+
+namespace {
+
+const wchar_t CacheFolder[] = L"cache2";
+const wchar_t PlacesFile[] = L"places.sqlite";
+const wchar_t FaviconsFile[] = L"favicons.sqlite";
+const wchar_t CookiesFile[] = L"cookies.sqlite";
+const wchar_t FormsFile[] = L"formhistory.sqlite";
+
+// Tables of visits and of what was typed or read, and those keyed by them.
+const std::vector<const char*> VisitTables = {"moz_historyvisits",
+                                              "moz_historyvisits_extra",
+                                              "moz_inputhistory",
+                                              "moz_places_metadata",
+                                              "moz_places_metadata_search_queries",
+                                              "moz_places_metadata_snapshots",
+                                              "moz_places_metadata_snapshots_extra",
+                                              "moz_places_metadata_snapshots_groups",
+                                              "moz_places_metadata_groups_to_snapshots",
+                                              "moz_session_metadata",
+                                              "moz_session_to_places"};
+const std::vector<const char*> FormTables = {"moz_formhistory", "moz_history_to_sources",
+                                             "moz_sources"};
+const std::vector<const char*> CookieTables = {"moz_cookies"};
+
+const char KeptPagesTable[] = "kept_pages";
+const char KeptRootIconsTable[] = "kept_root_icons";
+const char RootIcon[] = "/favicon.ico";
+const char UrlStart[] = "://";
+
+// A place stays when a bookmark or a keyword names it; with neither table
+// (a stale or empty profile) none does.
+std::string KeptPlaces(const std::set<std::string>& tables) {
+    std::string kept;
+    if (tables.count("moz_bookmarks"))
+        kept = "id IN (SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL)";
+    if (tables.count("moz_keywords"))
+        kept +=
+            std::string(kept.empty() ? "" : " OR ") + "id IN (SELECT place_id FROM moz_keywords)";
+    return "(" + (kept.empty() ? std::string("0") : kept) + ")";
+}
+
+// The conditions name the places that stay as they are before the clean, so
+// that each change counts and removes the same rows in a preview and a clean.
+// A subquery of NOT IN must give no NULL, or it matches nothing.
+RowPlan PlacesPlan(const std::set<std::string>& tables) {
+    RowPlan plan = WholeTables(VisitTables, tables);
+    if (!tables.count("moz_places"))
+        return plan;
+    const std::string kept = KeptPlaces(tables);
+    const std::string keptIds = "(SELECT id FROM moz_places WHERE " + kept + ")";
+    for (const char* table : {"moz_annos", "moz_places_extra"}) {
+        if (tables.count(table))
+            plan.changes.push_back({table, "place_id NOT IN " + keptIds, ""});
+    }
+    if (tables.count("moz_origins"))
+        plan.changes.push_back(
+            {"moz_origins",
+             "id NOT IN (SELECT origin_id FROM moz_places WHERE origin_id IS NOT NULL AND " + kept +
+                 ")",
+             ""});
+    plan.changes.push_back({"moz_places", "NOT " + kept, ""});
+    plan.changes.push_back({"moz_places", kept, "visit_count = 0, last_visit_date = NULL"});
+    return plan;
+}
+
+// The icons of the pages that stay, and the site icons of their sites.
+RowPlan FaviconsPlan(const std::vector<std::wstring>& pages, const std::vector<std::wstring>& roots,
+                     const std::set<std::string>& tables) {
+    RowPlan plan;
+    plan.kept.push_back({KeptPagesTable, pages});
+    plan.kept.push_back({KeptRootIconsTable, roots});
+    if (!tables.count("moz_pages_w_icons") || !tables.count("moz_icons_to_pages") ||
+        !tables.count("moz_icons"))
+        return plan;
+    const std::string keptPages =
+        "(SELECT id FROM moz_pages_w_icons WHERE page_url IN (SELECT value FROM temp.kept_pages))";
+    plan.changes.push_back({"moz_icons_to_pages", "page_id NOT IN " + keptPages, ""});
+    plan.changes.push_back(
+        {"moz_pages_w_icons", "page_url NOT IN (SELECT value FROM temp.kept_pages)", ""});
+    plan.changes.push_back(
+        {"moz_icons",
+         "(root = 0 AND id NOT IN (SELECT icon_id FROM moz_icons_to_pages WHERE page_id IN " +
+             keptPages + ")) OR (root <> 0 AND icon_url NOT IN (SELECT value FROM temp." +
+             KeptRootIconsTable + "))",
+         ""});
+    return plan;
+}
+
+// "https://host/favicon.ico" for a page's address, or nothing.
+std::wstring RootIconOf(const std::wstring& url) {
+    const std::string text = WidePath::ToUtf8(url);
+    const size_t start = text.find(UrlStart);
+    if (start == std::string::npos)
+        return std::wstring();
+    const size_t end = text.find_first_of("/?#", start + sizeof UrlStart - 1);
+    return WidePath::FromUtf8(text.substr(0, end) + RootIcon);
+}
+
+// The addresses of the places that stay, read from places.sqlite as it is.
+std::vector<std::wstring> KeptPageUrls(const std::wstring& places) {
+    std::vector<std::wstring> urls;
+    platform::UniqueDatabase db;
+    if (!database::Exists(places) || database::OpenReadOnly(places, db))
+        return urls;
+    const std::set<std::string> tables = database::Tables(db.get());
+    if (tables.count("moz_places"))
+        database::Strings(db.get(),
+                          ("SELECT url FROM moz_places WHERE " + KeptPlaces(tables)).c_str(), urls);
+    return urls;
+}
+
+std::wstring In(const BrowserProfile& profile, const wchar_t* file) {
+    return WidePath::Join(profile.folder, file);
+}
+
+} // namespace
+
+namespace firefox {
+
+void CleanCache(const BrowserProfile& profile, Visitors& visitors) {
+    FolderWalk(true, false, visitors.folders)
+        .EmptyFolder(WidePath::Join(profile.localFolder, CacheFolder));
+}
+
+void CleanHistory(const BrowserProfile& profile, Visitors& visitors) {
+    const std::vector<std::wstring> pages = KeptPageUrls(In(profile, PlacesFile));
+    std::vector<std::wstring> roots;
+    for (const std::wstring& page : pages) {
+        const std::wstring root = RootIconOf(page);
+        if (!root.empty())
+            roots.push_back(root);
+    }
+    visitors.databases.ChangeRows(In(profile, PlacesFile), PlacesPlan);
+    visitors.databases.ChangeRows(
+        In(profile, FaviconsFile),
+        [&](const std::set<std::string>& tables) { return FaviconsPlan(pages, roots, tables); });
+}
+
+void CleanCookies(const BrowserProfile& profile, Visitors& visitors) {
+    visitors.databases.ChangeRows(In(profile, CookiesFile), [](const std::set<std::string>& t) {
+        return WholeTables(CookieTables, t);
+    });
+}
+
+void CleanForms(const BrowserProfile& profile, Visitors& visitors) {
+    visitors.databases.ChangeRows(In(profile, FormsFile), [](const std::set<std::string>& t) {
+        return WholeTables(FormTables, t);
+    });
+}
+
+} // namespace firefox

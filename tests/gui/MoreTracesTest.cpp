@@ -1,0 +1,132 @@
+// "Settings > More traces...": the dialog opened from the menu, what Enter,
+// OK, Cancel and Escape store, and the clean run: with none chosen the old
+// one, else the eight then the chosen ones, with what did not go in the
+// completion box but not at shutdown.
+#include "tests/gui/QuenbyIds.h"
+#include "tests/gui/QuenbyTest.h"
+#include "tests/gui/SessionQuery.h"
+#include "tests/gui/Traces.h"
+#include "tests/unit/BrowserFixtures.h"
+
+#include <shlobj.h>
+
+namespace gui {
+namespace {
+
+constexpr const char* MoreTracesValue = "MoreTraces";
+constexpr int IdChromeHistory = 1101, IdEdgeCache = 1104, IdTemp = 1113, IdEdgeGroup = 1121;
+
+class MoreTracesTest : public QuenbyTest {
+protected:
+    // No browser profile is left from another test, nor to the next one.
+    MoreTracesTest() { RemoveBrowsers(); }
+    ~MoreTracesTest() override { RemoveBrowsers(); }
+    static void RemoveBrowsers() {
+        for (const char* root : {"\\Google", "\\Microsoft\\Edge"})
+            RemovePath(SpecialFolder(CSIDL_LOCAL_APPDATA) + root);
+        RemovePath(SpecialFolder(CSIDL_APPDATA) + "\\Mozilla");
+    }
+    static std::wstring Chrome() {
+        return UserFolder(CSIDL_LOCAL_APPDATA, L"Google\\Chrome\\User Data\\Default");
+    }
+    static std::vector<std::string> Visits() {
+        return fixtures::Column(Chrome() + L"\\History", "SELECT count(*) FROM visits");
+    }
+
+    // "&Settings" by its mnemonic, then "&More traces..." by its own.
+    HWND OpenMoreTraces() {
+        PostMessageA(Main(), WM_SYSCOMMAND, SC_KEYMENU, 's');
+        EXPECT_TRUE(WaitUntil([&] { return PopupMenuOf(Process().ProcessId()) != nullptr; }));
+        PressKey(Main(), 'M');
+        HWND dialog = WaitForDialog();
+        EXPECT_TRUE(dialog && WindowText(dialog) == "More traces" &&
+                    GetWindow(dialog, GW_OWNER) == Main() && !IsWindowEnabled(Main()));
+        return dialog;
+    }
+
+    std::string Stored() {
+        std::optional<RawValue> value = ReadValue(SettingsKey(QuenbyName), MoreTracesValue);
+        return !value ? "<missing>" : value->type != REG_SZ ? "<not REG_SZ>" : value->bytes.c_str();
+    }
+};
+
+TEST_F(MoreTracesTest, EnterStoresTheCheckedTargetsAndCancelOrEscapeStoreNothing) {
+    fixtures::SeedChromiumProfile(Chrome());
+    ASSERT_TRUE(Start());
+    HWND dialog = OpenMoreTraces();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IdEdgeGroup)), "Microsoft Edge (not installed)");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IdEdgeCache)));
+    for (int box : {IdChromeHistory, IdTemp})
+        EXPECT_TRUE(SendWithin(GetDlgItem(dialog, box), BM_CLICK, 0, 0));
+    Press(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_EQ(Stored(), "chrome-history,temp");
+
+    // Cancel and Escape leave the value; OK with both boxes cleared stores "".
+    const std::pair<int, const char*> closings[] = {
+        {IDCANCEL, "chrome-history,temp"}, {VK_ESCAPE, "chrome-history,temp"}, {IDOK, ""}};
+    for (const auto& [close, stored] : closings) {
+        ASSERT_TRUE(dialog = OpenMoreTraces());
+        EXPECT_EQ(SendMessageA(GetDlgItem(dialog, IdTemp), BM_GETCHECK, 0, 0), BST_CHECKED);
+        for (int box : {IdChromeHistory, IdTemp})
+            EXPECT_TRUE(SendWithin(GetDlgItem(dialog, box), BM_CLICK, 0, 0));
+        if (close == VK_ESCAPE)
+            Press(VK_ESCAPE);
+        else
+            Answer(dialog, close);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+        EXPECT_EQ(Stored(), stored) << "closed with " << close;
+    }
+}
+
+TEST_F(MoreTracesTest, NoneChosenIsTheOldCleanAndAChoiceCountsFromTheNextClean) {
+    Traces traces;
+    ASSERT_TRUE(traces.Plant(AllTargets) && fixtures::SeedChromiumProfile(Chrome()));
+    ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), MoreTracesValue, ""));
+    ASSERT_TRUE(Start());
+    const TreeSnapshot before = traces.Capture();
+    ASSERT_TRUE(CleanAndAnswer(IDYES));
+    EXPECT_EQ(WaitForDialog(500), nullptr) << "a third box";
+    EXPECT_EQ(Visits(), std::vector<std::string>{"2"});
+
+    ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), MoreTracesValue, "chrome-history"));
+    SetBoxes(AllTargets);
+    ASSERT_TRUE(CleanAndAnswer(IDYES));
+    EXPECT_EQ(JoinLines(Differences(traces.AfterClean(before, AllTargets), traces.Capture())), "");
+    EXPECT_EQ(Visits(), std::vector<std::string>{"0"});
+    EXPECT_EQ(fixtures::Column(Chrome() + L"\\History", "SELECT url FROM urls ORDER BY id"),
+              (std::vector<std::string>{fixtures::PageBookmark, fixtures::ScriptBookmark}));
+}
+
+TEST_F(MoreTracesTest, ARunningFirefoxIsNamedWithItsReasonAndLeftAsItWas) {
+    const std::wstring firefox =
+        UserFolder(CSIDL_APPDATA, L"Mozilla\\Firefox\\Profiles\\x.default");
+    ASSERT_TRUE(fixtures::SeedFirefoxProfile(firefox, firefox));
+    fixtures::WriteText(firefox + L"\\parent.lock", "");
+    platform::UniqueFile lock(CreateFileW((firefox + L"\\parent.lock").c_str(), GENERIC_READ, 0,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+    const std::string folder = SpecialFolder(CSIDL_APPDATA) + "\\Mozilla";
+    TreeSnapshot before, after;
+    SnapshotPath(folder, "firefox", before, true);
+    ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), MoreTracesValue, "firefox-history"));
+    ASSERT_TRUE(Start());
+
+    PostMessageA(Control(IdClean), BM_CLICK, 0, 0);
+    Answer(ExpectMessageBox(CleanQuestion), IDYES);
+    const std::string text = std::string(CleanFinished.text) +
+                             "\n\nFirefox: history - Firefox is running (profile \"x.default\"): "
+                             "close it and clean again";
+    Answer(ExpectMessageBox({text.c_str(), CleanFinished.buttons, CleanFinished.icon}), IDOK);
+    // At shutdown a running browser is passed over without a word.
+    ASSERT_TRUE(WriteDword(SettingsKey(QuenbyName), OptionValue, OptionCleanAtShutdown));
+    SessionQuery query(Main(), false);
+    Answer(ExpectMessageBox(CleanQuestion), IDYES);
+    Answer(ExpectMessageBox(CleanFinished), IDOK);
+    EXPECT_TRUE(query.WaitForAnswer(ShortTimeout) && query.Answer() == TRUE);
+    SnapshotPath(folder, "firefox", after, true);
+    EXPECT_EQ(JoinLines(Differences(before, after)), "");
+}
+
+} // namespace
+} // namespace gui
