@@ -24,6 +24,10 @@ const Wording ProblemWords = {L"cannot look into (the clean will still try):",
                               L"could not remove:"};
 const wchar_t NothingText[] = L"  nothing to clean\n";
 
+std::wstring Count(ULONGLONG count, const wchar_t* one, const wchar_t* many) {
+    return std::to_wstring(count) + L" " + (count == 1 ? one : many);
+}
+
 class Section {
 public:
     explicit Section(ReportMode mode) : m_mode(mode) {}
@@ -37,16 +41,21 @@ public:
         for (const CleanItem& item : items)
             Item(kind + item.path);
     }
+    // A heading that counts the items ("<word> 2 links<tail>"), then their
+    // paths; nothing when there are none.
+    void Listed(const std::vector<CleanItem>& items, const Wording& word, const wchar_t* one,
+                const wchar_t* many, const wchar_t* tail) {
+        if (items.empty())
+            return;
+        Line(std::wstring(Word(word)) + L" " + Count(items.size(), one, many) + tail);
+        Paths(items, L"");
+    }
     std::wstring Text() const { return m_text; }
 
 private:
     ReportMode m_mode;
     std::wstring m_text;
 };
-
-std::wstring Count(ULONGLONG count, const wchar_t* one, const wchar_t* many) {
-    return std::to_wstring(count) + L" " + (count == 1 ? one : many);
-}
 
 std::wstring Bytes(ULONGLONG bytes) {
     return std::to_wstring(bytes) + L" bytes";
@@ -67,26 +76,12 @@ void DescribeFiles(const TargetSummary& summary, Section& out) {
         for (const CleanItem& file : indexFiles)
             out.Item(Bytes(file.bytes) + L"  " + file.path);
     }
-    const std::vector<CleanItem>& desktopIni = summary.In(Group::KeptDesktopIni);
-    if (!desktopIni.empty()) {
-        out.Line(std::wstring(out.Word(KeepWords)) + L" " +
-                 Count(desktopIni.size(), L"desktop.ini", L"desktop.ini files") + L":");
-        out.Paths(desktopIni, L"");
-    }
-    const std::vector<CleanItem>& folderLinks = summary.In(Group::FolderLinks);
-    if (!folderLinks.empty()) {
-        out.Line(std::wstring(out.Word(RemoveWords)) + L" " +
-                 Count(folderLinks.size(), L"folder link", L"folder links") +
-                 L" without following them:");
-        out.Paths(folderLinks, L"");
-    }
-    const std::vector<CleanItem>& keptLinks = summary.In(Group::KeptLinks);
-    if (!keptLinks.empty()) {
-        out.Line(std::wstring(out.Word(LeaveWords)) + L" " +
-                 Count(keptLinks.size(), L"link", L"links") +
-                 L" alone (a link that cannot be told from its target):");
-        out.Paths(keptLinks, L"");
-    }
+    out.Listed(summary.In(Group::KeptDesktopIni), KeepWords, L"desktop.ini",
+               L"desktop.ini files", L":");
+    out.Listed(summary.In(Group::FolderLinks), RemoveWords, L"folder link", L"folder links",
+               L" without following them:");
+    out.Listed(summary.In(Group::KeptLinks), LeaveWords, L"link", L"links",
+               L" alone (a link that cannot be told from its target):");
 }
 
 void DescribeOthers(const TargetSummary& summary, Section& out) {
@@ -116,13 +111,8 @@ void DescribeOthers(const TargetSummary& summary, Section& out) {
             out.Item(database.path + L": " + tables);
         }
     }
-    const std::vector<CleanItem>& inUse = summary.In(Group::KeptInUse);
-    if (!inUse.empty()) {
-        out.Line(std::wstring(out.Word(InUseWords)) + L" " +
-                 Count(inUse.size(), L"item", L"items") +
-                 L" in use by other programs, as is normal here:");
-        out.Paths(inUse, L"");
-    }
+    out.Listed(summary.In(Group::KeptInUse), InUseWords, L"item", L"items",
+               L" in use by other programs, as is normal here:");
 }
 
 void DescribeProblems(const TargetSummary& summary, Section& out) {
