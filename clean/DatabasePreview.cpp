@@ -4,10 +4,6 @@
 
 #include "clean/Database.h"
 
-void DatabasePreview::Problem(const std::wstring& path, DWORD error, const std::wstring& reason) {
-    NoteProblem(m_report, path, error, reason);
-}
-
 // The plan is made from the same tables the clean would see, and each
 // deletion's condition counted as it stands.
 CleanStatus DatabasePreview::ChangeRows(const std::wstring& path, const RowPlanner& planner) {
@@ -29,8 +25,4 @@ CleanStatus DatabasePreview::ChangeRows(const std::wstring& path, const RowPlann
             NoteRows(m_report, path, change.table, rows);
     }
     return CleanStatus::Gone;
-}
-
-void DatabasePreview::SkipProfile(const std::wstring& profile, const std::wstring& reason) {
-    NoteSkippedProfile(m_report, profile, reason);
 }

@@ -127,7 +127,7 @@ void DescribeProblems(const TargetSummary& summary, Section& out) {
 
 } // namespace
 
-std::wstring TargetText(const Target& target, const TargetSummary& summary, ReportMode mode) {
+std::wstring TargetText(const Trace& trace, const TargetSummary& summary, ReportMode mode) {
     Section out(mode);
     if (mode != ReportMode::QuietClean) {
         DescribeFiles(summary, out);
@@ -136,7 +136,6 @@ std::wstring TargetText(const Target& target, const TargetSummary& summary, Repo
     DescribeProblems(summary, out);
     if (mode == ReportMode::QuietClean && out.Text().empty())
         return std::wstring();
-    const std::wstring header =
-        TargetLabel(target) + L" [" + WidePath::FromAnsi(target.name) + L"]" + NewLine;
+    const std::wstring header = trace.label + L" [" + trace.name + L"]" + NewLine;
     return header + (summary.IsEmpty() ? std::wstring(NothingText) : out.Text());
 }

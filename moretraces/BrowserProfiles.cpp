@@ -167,6 +167,20 @@ const wchar_t* BrowserName(Browser browser) {
     }
 }
 
+bool BrowserFound(Browser browser) {
+    if (browser != Browser::Firefox) {
+        const std::wstring userData = ChromiumUserData(browser);
+        return !userData.empty() && IsFolder(userData);
+    }
+    const std::wstring roaming = platform::KnownFolderPath(FOLDERID_RoamingAppData);
+    if (roaming.empty())
+        return false;
+    const std::wstring root = WidePath::Join(roaming, FirefoxRoot);
+    return GetFileAttributesW(WidePath::ForApi(WidePath::Join(root, FirefoxIni)).c_str()) !=
+               INVALID_FILE_ATTRIBUTES ||
+           IsFolder(WidePath::Join(root, FirefoxProfiles));
+}
+
 std::vector<BrowserProfile> ProfilesOf(Browser browser) {
     return browser == Browser::Firefox ? FirefoxProfilesFound() : ChromiumProfiles(browser);
 }

@@ -122,7 +122,7 @@ void CleanTemporaryFiles(Visitors& visitors) {
     if (folder.empty())
         return;
     if (!IsSafeTemporaryFolder(folder)) {
-        visitors.databases.Problem(folder, ERROR_BAD_PATHNAME, NotATemporaryFolder);
+        visitors.notes.Problem(folder, ERROR_BAD_PATHNAME, NotATemporaryFolder);
         return;
     }
     FolderWalk(true, false, visitors.folders).Except({LowIntegrityFolder}).EmptyFolder(folder);

@@ -2,9 +2,10 @@
 // the sandbox's $XDG_DATA_HOME) and the auto-complete wrapper; and the more
 // traces: browser profiles as the browsers write them, Explorer's lists and
 // the temporary folder.
+#include "catalogue/CleanTarget.h"
+#include "catalogue/TraceRun.h"
 #include "clean/Cleaner.h"
 #include "clean/NotingVisitors.h"
-#include "clean/Targets.h"
 #include "moretraces/BrowserProfiles.h"
 #include "platform/KnownFolder.h"
 #include "tests/unit/BrowserFixtures.h"
@@ -147,11 +148,11 @@ TEST_F(CleanerTest, NoHandleStaysOpenAfterTheOneCallCleaners) {
 // What `name` did (or, previewed, would do), item by item.
 CleanReport RunTarget(const char* name, bool preview) {
     CleanReport report;
-    TargetSet selection;
-    selection.Add(FindTarget(WidePath::FromAnsi(name))->id);
+    TraceSet selection;
+    selection.Add(Catalogue::BuiltIn().IndexOf(WidePath::FromAnsi(name)));
     PreviewVisitors previewing(report);
     NotedCleaningVisitors cleaning(report);
-    RunTargets(selection, preview ? previewing.Get() : cleaning.Get());
+    RunTraces(selection, preview ? previewing.Get() : cleaning.Get());
     return report;
 }
 
@@ -365,6 +366,81 @@ TEST_F(MoreTracesTest, ExplorerListsLoseTheirValuesAndKeepTheirKeys) {
     EXPECT_TRUE(ValueExists(explorer + "\\Advanced", "a"));
 }
 
+// ---- the catalogue ----
+
+// A trace of a program of its own that notes one problem, named after it.
+Trace NotingTrace(const std::wstring& name) {
+    Trace trace;
+    trace.name = name;
+    trace.run = [name](Visitors& v) { v.notes.Problem(name, ERROR_ACCESS_DENIED, L"test"); };
+    return trace;
+}
+
+// More traces than fit 64 bits; each finished report is handed over once,
+// holding that trace's items only, and a cancel stops the run between traces.
+TEST(CatalogueTest, ARunHandsOverEachTracesOwnReportInOrderUntilCancelled) {
+    Catalogue catalogue;
+    std::vector<Trace> traces;
+    for (int i = 0; i < 70; ++i)
+        traces.push_back(NotingTrace(L"t" + std::to_wstring(i)));
+    traces.push_back(NotingTrace(L"T3"));
+    catalogue.AddProgram({"test", L"Test", L"Tests", nullptr, {}}, traces);
+    ASSERT_EQ(70u, catalogue.Traces().size()) << "a name taken already is left out";
+    TraceSet chosen;
+    for (size_t trace : {69, 3, 65})
+        chosen.Add(trace);
+    std::vector<std::wstring> seen;
+    TraceRunHooks hooks;
+    hooks.started = [&](TraceRun& run) {
+        seen.push_back(L"start " + std::to_wstring(run.position) + L"/" +
+                       std::to_wstring(run.count) + L" " +
+                       std::to_wstring(run.report.Items().size()));
+    };
+    hooks.finished = [&](TraceRun& run) {
+        for (const CleanItem& item : run.report.Items())
+            seen.push_back(item.path);
+    };
+    EXPECT_TRUE(PreviewTraces(chosen, hooks, catalogue));
+    EXPECT_EQ((std::vector<std::wstring>{L"start 0/3 0", L"t3", L"start 1/3 0", L"t65",
+                                         L"start 2/3 0", L"t69"}),
+              seen);
+
+    seen.clear();
+    hooks.cancelled = [&] { return seen.size() == 2; };
+    EXPECT_FALSE(CleanTraces(chosen, hooks, catalogue));
+    EXPECT_EQ((std::vector<std::wstring>{L"start 0/3 0", L"t3"}), seen);
+}
+
+// Names from the settings: a more trace by any case, in the catalogue's order;
+// one of the eight or an unknown one left out, and the unknown kept when a
+// new choice is stored.
+TEST(CatalogueTest, StoredNamesChooseMoreTracesAndUnknownNamesAreKept) {
+    const Catalogue& catalogue = Catalogue::BuiltIn();
+    std::vector<std::wstring> unknown;
+    const TraceSet named =
+        MoreTracesNamed({L"TEMP", L"history", L"winapp2:Gone, really", L"chrome-cookies"}, unknown);
+    EXPECT_EQ((std::vector<std::wstring>{L"chrome-cookies", L"temp"}), MoreTraceNames(named));
+    EXPECT_EQ((std::vector<std::wstring>{L"history", L"winapp2:Gone, really"}), unknown);
+    TraceSet chosen = TraceSet::FromPlace(0x185);
+    EXPECT_EQ(0x85u, chosen.Place());
+    chosen.Add(catalogue.IndexOf(L"edge-forms"));
+    EXPECT_EQ((std::vector<std::wstring>{L"edge-forms", L"winapp2:Gone, really"}),
+              MoreTracesToStore(chosen, {L"temp", L"history", L"winapp2:Gone, really"}));
+    EXPECT_EQ(L"recycle-bin", catalogue.Traces()[RecycleBin].name);
+    EXPECT_TRUE(catalogue.IsWindowTrace(RecycleBin) && catalogue.Found(RecycleBin));
+}
+
+TEST_F(MoreTracesTest, ABrowserIsFoundByItsProfilesFolderAndWindowsAlways) {
+    const Catalogue& catalogue = Catalogue::BuiltIn();
+    auto found = [&](const wchar_t* name) { return catalogue.Found(catalogue.IndexOf(name)); };
+    EXPECT_FALSE(found(L"chrome-history") || found(L"edge-cache") || found(L"firefox-forms"));
+    EXPECT_TRUE(found(L"temp"));
+    Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
+    Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles");
+    EXPECT_TRUE(found(L"chrome-history") && found(L"firefox-forms"));
+    EXPECT_FALSE(found(L"edge-cache"));
+}
+
 // Files held open are normal in the temporary folder: kept, and no failure.
 TEST_F(MoreTracesTest, TemporaryFilesGoButTheFolderLowAndFilesInUseStay) {
     wchar_t given[MAX_PATH] = {};
@@ -380,7 +456,8 @@ TEST_F(MoreTracesTest, TemporaryFilesGoButTheFolderLowAndFilesInUseStay) {
 
     const CleanReport report = RunTarget("temp", false);
 
-    EXPECT_FALSE(report.HasFailures(FindTarget(L"temp")->inUseIsNormal));
+    const Catalogue& catalogue = Catalogue::BuiltIn();
+    EXPECT_FALSE(report.HasFailures(catalogue.Traces()[catalogue.IndexOf(L"temp")].inUseIsNormal));
     EXPECT_FALSE(Exists(temp + L"\\old"));
     EXPECT_TRUE(Exists(temp + L"\\Low\\sandboxed.tmp"));
     EXPECT_TRUE(Exists(temp + L"\\held.tmp"));
