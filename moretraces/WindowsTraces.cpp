@@ -1,5 +1,6 @@
 // What Explorer remembers, and the temporary files.
 #include "clean/FolderWalk.h"
+#include "clean/RegistryNotes.h"
 #include "clean/WidePath.h"
 #include "moretraces/MoreTraces.h"
 #include "platform/Handles.h"
@@ -29,18 +30,22 @@ const ExplorerList ExplorerLists[] = {
 };
 const DWORD KeyNameSize = 256;
 const DWORD ValueNameSize = 16384;
+// The one value of a registry link: the path of the key it stands for.
+const wchar_t LinkValue[] = L"SymbolicLinkValue";
 
 const wchar_t LowIntegrityFolder[] = L"Low";
 const wchar_t NotATemporaryFolder[] =
     L"the temporary folder is set to a drive's root or a folder of the system or the profile, "
     L"so nothing in it was touched";
 
-std::vector<std::wstring> ValueNames(HKEY key) {
+// The names of the key's values; the status that ended the listing is kept
+// in `status` (ERROR_NO_MORE_ITEMS when it listed them all).
+std::vector<std::wstring> ValueNames(HKEY key, LONG& status) {
     std::vector<std::wstring> names;
     std::vector<wchar_t> name(ValueNameSize);
     for (DWORD index = 0;; ++index) {
         DWORD length = ValueNameSize;
-        const LONG status =
+        status =
             RegEnumValueW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_MORE_DATA)
             continue;
@@ -50,13 +55,12 @@ std::vector<std::wstring> ValueNames(HKEY key) {
     }
 }
 
-std::vector<std::wstring> SubkeyNames(HKEY key) {
+std::vector<std::wstring> SubkeyNames(HKEY key, LONG& status) {
     std::vector<std::wstring> names;
     wchar_t name[KeyNameSize];
     for (DWORD index = 0;; ++index) {
         DWORD length = KeyNameSize;
-        const LONG status =
-            RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        status = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_MORE_DATA)
             continue;
         if (status != ERROR_SUCCESS)
@@ -65,19 +69,40 @@ std::vector<std::wstring> SubkeyNames(HKEY key) {
     }
 }
 
+// A list the clean cannot open or read whole is named, with the platform's
+// reason, in the preview as in the clean; a missing one is nothing to clear.
+void NoteUnreadList(const std::wstring& path, LONG status, Visitors& visitors) {
+    if (status != ERROR_SUCCESS && status != ERROR_NO_MORE_ITEMS && status != ERROR_FILE_NOT_FOUND)
+        visitors.databases.Problem(registrynotes::Shown(HKEY_CURRENT_USER, path), DWORD(status),
+                                   std::wstring());
+}
+
+// A registry link's values are its target's, which is no list of Explorer's.
+bool IsLink(HKEY key) {
+    DWORD type = REG_NONE;
+    return RegQueryValueExW(key, LinkValue, nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
 // The values go, the key stays with its access rights; the names are read
-// first, since a listing by index moves on as values go.
-void ClearValues(const std::wstring& path, bool withSubkeys, RegistryVisitor& visitor) {
+// first, since a listing by index moves on as values go. Each key is opened
+// as itself (REG_OPTION_OPEN_LINK), so a link is left alone, never followed.
+void ClearValues(HKEY parent, const std::wstring& name, const std::wstring& path, bool withSubkeys,
+                 Visitors& visitors) {
     platform::UniqueHKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_SET_VALUE, key.put()) !=
-        ERROR_SUCCESS)
+    LONG status = RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK,
+                                KEY_READ | KEY_SET_VALUE, key.put());
+    NoteUnreadList(path, status, visitors);
+    if (status != ERROR_SUCCESS || IsLink(key.get()))
         return;
-    for (const std::wstring& name : ValueNames(key.get()))
-        visitor.DeleteValueW(HKEY_CURRENT_USER, key.get(), path, name);
+    for (const std::wstring& value : ValueNames(key.get(), status))
+        visitors.registry.DeleteValueW(HKEY_CURRENT_USER, key.get(), path, value);
+    NoteUnreadList(path, status, visitors);
     if (!withSubkeys)
         return;
-    for (const std::wstring& subkey : SubkeyNames(key.get()))
-        ClearValues(path + L'\\' + subkey, true, visitor);
+    for (const std::wstring& subkey : SubkeyNames(key.get(), status))
+        ClearValues(key.get(), subkey, path + L'\\' + subkey, true, visitors);
+    NoteUnreadList(path, status, visitors);
 }
 
 // The user's temporary folder, without its trailing backslash.
@@ -109,9 +134,10 @@ bool IsSafeTemporaryFolder(const std::wstring& folder) {
 } // namespace
 
 void CleanExplorerLists(Visitors& visitors) {
-    for (const ExplorerList& list : ExplorerLists)
-        ClearValues(std::wstring(ExplorerKey) + L'\\' + list.key, list.withSubkeys,
-                    visitors.registry);
+    for (const ExplorerList& list : ExplorerLists) {
+        const std::wstring path = std::wstring(ExplorerKey) + L'\\' + list.key;
+        ClearValues(HKEY_CURRENT_USER, path, path, list.withSubkeys, visitors);
+    }
     visitors.shell.ClearRecentDocuments();
 }
 

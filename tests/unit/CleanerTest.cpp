@@ -365,6 +365,39 @@ TEST_F(MoreTracesTest, ExplorerListsLoseTheirValuesAndKeepTheirKeys) {
     EXPECT_TRUE(ValueExists(explorer + "\\Advanced", "a"));
 }
 
+// A registry link among the lists is left alone, and its target's values with
+// it; a list the user may not change is named, in the preview as in the clean.
+TEST_F(MoreTracesTest, ExplorerListsLeaveLinksAloneAndNameKeysTheyCannotClear) {
+    const std::string recent = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
+    const std::string target = "Software\\Quenby link target", sid = UserSidText();
+    SetStringValue(target, "a", "not a list");
+    SetStringValue(recent + "\\.locked", "a", "C:\\secret.txt");
+    SetSecurity(HKEY_CURRENT_USER, recent + "\\.locked", "D:P(A;;KRWDWO;;;" + sid + ")");
+    platform::UniqueHKey link;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (recent + "\\.link").c_str(), 0,
+                                             nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS,
+                                             nullptr, link.put(), nullptr));
+    const std::wstring to =
+        WidePath::FromAnsi(("\\Registry\\User\\" + sid + "\\" + target).c_str());
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK,
+                                            reinterpret_cast<const BYTE*>(to.c_str()),
+                                            DWORD(to.size() * sizeof(wchar_t))));
+
+    for (const bool preview : {true, false}) {
+        const CleanReport report = RunTarget("explorer-lists", preview);
+        const std::vector<const CleanItem*> failures = report.Failures();
+        EXPECT_EQ(1u, failures.size()) << (preview ? "preview" : "clean");
+        for (const CleanItem* failure : failures)
+            EXPECT_EQ(L"HKCU\\" + WidePath::FromAnsi(recent.c_str()) + L"\\.locked|5",
+                      failure->path + L"|" + DecimalText(failure->error));
+    }
+    EXPECT_TRUE(ValueExists(recent + "\\.link", "a")) << "the link was followed";
+    SetSecurity(HKEY_CURRENT_USER, recent + "\\.locked", "D:P(A;;KA;;;" + sid + ")");
+    RegDeleteKeyA(HKEY_CURRENT_USER, (recent + "\\.locked").c_str());
+    RegDeleteKeyW(link.get(), L""); // the link itself, opened as created
+    RegDeleteKeyA(HKEY_CURRENT_USER, target.c_str());
+}
+
 // Files held open are normal in the temporary folder: kept, and no failure.
 TEST_F(MoreTracesTest, TemporaryFilesGoButTheFolderLowAndFilesInUseStay) {
     wchar_t given[MAX_PATH] = {};
