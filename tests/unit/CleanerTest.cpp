@@ -144,14 +144,20 @@ TEST_F(CleanerTest, NoHandleStaysOpenAfterTheOneCallCleaners) {
 
 // ---- the more traces ----
 
-// What `name` did (or, previewed, would do), item by item.
-CleanReport RunTarget(const char* name, bool preview) {
+// What `name` did (or, previewed, would do), item by item; with `temp`, the
+// temporary folder meanwhile (TMP, which GetTempPathW reads first).
+CleanReport RunTarget(const char* name, bool preview, const std::wstring& temp = L"") {
+    wchar_t given[MAX_PATH + 1] = {};
+    GetEnvironmentVariableW(L"TMP", given, MAX_PATH + 1);
+    if (!temp.empty())
+        SetEnvironmentVariableW(L"TMP", temp.c_str());
     CleanReport report;
     TargetSet selection;
     selection.Add(FindTarget(WidePath::FromAnsi(name))->id);
     PreviewVisitors previewing(report);
     NotedCleaningVisitors cleaning(report);
     RunTargets(selection, preview ? previewing.Get() : cleaning.Get());
+    SetEnvironmentVariableW(L"TMP", given[0] ? given : nullptr);
     return report;
 }
 
@@ -396,6 +402,38 @@ TEST_F(MoreTracesTest, ExplorerListsLeaveLinksAloneAndNameKeysTheyCannotClear) {
     RegDeleteKeyA(HKEY_CURRENT_USER, (recent + "\\.locked").c_str());
     RegDeleteKeyW(link.get(), L""); // the link itself, opened as created
     RegDeleteKeyA(HKEY_CURRENT_USER, target.c_str());
+}
+
+// However it is written, a %TEMP% that is or holds a folder of the system or
+// the profile, or is a drive's root, is one problem with its reason, in the
+// preview and the clean, and nothing in it changes.
+TEST_F(MoreTracesTest, ATemporaryFolderThatIsOrHoldsAKnownFolderOrARootIsRefused) {
+    const std::wstring roaming = platform::KnownFolderPath(FOLDERID_RoamingAppData);
+    wchar_t shortName[MAX_PATH] = {};
+    ASSERT_NE(0u, GetShortPathNameW(L"C:\\Program Files", shortName, MAX_PATH));
+    MakeSymlink(roaming, m_root / L"link");
+    // Drive Q: is a folder of the sandbox.
+    MakeFolder(m_root / L"drive");
+    WriteBytes(m_root / L"drive\\kept.txt", "x");
+    const std::string drive = std::string(std::getenv("WINEPREFIX")) + "/dosdevices/q:";
+    ASSERT_TRUE(RunUnix("/bin/ln -s " + UnixPath(m_root / L"drive") + " " + drive));
+    ASSERT_TRUE(WaitFor([] { return Exists(L"Q:\\kept.txt"); }));
+
+    for (const std::wstring& folder :
+         {std::wstring(L"C:\\Users"), platform::KnownFolderPath(FOLDERID_Downloads),
+          std::wstring(L"C:\\ProgramData"), L"\\\\?\\" + roaming, std::wstring(shortName),
+          m_root / L"link", std::wstring(L"Q:\\")}) {
+        for (const bool preview : {true, false}) {
+            const CleanReport report = RunTarget("temp", preview, folder);
+            // Only a refused preview lets the clean run.
+            ASSERT_EQ(1u, report.Items().size()) << Narrow(folder);
+            ASSERT_EQ(DWORD(ERROR_BAD_PATHNAME), report.Items()[0].error) << Narrow(folder);
+            EXPECT_NE(std::wstring::npos, report.Items()[0].detail.find(L"nothing in it was"));
+        }
+    }
+    EXPECT_TRUE(Exists(L"Q:\\kept.txt"));
+    RunUnix("/bin/rm -f " + drive);
+    RemoveSymlink(m_root / L"link");
 }
 
 // Files held open are normal in the temporary folder: kept, and no failure.
