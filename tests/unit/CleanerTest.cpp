@@ -255,17 +255,21 @@ TEST_F(MoreTracesTest, ChromeHistoryGoesWhileBookmarksAndTheirIconsStay) {
 TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAndForms) {
     const std::wstring root = Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox");
     const std::wstring local = Made(FOLDERID_LocalAppData, L"Mozilla\\Firefox\\Profiles");
-    const std::wstring absolute = MakePath(m_root.Path(), L"elsewhere");
+    // Firefox writes profiles.ini in UTF-8 without a byte-order mark.
+    const std::wstring absolute = MakePath(m_root.Path(), L"J\u00fcrgen \u4e2d");
     fixtures::WriteText(root + L"\\profiles.ini",
                         "[Profile0]\nName=a\nIsRelative=1\nPath=Profiles/rel.default\n"
                         "[Profile1]\nName=b\nIsRelative=0\nPath=" +
-                            Narrow(absolute) + "\n");
+                            WidePath::ToUtf8(absolute) + "\n");
     ASSERT_TRUE(fixtures::SeedFirefoxProfile(MakePath(root, L"Profiles\\rel.default"),
                                              local + L"\\rel.default"));
     ASSERT_TRUE(fixtures::SeedFirefoxProfile(absolute, absolute));
     ASSERT_TRUE(
         fixtures::SeedFirefoxProfile(MakePath(root, L"Profiles\\unlisted"), local + L"\\unlisted"));
+    const std::wstring temp = m_root.Path().substr(0, m_root.Path().rfind(L'\\'));
+    const size_t inTemp = Entries(temp).size();
     ASSERT_EQ(3u, ProfilesOf(Browser::Firefox).size());
+    EXPECT_EQ(inTemp, Entries(temp).size()) << "a copy of profiles.ini was left behind";
 
     const CleanReport preview = RunTarget("firefox-history", true);
     const CleanReport clean = RunTarget("firefox-history", false);
