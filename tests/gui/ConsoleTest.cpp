@@ -157,6 +157,15 @@ TEST_F(QuenbyTest, ConsoleBadInputAndNoAnswerCleanNothing) {
         EXPECT_EQ(JoinLines(Differences(before, traces.Capture())), "") << arguments;
     }
     EXPECT_TRUE(Says(RunConsole("clean nosuch").err, "realplayer, mediaplayer, recent, history"));
+    // A temporary folder above the profiles' shared folders is refused as a whole.
+    wchar_t given[MAX_PATH + 1] = {}, shared[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TMP", given, MAX_PATH + 1);
+    SHGetSpecialFolderPathW(nullptr, shared, CSIDL_COMMON_DOCUMENTS, FALSE);
+    SetEnvironmentVariableW(L"TMP", (std::wstring(shared) + L"\\..").c_str());
+    const ConsoleRun temp = RunConsole("clean temp --yes");
+    SetEnvironmentVariableW(L"TMP", given[0] ? given : nullptr);
+    EXPECT_EQ(temp.exitCode, 1u);
+    EXPECT_TRUE(Says(temp.out, "a folder of the system or the profile")) << temp.out;
     // A saved name that is no more trace is left out and said, and no usage error.
     ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), "MoreTraces", "temp, bogus"));
     const ConsoleRun saved = RunConsole("preview --saved");
