@@ -449,95 +449,95 @@ TEST_F(MoreTracesTest, ABrowserIsFoundByItsProfilesFolderAndWindowsAlways) {
     Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles");
     EXPECT_TRUE(found(L"chrome-history") && found(L"firefox-forms"));
     EXPECT_FALSE(found(L"edge-cache"));
-    // A registry link among the lists is left alone, and its target's values with
-    // it; a list the user may not change is named, in the preview as in the clean.
-    TEST_F(MoreTracesTest, ExplorerListsLeaveLinksAloneAndNameKeysTheyCannotClear) {
-        const std::string recent =
-            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
-        const std::string target = "Software\\Quenby link target", sid = UserSidText();
-        SetStringValue(target, "a", "not a list");
-        SetStringValue(recent + "\\.locked", "a", "C:\\secret.txt");
-        SetSecurity(HKEY_CURRENT_USER, recent + "\\.locked", "D:P(A;;KRWDWO;;;" + sid + ")");
-        platform::UniqueHKey link;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (recent + "\\.link").c_str(), 0,
-                                                 nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS,
-                                                 nullptr, link.put(), nullptr));
-        const std::wstring to =
-            WidePath::FromAnsi(("\\Registry\\User\\" + sid + "\\" + target).c_str());
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK,
-                                                reinterpret_cast<const BYTE*>(to.c_str()),
-                                                DWORD(to.size() * sizeof(wchar_t))));
+}
 
+// A registry link among the lists is left alone, and its target's values with
+// it; a list the user may not change is named, in the preview as in the clean.
+TEST_F(MoreTracesTest, ExplorerListsLeaveLinksAloneAndNameKeysTheyCannotClear) {
+    const std::string recent = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
+    const std::string target = "Software\\Quenby link target", sid = UserSidText();
+    SetStringValue(target, "a", "not a list");
+    SetStringValue(recent + "\\.locked", "a", "C:\\secret.txt");
+    SetSecurity(HKEY_CURRENT_USER, recent + "\\.locked", "D:P(A;;KRWDWO;;;" + sid + ")");
+    platform::UniqueHKey link;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (recent + "\\.link").c_str(), 0,
+                                             nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS,
+                                             nullptr, link.put(), nullptr));
+    const std::wstring to =
+        WidePath::FromAnsi(("\\Registry\\User\\" + sid + "\\" + target).c_str());
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK,
+                                            reinterpret_cast<const BYTE*>(to.c_str()),
+                                            DWORD(to.size() * sizeof(wchar_t))));
+
+    for (const bool preview : {true, false}) {
+        const CleanReport report = RunTarget("explorer-lists", preview);
+        const std::vector<const CleanItem*> failures = report.Failures();
+        EXPECT_EQ(1u, failures.size()) << (preview ? "preview" : "clean");
+        for (const CleanItem* failure : failures)
+            EXPECT_EQ(L"HKCU\\" + WidePath::FromAnsi(recent.c_str()) + L"\\.locked|5",
+                      failure->path + L"|" + DecimalText(failure->error));
+    }
+    EXPECT_TRUE(ValueExists(recent + "\\.link", "a")) << "the link was followed";
+    SetSecurity(HKEY_CURRENT_USER, recent + "\\.locked", "D:P(A;;KA;;;" + sid + ")");
+    RegDeleteKeyA(HKEY_CURRENT_USER, (recent + "\\.locked").c_str());
+    RegDeleteKeyW(link.get(), L""); // the link itself, opened as created
+    RegDeleteKeyA(HKEY_CURRENT_USER, target.c_str());
+}
+
+// However it is written, a %TEMP% that is or holds a folder of the system or
+// the profile, or is a drive's root, is one problem with its reason, in the
+// preview and the clean, and nothing in it changes.
+TEST_F(MoreTracesTest, ATemporaryFolderThatIsOrHoldsAKnownFolderOrARootIsRefused) {
+    const std::wstring roaming = platform::KnownFolderPath(FOLDERID_RoamingAppData);
+    wchar_t shortName[MAX_PATH] = {};
+    ASSERT_NE(0u, GetShortPathNameW(L"C:\\Program Files", shortName, MAX_PATH));
+    MakeSymlink(roaming, m_root / L"link");
+    // Drive Q: is a folder of the sandbox.
+    MakeFolder(m_root / L"drive");
+    WriteBytes(m_root / L"drive\\kept.txt", "x");
+    const std::string drive = std::string(std::getenv("WINEPREFIX")) + "/dosdevices/q:";
+    ASSERT_TRUE(RunUnix("/bin/ln -s " + UnixPath(m_root / L"drive") + " " + drive));
+    ASSERT_TRUE(WaitFor([] { return Exists(L"Q:\\kept.txt"); }));
+
+    for (const std::wstring& folder :
+         {std::wstring(L"C:\\Users"), platform::KnownFolderPath(FOLDERID_Downloads),
+          std::wstring(L"C:\\ProgramData"), L"\\\\?\\" + roaming, std::wstring(shortName),
+          m_root / L"link", std::wstring(L"Q:\\")}) {
         for (const bool preview : {true, false}) {
-            const CleanReport report = RunTarget("explorer-lists", preview);
-            const std::vector<const CleanItem*> failures = report.Failures();
-            EXPECT_EQ(1u, failures.size()) << (preview ? "preview" : "clean");
-            for (const CleanItem* failure : failures)
-                EXPECT_EQ(L"HKCU\\" + WidePath::FromAnsi(recent.c_str()) + L"\\.locked|5",
-                          failure->path + L"|" + DecimalText(failure->error));
+            const CleanReport report = RunTarget("temp", preview, folder);
+            // Only a refused preview lets the clean run.
+            ASSERT_EQ(1u, report.Items().size()) << Narrow(folder);
+            ASSERT_EQ(DWORD(ERROR_BAD_PATHNAME), report.Items()[0].error) << Narrow(folder);
+            EXPECT_NE(std::wstring::npos, report.Items()[0].detail.find(L"nothing in it was"));
         }
-        EXPECT_TRUE(ValueExists(recent + "\\.link", "a")) << "the link was followed";
-        SetSecurity(HKEY_CURRENT_USER, recent + "\\.locked", "D:P(A;;KA;;;" + sid + ")");
-        RegDeleteKeyA(HKEY_CURRENT_USER, (recent + "\\.locked").c_str());
-        RegDeleteKeyW(link.get(), L""); // the link itself, opened as created
-        RegDeleteKeyA(HKEY_CURRENT_USER, target.c_str());
     }
+    EXPECT_TRUE(Exists(L"Q:\\kept.txt"));
+    RunUnix("/bin/rm -f " + drive);
+    RemoveSymlink(m_root / L"link");
+}
 
-    // However it is written, a %TEMP% that is or holds a folder of the system or
-    // the profile, or is a drive's root, is one problem with its reason, in the
-    // preview and the clean, and nothing in it changes.
-    TEST_F(MoreTracesTest, ATemporaryFolderThatIsOrHoldsAKnownFolderOrARootIsRefused) {
-        const std::wstring roaming = platform::KnownFolderPath(FOLDERID_RoamingAppData);
-        wchar_t shortName[MAX_PATH] = {};
-        ASSERT_NE(0u, GetShortPathNameW(L"C:\\Program Files", shortName, MAX_PATH));
-        MakeSymlink(roaming, m_root / L"link");
-        // Drive Q: is a folder of the sandbox.
-        MakeFolder(m_root / L"drive");
-        WriteBytes(m_root / L"drive\\kept.txt", "x");
-        const std::string drive = std::string(std::getenv("WINEPREFIX")) + "/dosdevices/q:";
-        ASSERT_TRUE(RunUnix("/bin/ln -s " + UnixPath(m_root / L"drive") + " " + drive));
-        ASSERT_TRUE(WaitFor([] { return Exists(L"Q:\\kept.txt"); }));
+// Files held open are normal in the temporary folder: kept, and no failure.
+TEST_F(MoreTracesTest, TemporaryFilesGoButTheFolderLowAndFilesInUseStay) {
+    wchar_t given[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathW(MAX_PATH, given), 3u);
+    const std::wstring temp(given, wcslen(given) - 1);
+    MakeFolder(temp + L"\\Low");
+    WriteBytes(temp + L"\\Low\\sandboxed.tmp", "x");
+    MakeFolder(temp + L"\\old");
+    WriteBytes(temp + L"\\old\\a.tmp", "x");
+    WriteBytes(temp + L"\\held.tmp", "x");
+    platform::UniqueFile held(CreateFileW((temp + L"\\held.tmp").c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
 
-        for (const std::wstring& folder :
-             {std::wstring(L"C:\\Users"), platform::KnownFolderPath(FOLDERID_Downloads),
-              std::wstring(L"C:\\ProgramData"), L"\\\\?\\" + roaming, std::wstring(shortName),
-              m_root / L"link", std::wstring(L"Q:\\")}) {
-            for (const bool preview : {true, false}) {
-                const CleanReport report = RunTarget("temp", preview, folder);
-                // Only a refused preview lets the clean run.
-                ASSERT_EQ(1u, report.Items().size()) << Narrow(folder);
-                ASSERT_EQ(DWORD(ERROR_BAD_PATHNAME), report.Items()[0].error) << Narrow(folder);
-                EXPECT_NE(std::wstring::npos, report.Items()[0].detail.find(L"nothing in it was"));
-            }
-        }
-        EXPECT_TRUE(Exists(L"Q:\\kept.txt"));
-        RunUnix("/bin/rm -f " + drive);
-        RemoveSymlink(m_root / L"link");
-    }
+    const CleanReport report = RunTarget("temp", false);
 
-    // Files held open are normal in the temporary folder: kept, and no failure.
-    TEST_F(MoreTracesTest, TemporaryFilesGoButTheFolderLowAndFilesInUseStay) {
-        wchar_t given[MAX_PATH] = {};
-        ASSERT_GT(GetTempPathW(MAX_PATH, given), 3u);
-        const std::wstring temp(given, wcslen(given) - 1);
-        MakeFolder(temp + L"\\Low");
-        WriteBytes(temp + L"\\Low\\sandboxed.tmp", "x");
-        MakeFolder(temp + L"\\old");
-        WriteBytes(temp + L"\\old\\a.tmp", "x");
-        WriteBytes(temp + L"\\held.tmp", "x");
-        platform::UniqueFile held(CreateFileW((temp + L"\\held.tmp").c_str(), GENERIC_READ, 0,
-                                              nullptr, OPEN_EXISTING, 0, nullptr));
-
-        const CleanReport report = RunTarget("temp", false);
-
-        const Catalogue& catalogue = Catalogue::BuiltIn();
-        EXPECT_FALSE(
-            report.HasFailures(catalogue.Traces()[catalogue.IndexOf(L"temp")].inUseIsNormal));
-        EXPECT_FALSE(Exists(temp + L"\\old"));
-        EXPECT_TRUE(Exists(temp + L"\\Low\\sandboxed.tmp"));
-        EXPECT_TRUE(Exists(temp + L"\\held.tmp"));
-        EXPECT_TRUE(std::any_of(report.Items().begin(), report.Items().end(),
-                                [](const CleanItem& i) { return i.status == CleanStatus::InUse; }));
-    }
+    const Catalogue& catalogue = Catalogue::BuiltIn();
+    EXPECT_FALSE(report.HasFailures(catalogue.Traces()[catalogue.IndexOf(L"temp")].inUseIsNormal));
+    EXPECT_FALSE(Exists(temp + L"\\old"));
+    EXPECT_TRUE(Exists(temp + L"\\Low\\sandboxed.tmp"));
+    EXPECT_TRUE(Exists(temp + L"\\held.tmp"));
+    EXPECT_TRUE(std::any_of(report.Items().begin(), report.Items().end(),
+                            [](const CleanItem& i) { return i.status == CleanStatus::InUse; }));
+}
 
 } // namespace
