@@ -516,11 +516,12 @@ TEST_F(MoreTracesTest, ATemporaryFolderThatIsOrHoldsAKnownFolderOrARootIsRefused
     RemoveSymlink(m_root / L"link");
 }
 
-// Files held open are normal in the temporary folder: kept, and no failure.
+// Files held open are normal in the temporary folder: kept, and no failure. So
+// are running programs and DLLs, and files held with their deletion shared.
 TEST_F(MoreTracesTest, TemporaryFilesGoButTheFolderLowAndFilesInUseStay) {
-    wchar_t given[MAX_PATH] = {};
+    wchar_t given[MAX_PATH] = {}, self[MAX_PATH] = {};
     ASSERT_GT(GetTempPathW(MAX_PATH, given), 3u);
-    const std::wstring temp(given, wcslen(given) - 1);
+    const std::wstring temp(given, wcslen(given) - 1), running = temp + L"\\setup.exe";
     MakeFolder(temp + L"\\Low");
     WriteBytes(temp + L"\\Low\\sandboxed.tmp", "x");
     MakeFolder(temp + L"\\old");
@@ -528,11 +529,24 @@ TEST_F(MoreTracesTest, TemporaryFilesGoButTheFolderLowAndFilesInUseStay) {
     WriteBytes(temp + L"\\held.tmp", "x");
     platform::UniqueFile held(CreateFileW((temp + L"\\held.tmp").c_str(), GENERIC_READ, 0, nullptr,
                                           OPEN_EXISTING, 0, nullptr));
+    MakeFolder(temp + L"\\log");
+    WriteBytes(temp + L"\\log\\shared.tmp", "x");
+    platform::UniqueFile sharing(CreateFileW((temp + L"\\log\\shared.tmp").c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    ASSERT_TRUE(CopyFileW(self, running.c_str(), FALSE));
+    // Mapped as the image of a running program or a loaded DLL is.
+    const HMODULE image = LoadLibraryExW(running.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(nullptr, image);
 
     const CleanReport report = RunTarget("temp", false);
 
+    FreeLibrary(image);
     const Catalogue& catalogue = Catalogue::BuiltIn();
     EXPECT_FALSE(report.HasFailures(catalogue.Traces()[catalogue.IndexOf(L"temp")].inUseIsNormal));
+    sharing.reset();
+    EXPECT_FALSE(Exists(temp + L"\\log\\shared.tmp")) << "it goes once its holder closes it";
     EXPECT_FALSE(Exists(temp + L"\\old"));
     EXPECT_TRUE(Exists(temp + L"\\Low\\sandboxed.tmp"));
     EXPECT_TRUE(Exists(temp + L"\\held.tmp"));
