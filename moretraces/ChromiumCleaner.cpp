@@ -177,8 +177,7 @@ namespace chromium {
 
 void CleanCache(const BrowserProfile& profile, Visitors& visitors) {
     for (const wchar_t* cache : CacheFolders)
-        FolderWalk(true, false, visitors.folders)
-            .EmptyFolder(WidePath::Join(profile.localFolder, cache));
+        FolderWalk(visitors.folders).EmptyFolder(WidePath::Join(profile.localFolder, cache));
 }
 
 // The bookmarks decide which addresses stay: when they cannot be read,
@@ -196,7 +195,7 @@ void CleanHistory(const BrowserProfile& profile, Visitors& visitors) {
     visitors.databases.ChangeRows(
         WidePath::Join(profile.folder, FaviconsFile),
         [&](const std::set<std::string>& tables) { return FaviconsPlan(bookmarks, tables); });
-    FolderWalk(true, false, visitors.folders)
+    FolderWalk(visitors.folders)
         .Only(std::vector<std::wstring>(std::begin(OmniboxFiles), std::end(OmniboxFiles)))
         .EmptyFolder(profile.folder);
 }

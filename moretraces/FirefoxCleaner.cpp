@@ -125,8 +125,7 @@ std::wstring In(const BrowserProfile& profile, const wchar_t* file) {
 namespace firefox {
 
 void CleanCache(const BrowserProfile& profile, Visitors& visitors) {
-    FolderWalk(true, false, visitors.folders)
-        .EmptyFolder(WidePath::Join(profile.localFolder, CacheFolder));
+    FolderWalk(visitors.folders).EmptyFolder(WidePath::Join(profile.localFolder, CacheFolder));
 }
 
 void CleanHistory(const BrowserProfile& profile, Visitors& visitors) {
