@@ -343,7 +343,7 @@ TEST_F(MoreTracesTest, ChromeCookiesAndFormsGoWhileSearchEnginesAndCardsStay) {
         EXPECT_NE(std::string::npos,
                   ReadBytes(folder + L"\\Web Data").find(fixtures::Valuables[0]));
         EXPECT_TRUE(Entries(folder + L"\\Cache").empty());
-        EXPECT_TRUE(Exists(folder + L"\\History")) << "no database file is deleted";
+        EXPECT_TRUE(Exists(folder + L"\\History")) << "the databases are cleaned inside";
     }
     for (const char* valuable : fixtures::Valuables)
         EXPECT_NE(std::string::npos, ReadBytes(today + L"\\Web Data").find(valuable)) << valuable;
