@@ -6,6 +6,8 @@
 #include "clean/Walker.h"
 #include "clean/WidePath.h"
 
+#include <algorithm>
+
 using namespace walk;
 
 namespace {
@@ -57,8 +59,17 @@ int FolderWalk::EmptyFolder(const std::wstring& folder) const {
         return 0;
     }
     top.path = folder;
-    const Rules rules = {!m_keepDesktopIni, m_wipeIndexFiles, m_visitor.ChangesFiles(), m_names,
-                         m_onlyNames};
+    const bool nested =
+        !m_onlyNames && std::any_of(m_names.begin(), m_names.end(), [](const std::wstring& name) {
+            return name.find(L'\\') != std::wstring::npos;
+        });
+    const Rules rules = {!m_keepDesktopIni,
+                         m_wipeIndexFiles,
+                         m_visitor.ChangesFiles(),
+                         m_names,
+                         m_onlyNames,
+                         folder,
+                         nested};
     Applier applier(m_visitor);
     if (rules.changes)
         return Walker(rules, applier, nullptr, nullptr).Walk(std::move(top), true) ? 1 : 0;

@@ -35,6 +35,8 @@ public:
     // Which entries of the folder given to EmptyFolder are the walk's: all
     // of them (the default), all but these names, or only these names
     // (ignoring case). Entries outside the walk are neither touched nor noted.
+    // Except also takes paths below the folder ("sub\\name"): the subfolders
+    // that hold them stay.
     FolderWalk& Except(std::vector<std::wstring> names);
     FolderWalk& Only(std::vector<std::wstring> names);
 
