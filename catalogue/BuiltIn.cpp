@@ -108,8 +108,8 @@ const BrowserRow kBrowsers[] = {
 };
 
 const char WindowsKey[] = "windows";
-// Files held open are normal in the temporary folder: they are kept, and
-// no failure.
+// Files held open are normal in the temporary folder and among Explorer's
+// thumbnails: they are kept, and no failure.
 const bool InUseIsNormal = true;
 
 Trace Described(const wchar_t* name, UINT label, UINT item, const Description& description,
@@ -152,6 +152,13 @@ void AddWindows(Catalogue& catalogue) {
                   {IDS_GOES_EXPLORER_LISTS, IDS_STAYS_EXPLORER_LISTS, 0}, CleanExplorerLists));
     traces.push_back(Described(L"temp", IDS_TARGET_TEMP, IDS_ITEM_TEMP,
                                {IDS_GOES_TEMP, IDS_STAYS_TEMP, 0}, CleanTemporaryFiles));
+    traces.back().inUseIsNormal = InUseIsNormal;
+    traces.push_back(Described(L"office-recent", IDS_TARGET_OFFICE_RECENT, IDS_ITEM_OFFICE_RECENT,
+                               {IDS_GOES_OFFICE_RECENT, IDS_STAYS_OFFICE_RECENT, 0},
+                               CleanOfficeRecent));
+    traces.back().found = OfficeFound;
+    traces.push_back(Described(L"thumbnails", IDS_TARGET_THUMBNAILS, IDS_ITEM_THUMBNAILS,
+                               {IDS_GOES_THUMBNAILS, IDS_STAYS_THUMBNAILS, 0}, CleanThumbnails));
     traces.back().inUseIsNormal = InUseIsNormal;
     catalogue.AddProgram(
         Named(WindowsKey, IDS_PROGRAM_WINDOWS, IDS_CATEGORY_WINDOWS, [] { return true; }),
