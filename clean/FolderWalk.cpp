@@ -80,6 +80,28 @@ int FolderWalk::EmptyFolder(const std::wstring& folder) const {
     return listed ? 1 : 0;
 }
 
+// The pattern also matches short names: each long name is checked itself.
+std::vector<std::wstring> FolderWalk::FileNames(const std::wstring& folder,
+                                                const std::wstring& prefix,
+                                                const std::wstring& suffix) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const std::wstring pattern = WidePath::Join(folder, prefix + L'*' + suffix);
+    platform::UniqueFind find(FindFirstFileExW(WidePath::ForApi(pattern).c_str(), FindExInfoBasic,
+                                               &found, FindExSearchNameMatch, nullptr, 0));
+    if (!find)
+        return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            name.size() >= prefix.size() + suffix.size() &&
+            WidePath::NameIs(name.substr(0, prefix.size()).c_str(), prefix.c_str()) &&
+            WidePath::NameIs(name.c_str() + name.size() - suffix.size(), suffix.c_str()))
+            names.push_back(name);
+    } while (FindNextFileW(find.get(), &found));
+    return names;
+}
+
 int FolderWalk::WipeIndexFile(const std::wstring& folder, const std::wstring& name) {
     const std::wstring path = WidePath::ForApi(WidePath::Join(folder, name));
     platform::UniqueFile file(

@@ -44,6 +44,11 @@ public:
     // keeping the folder. 1 when the folder could be listed, else 0.
     int EmptyFolder(const std::wstring& folder) const;
 
+    // The names of the files right in `folder` (not its folders) that begin
+    // with `prefix` and end with `suffix`, ignoring case; for Only().
+    static std::vector<std::wstring>
+    FileNames(const std::wstring& folder, const std::wstring& prefix, const std::wstring& suffix);
+
     // Zeros folder\name from byte 64 to its end, unless the file has other
     // names or the path reaches another file through a link. 1 when the file
     // could be opened, else 0.

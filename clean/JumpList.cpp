@@ -193,6 +193,7 @@ DWORD JumpList::Read(const std::wstring& path, std::wstring& reason) {
         return Unreadable(reason, NoDestList);
     if (FAILED(ReadWhole(m_storage.get(), DestListName, m_destList)))
         return Unreadable(reason, UnreadDestList);
+    m_streams = streams.size();
     return ParseEntries(streams, reason);
 }
 
@@ -235,6 +236,13 @@ DWORD JumpList::ParseEntries(const std::vector<std::wstring>& streams, std::wstr
 bool JumpList::HasPins() const {
     return std::any_of(m_entries.begin(), m_entries.end(),
                        [](const JumpListEntry& entry) { return entry.pinned; });
+}
+
+// Its streams are DestList and those of the entries, if nothing else.
+bool JumpList::HoldsMoreThanPins() const {
+    const bool unpinned = std::any_of(m_entries.begin(), m_entries.end(),
+                                      [](const JumpListEntry& entry) { return !entry.pinned; });
+    return unpinned || m_streams != m_entries.size() + 1;
 }
 
 // The header as it was (its last entry number too, so that new entries get

@@ -43,6 +43,9 @@ public:
     const std::wstring& Path() const { return m_path; }
     const std::vector<JumpListEntry>& Entries() const { return m_entries; }
     bool HasPins() const;
+    // Whether it holds anything but its pinned entries: other entries, or
+    // streams no entry names.
+    bool HoldsMoreThanPins() const;
 
     // Makes a new compound file at `to` that holds the streams of the pinned
     // entries and a DestList of those entries alone, counted so: no byte of
@@ -65,4 +68,5 @@ private:
     ComPtr<IStorage> m_storage;
     std::vector<BYTE> m_destList;
     std::vector<JumpListEntry> m_entries;
+    size_t m_streams = 0;
 };

@@ -7,40 +7,24 @@
 
 namespace {
 
-// The list's access rights: its DACL, and whether it inherits from its folder.
-struct Rights {
-    platform::UniqueLocal descriptor;
-    PACL dacl = nullptr;
-    bool inherits = true;
-};
-
-DWORD ReadRights(const std::wstring& path, Rights& rights) {
+// The list's access rights (its DACL) as the file's security descriptor holds
+// them.
+DWORD ReadRights(const std::wstring& path, platform::UniqueLocal& rights) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     const DWORD error =
         GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                              nullptr, &rights.dacl, nullptr, &descriptor);
-    rights.descriptor.reset(descriptor);
-    if (error != ERROR_SUCCESS)
-        return error;
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    if (!GetSecurityDescriptorControl(descriptor, &control, &revision))
-        return GetLastError();
-    rights.inherits = !(control & SE_DACL_PROTECTED);
-    return ERROR_SUCCESS;
+                              nullptr, nullptr, nullptr, &descriptor);
+    rights.reset(descriptor);
+    return error;
 }
 
 // The rename that puts a file in another's place keeps the other's rights on
 // Windows, but not under Wine, which gives it those of its folder: the new
-// file gets them before it moves. Rights inherited from the folder are
-// inherited again.
-DWORD GiveRights(const std::wstring& path, const Rights& rights) {
-    std::wstring name = path; // the call takes a writable string
-    const SECURITY_INFORMATION what =
-        DACL_SECURITY_INFORMATION | (rights.inherits ? UNPROTECTED_DACL_SECURITY_INFORMATION
-                                                     : PROTECTED_DACL_SECURITY_INFORMATION);
-    return SetNamedSecurityInfoW(&name[0], SE_FILE_OBJECT, what, nullptr, nullptr, rights.dacl,
-                                 nullptr);
+// file gets them, as they are, before it moves. (SetNamedSecurityInfoW would
+// merge in what the folder passes on, which Wine does not mark as inherited.)
+DWORD GiveRights(const std::wstring& path, const platform::UniqueLocal& rights) {
+    return SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, rights.get()) ? ERROR_SUCCESS
+                                                                                   : GetLastError();
 }
 
 // The storage calls' own codes below 0x100 are the platform's.
@@ -71,11 +55,16 @@ CleanStatus JumpListCleaning::KeepPinned(JumpList& list) {
 }
 
 // The list is read, and the new file written, while nobody else may write
-// the list; it is let go of before its replacement takes its place.
+// the list; it is let go of before its replacement takes its place. A list
+// of pins alone stays as it is.
 DWORD JumpListCleaning::ReplaceWithPinned(JumpList& list) {
+    if (!list.HoldsMoreThanPins()) {
+        list.Close();
+        return ERROR_SUCCESS;
+    }
     const std::wstring path = WidePath::ForApi(list.Path());
     const std::wstring replacement = JumpList::ReplacementOf(path);
-    Rights rights;
+    platform::UniqueLocal rights;
     DWORD error = ReadRights(path, rights);
     if (error == ERROR_SUCCESS)
         error = ErrorOf(list.WritePinned(replacement));

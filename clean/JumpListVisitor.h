@@ -18,8 +18,8 @@ public:
     virtual ~JumpListVisitor() = default;
 
     // Replaces the list, read whole and holding pins, with a new file of its
-    // pinned entries alone that keeps the file's access rights. The list is
-    // closed when this returns.
+    // pinned entries alone that keeps the file's access rights; a list that
+    // holds nothing else stays as it is. The list is closed when this returns.
     virtual CleanStatus KeepPinned(JumpList& list) = 0;
     // A list that stays exactly as it is, since it cannot be read: `error`
     // and, where the platform's text would say less, `reason` say why.
@@ -35,7 +35,8 @@ public:
 
 protected:
     // Writes the new file beside the list and puts it in the list's place.
-    // Answers the platform's error, 0 when the list was replaced.
+    // Answers the platform's error, 0 when the list was replaced or held
+    // nothing to drop.
     static DWORD ReplaceWithPinned(JumpList& list);
 };
 

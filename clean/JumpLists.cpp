@@ -2,37 +2,12 @@
 // walk: it decides which lists the walk must leave to the jump-list visitor.
 #include "clean/JumpListVisitor.h"
 
+#include "clean/FolderWalk.h"
 #include "clean/WidePath.h"
-#include "platform/Handles.h"
-
-#include <cwchar>
 
 namespace {
 
-const wchar_t ListPattern[] = L"\\*.automaticDestinations-ms";
 const wchar_t ListSuffix[] = L".automaticDestinations-ms";
-
-bool IsList(const WIN32_FIND_DATAW& found) {
-    const size_t name = wcslen(found.cFileName);
-    const size_t suffix = wcslen(ListSuffix);
-    return !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name > suffix &&
-           WidePath::NameIs(found.cFileName + name - suffix, ListSuffix);
-}
-
-std::vector<std::wstring> ListNames(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    platform::UniqueFind find(FindFirstFileExW(WidePath::ForApi(folder + ListPattern).c_str(),
-                                               FindExInfoBasic, &found, FindExSearchNameMatch,
-                                               nullptr, 0));
-    if (!find)
-        return names;
-    do {
-        if (IsList(found))
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(find.get(), &found));
-    return names;
-}
 
 } // namespace
 
@@ -45,7 +20,7 @@ std::vector<std::wstring> KeepPinnedJumpLists(const std::wstring& folder,
     const DWORD attributes = GetFileAttributesW(WidePath::ForApi(folder).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return kept;
-    for (const std::wstring& name : ListNames(folder)) {
+    for (const std::wstring& name : FolderWalk::FileNames(folder, L"", ListSuffix)) {
         const std::wstring path = WidePath::Join(folder, name);
         JumpList list;
         std::wstring reason;

@@ -31,7 +31,6 @@ const ExplorerList ExplorerLists[] = {
 // Explorer's caches of thumbnails (thumbcache_*.db) beside those of icons,
 // which stay.
 const wchar_t ExplorerCaches[] = L"Microsoft\\Windows\\Explorer";
-const wchar_t ThumbnailCaches[] = L"\\thumbcache_*.db";
 const wchar_t ThumbnailPrefix[] = L"thumbcache_";
 const wchar_t ThumbnailSuffix[] = L".db";
 const wchar_t LowIntegrityFolder[] = L"Low";
@@ -119,31 +118,6 @@ std::wstring Refusal(const std::wstring& folder, const std::wstring& final) {
     return std::wstring();
 }
 
-// Checked on the long name: the pattern also matches short names.
-bool IsThumbnailCache(const WIN32_FIND_DATAW& found) {
-    const std::wstring name = found.cFileName;
-    const size_t prefix = wcslen(ThumbnailPrefix);
-    const size_t suffix = wcslen(ThumbnailSuffix);
-    return !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name.size() > prefix + suffix &&
-           WidePath::NameIs(name.substr(0, prefix).c_str(), ThumbnailPrefix) &&
-           WidePath::NameIs(name.c_str() + name.size() - suffix, ThumbnailSuffix);
-}
-
-std::vector<std::wstring> ThumbnailCacheNames(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    platform::UniqueFind find(FindFirstFileExW(WidePath::ForApi(folder + ThumbnailCaches).c_str(),
-                                               FindExInfoBasic, &found, FindExSearchNameMatch,
-                                               nullptr, 0));
-    if (!find)
-        return names;
-    do {
-        if (IsThumbnailCache(found))
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(find.get(), &found));
-    return names;
-}
-
 } // namespace
 
 void CleanExplorerLists(Visitors& visitors) {
@@ -185,7 +159,8 @@ void CleanThumbnails(Visitors& visitors) {
     if (local.empty())
         return;
     const std::wstring folder = WidePath::Join(local, ExplorerCaches);
-    const std::vector<std::wstring> names = ThumbnailCacheNames(folder);
+    const std::vector<std::wstring> names =
+        FolderWalk::FileNames(folder, ThumbnailPrefix, ThumbnailSuffix);
     if (!names.empty())
         FolderWalk(visitors.folders).Only(names).EmptyFolder(folder);
 }

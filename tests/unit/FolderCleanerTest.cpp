@@ -419,6 +419,17 @@ TEST_F(FolderCleanerTest, RecentDocumentsKeepThePinnedEntriesOfJumpLists) {
             EXPECT_EQ(std::string::npos, quickBytes.find(Utf16(entry.target)))
                 << Narrow(entry.target) << " is still in the file";
     }
+    // A list of pins alone is not written again: it keeps an old time.
+    auto open = [&](DWORD access) {
+        return platform::UniqueFile(CreateFileW(quick.c_str(), access, FILE_SHARE_READ, nullptr,
+                                                OPEN_EXISTING, 0, nullptr));
+    };
+    const FILETIME old = {0, 0x01D00000};
+    FILETIME seen = {};
+    ASSERT_TRUE(SetFileTime(open(FILE_WRITE_ATTRIBUTES).get(), nullptr, nullptr, &old));
+    m_cleaner.CleanRecentDocuments(cleaning.Get());
+    GetFileTime(open(GENERIC_READ).get(), nullptr, nullptr, &seen);
+    EXPECT_EQ(old.dwHighDateTime, seen.dwHighDateTime) << "a list of pins alone was written again";
     RemoveTree(lists);
     RemoveDirectoryW(lists.c_str());
 }
@@ -1006,11 +1017,17 @@ TEST_F(FolderCleanerTest, NoHandleStaysOpenOnAnyPath) {
                       [&] { m_cleaner.DeleteFolderContents(folder.c_str(), 0, 1); });
     ExpectNothingLeft("a missing folder", seed,
                       [&] { m_cleaner.DeleteFolderContents((folder + "\\none").c_str(), 0, 1); });
-    auto seedShell = [] {
-        SeedShellFolder(CSIDL_RECENT);
+    std::wstring lists;
+    auto seedShell = [&lists] {
+        lists = SeedShellFolder(CSIDL_RECENT) + L"\\AutomaticDestinations";
         SeedShellFolder(CSIDL_HISTORY);
+        MakeFolder(lists);
+        WriteJumpList(lists + L"\\a.automaticDestinations-ms", 3,
+                      {{1, true, L"C:\\kept", "kept"}, {2, false, L"C:\\gone", "gone"}});
     };
     ExpectNothingLeft("the recent folder", seedShell, [&] { m_cleaner.CleanRecentDocuments(); });
+    RemoveTree(lists);
+    RemoveDirectoryW(lists.c_str());
     ExpectNothingLeft("the history folder", seedShell, [&] { m_cleaner.CleanIEHistory(); });
 }
 
