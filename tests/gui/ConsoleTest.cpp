@@ -283,14 +283,16 @@ TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
         fixtures::Column(firefox + L"\\places.sqlite", "SELECT id FROM moz_historyvisits").size());
 }
 
-// Chrome with a profile is found, Edge and Firefox without one are not: list
-// names only what is found, list --all every program, and the JSON says so.
+// Chrome with a profile and Opera GX's folder are found, Edge, Firefox and
+// the channels without one are not: list names only what is found, list
+// --all every program, and the JSON says so.
 TEST_F(QuenbyTest, ConsoleListAndJsonFollowTheProgramsFoundOnThisPc) {
     for (const char* root : {"\\Google", "\\Microsoft\\Edge"})
         RemovePath(SpecialFolder(CSIDL_LOCAL_APPDATA) + root);
     RemovePath(SpecialFolder(CSIDL_APPDATA) + "\\Mozilla");
     ASSERT_TRUE(fixtures::SeedChromiumProfile(
         UserFolder(CSIDL_LOCAL_APPDATA, L"Google\\Chrome\\User Data\\Default")));
+    UserFolder(CSIDL_APPDATA, L"Opera Software\\Opera GX Stable");
 
     const ConsoleRun list = RunConsole("list"), all = RunConsole("list --all");
     EXPECT_EQ(list.exitCode + all.exitCode, 0u) << list.err << all.err;
@@ -299,9 +301,13 @@ TEST_F(QuenbyTest, ConsoleListAndJsonFollowTheProgramsFoundOnThisPc) {
                                    "chrome-cache    Chrome: cache\n") &&
                     Says(run->out, "\nWindows:\nexplorer-lists  Explorer: run"))
             << run->out;
-    EXPECT_FALSE(Says(list.out, "Edge") || Says(list.out, "Firefox")) << list.out;
+    EXPECT_TRUE(Says(list.out, "\nOpera GX:\nopera-gx-cache  Opera GX: cache\n")) << list.out;
+    EXPECT_FALSE(Says(list.out, "Edge") || Says(list.out, "Firefox") || Says(list.out, "Canary"))
+        << list.out;
     EXPECT_TRUE(Says(all.out, "\nMicrosoft Edge (not found):\nedge-cache      Edge: cache\n") &&
-                Says(all.out, "\nMozilla Firefox (not found):\n"))
+                Says(all.out, "\nMozilla Firefox (not found):\n") &&
+                Says(all.out, "\nGoogle Chrome Canary (not found):\nchrome-canary-cache Chrome "
+                              "Canary: cache\n"))
         << all.out;
 
     const ConsoleRun json = RunConsole("preview --json history chrome-cookies edge-forms");
@@ -311,6 +317,7 @@ TEST_F(QuenbyTest, ConsoleListAndJsonFollowTheProgramsFoundOnThisPc) {
     EXPECT_TRUE(targets[1].at("program") == "Google Chrome" && targets[1].at("found") == true);
     EXPECT_TRUE(targets[2].at("program") == "Microsoft Edge" && targets[2].at("found") == false);
     RemovePath(SpecialFolder(CSIDL_LOCAL_APPDATA) + "\\Google");
+    RemovePath(SpecialFolder(CSIDL_APPDATA) + "\\Opera Software");
 }
 
 } // namespace
