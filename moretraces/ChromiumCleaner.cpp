@@ -1,5 +1,5 @@
-// Chrome's and Edge's profiles: both keep the same files with the same
-// tables.
+// The profiles of Chromium's family (Chrome, Edge, Brave, Opera...): all keep the
+// same files with the same tables.
 #include "clean/Database.h"
 #include "clean/FolderWalk.h"
 #include "clean/WidePath.h"
@@ -214,9 +214,15 @@ RowPlan FaviconsPlan(const std::vector<std::wstring>& bookmarks,
 
 namespace chromium {
 
+// A profile whose caches are kept apart (Opera's) may still keep some of them
+// in itself: both folders are emptied.
 void CleanCache(const BrowserProfile& profile, Visitors& visitors) {
-    for (const wchar_t* cache : CacheFolders)
-        FolderWalk(visitors.folders).EmptyFolder(WidePath::Join(profile.localFolder, cache));
+    std::vector<std::wstring> homes = {profile.localFolder};
+    if (!WidePath::NameIs(profile.folder.c_str(), profile.localFolder.c_str()))
+        homes.push_back(profile.folder);
+    for (const std::wstring& home : homes)
+        for (const wchar_t* cache : CacheFolders)
+            FolderWalk(visitors.folders).EmptyFolder(WidePath::Join(home, cache));
 }
 
 // The bookmarks decide which addresses stay: when one of the files cannot be

@@ -2,6 +2,7 @@
 // the sandbox's $XDG_DATA_HOME) and the auto-complete wrapper; and the more
 // traces: browser profiles as the browsers write them, Explorer's lists and
 // the temporary folder.
+#include "catalogue/BrowserTable.h"
 #include "catalogue/CleanTarget.h"
 #include "catalogue/TraceRun.h"
 #include "clean/Cleaner.h"
@@ -295,7 +296,7 @@ TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAn
         fixtures::SeedFirefoxProfile(MakePath(root, L"Profiles\\unlisted"), local + L"\\unlisted"));
     const std::wstring temp = m_root.Path().substr(0, m_root.Path().rfind(L'\\'));
     const size_t inTemp = Entries(temp).size();
-    ASSERT_EQ(3u, ProfilesOf(Browser::Firefox).size());
+    ASSERT_EQ(3u, ProfilesOf(FirefoxBrowsers().front().browser).size());
     EXPECT_EQ(inTemp, Entries(temp).size()) << "a copy of profiles.ini was left behind";
 
     const CleanReport preview = RunTarget("firefox-history", true);
@@ -305,7 +306,7 @@ TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAn
     for (const char* name : {"firefox-cookies", "firefox-forms", "firefox-cache"})
         EXPECT_FALSE(RunTarget(name, false).HasFailures()) << name;
 
-    for (const BrowserProfile& profile : ProfilesOf(Browser::Firefox)) {
+    for (const BrowserProfile& profile : ProfilesOf(FirefoxBrowsers().front().browser)) {
         const std::wstring places = profile.folder + L"\\places.sqlite";
         EXPECT_EQ((std::vector<std::string>{"kept|0|NULL", "script|0|NULL"}),
                   fixtures::Column(places, "SELECT title||'|'||visit_count||'|'||"
@@ -406,6 +407,98 @@ TEST_F(MoreTracesTest, AProfileInUseStaysByteForByteAndIsReported) {
     EXPECT_TRUE(firefoxBefore == Snapshot(firefox));
 }
 
+// What one family's profile holds: its databases, the bookmarks that stay,
+// its cache and the files no clean touches.
+struct FamilyFiles {
+    std::vector<const wchar_t*> databases;
+    const char* bookmarked;
+    std::vector<std::string> kept;
+    const wchar_t* cache;
+    std::vector<const wchar_t*> untouched;
+};
+const FamilyFiles ChromiumFiles = {{L"History", L"Favicons", L"Network\\Cookies", L"Web Data"},
+                                   "SELECT url FROM urls ORDER BY id",
+                                   {fixtures::PageBookmark, fixtures::ScriptBookmark},
+                                   L"Cache",
+                                   {L"Local State", L"Login Data", L"Bookmarks"}};
+const FamilyFiles FirefoxFiles = {
+    {L"places.sqlite", L"favicons.sqlite", L"cookies.sqlite", L"formhistory.sqlite"},
+    "SELECT title FROM moz_places ORDER BY id",
+    {"kept", "script"},
+    L"cache2",
+    {L"key4.db", L"logins.json"}};
+
+// One browser of each layout, its profiles where its row says: the same
+// fixtures lose every visit, cookie and form entry to the bytes, and keep
+// their bookmarks, keys, passwords and database files; the preview changes
+// nothing, and a held lock names the browser.
+TEST_F(MoreTracesTest, EachLayoutsProfilesAreCleanedAsChromesAndFirefoxs) {
+    const std::wstring opera = Made(FOLDERID_RoamingAppData, L"Opera Software\\Opera GX Stable");
+    const std::wstring operaLocal = Made(FOLDERID_LocalAppData, L"Opera Software\\Opera GX Stable");
+    const std::wstring brave =
+        Made(FOLDERID_LocalAppData, L"BraveSoftware\\Brave-Browser\\User Data");
+    const std::wstring wolf = Made(FOLDERID_RoamingAppData, L"librewolf");
+    const std::wstring wolfLocal = Made(FOLDERID_LocalAppData, L"librewolf\\Profiles\\x");
+    fixtures::WriteText(wolf + L"\\profiles.ini", "[Profile0]\nIsRelative=1\nPath=Profiles/x\n");
+    const struct Case {
+        const FamilyFiles& files;
+        std::wstring folder, local;
+    } cases[] = {{ChromiumFiles, MakePath(brave, L"Default"), brave + L"\\Default"},
+                 {ChromiumFiles, opera, operaLocal},
+                 {ChromiumFiles, MakePath(opera, L"_side_profiles\\p"),
+                  MakePath(operaLocal, L"_side_profiles\\p")},
+                 {FirefoxFiles, MakePath(wolf, L"Profiles\\x"), wolfLocal}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(&c.files == &FirefoxFiles ? fixtures::SeedFirefoxProfile(c.folder, c.local)
+                                              : fixtures::SeedChromiumProfile(c.folder));
+        MakeFolder(c.local + L"\\" + c.files.cache);
+        fixtures::WriteText(c.local + L"\\" + c.files.cache + L"\\entry", fixtures::Secrets[0]);
+        for (const wchar_t* file : c.files.untouched)
+            if (!Exists(c.folder + L"\\" + file))
+                fixtures::WriteText(c.folder + L"\\" + file, "key");
+    }
+    auto everything = [&] {
+        std::map<std::wstring, std::string> files;
+        for (const std::wstring& root : {opera, operaLocal, brave, wolf, wolfLocal}) {
+            const auto part = Snapshot(root);
+            files.insert(part.begin(), part.end());
+        }
+        return files;
+    };
+    const auto before = everything();
+    for (const char* prefix : {"brave", "opera-gx", "librewolf"}) {
+        const std::string history = std::string(prefix) + "-history";
+        const auto unpreviewed = everything();
+        const CleanReport preview = RunTarget(history.c_str(), true);
+        EXPECT_TRUE(unpreviewed == everything()) << "the preview changed a file";
+        const CleanReport clean = RunTarget(history.c_str(), false);
+        EXPECT_TRUE(!Rows(clean).empty() && Rows(preview) == Rows(clean)) << prefix;
+        for (const char* kind : {"-cookies", "-forms", "-cache"})
+            EXPECT_FALSE(RunTarget((prefix + std::string(kind)).c_str(), false).HasFailures());
+    }
+    const auto after = everything();
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.files.kept,
+                  fixtures::Column(c.folder + L"\\" + c.files.databases[0], c.files.bookmarked));
+        for (const wchar_t* database : c.files.databases)
+            ExpectNoSecretIn(c.folder + L"\\" + database);
+        for (const wchar_t* file : c.files.untouched)
+            EXPECT_EQ(before.at(c.folder + L"\\" + file), after.at(c.folder + L"\\" + file));
+        EXPECT_TRUE(Entries(c.local + L"\\" + c.files.cache).empty()) << Narrow(c.local);
+    }
+
+    fixtures::WriteText(opera + L"\\lockfile", "");
+    platform::UniqueFile lock(CreateFileW((opera + L"\\lockfile").c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    const auto held = everything();
+    const CleanReport report = RunTarget("opera-gx-cookies", false);
+    ASSERT_EQ(2u, report.Items().size()) << "the profile and its side profile";
+    EXPECT_EQ(L"Opera GX is running (profile \"Opera GX Stable\"): close it, including its "
+              L"background process, and clean again",
+              report.Items()[0].detail);
+    EXPECT_TRUE(held == everything());
+}
+
 TEST_F(MoreTracesTest, ExplorerListsLoseTheirValuesAndKeepTheirKeys) {
     const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
     for (const char* key : {"\\RunMRU", "\\TypedPaths", "\\WordWheelQuery",
@@ -491,12 +584,14 @@ TEST(CatalogueTest, StoredNamesChooseMoreTracesAndUnknownNamesAreKept) {
 TEST_F(MoreTracesTest, ABrowserIsFoundByItsProfilesFolderAndWindowsAlways) {
     const Catalogue& catalogue = Catalogue::BuiltIn();
     auto found = [&](const wchar_t* name) { return catalogue.Found(catalogue.IndexOf(name)); };
-    EXPECT_FALSE(found(L"chrome-history") || found(L"edge-cache") || found(L"firefox-forms"));
+    EXPECT_FALSE(found(L"chrome-history") || found(L"edge-cache") || found(L"firefox-forms") ||
+                 found(L"opera-cookies"));
     EXPECT_TRUE(found(L"temp"));
     Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
     Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles");
-    EXPECT_TRUE(found(L"chrome-history") && found(L"firefox-forms"));
-    EXPECT_FALSE(found(L"edge-cache"));
+    Made(FOLDERID_RoamingAppData, L"Opera Software\\Opera Stable");
+    EXPECT_TRUE(found(L"chrome-history") && found(L"firefox-forms") && found(L"opera-cookies"));
+    EXPECT_FALSE(found(L"edge-cache") || found(L"chrome-beta-cache"));
 }
 
 // A registry link among the lists is left alone, and its target's values with
