@@ -6,12 +6,6 @@ namespace database {
 
 namespace {
 
-const char UriStart[] = "file:///";
-const char ReadOnly[] = "?mode=ro";
-const char Immutable[] = "&immutable=1";
-const wchar_t WriteAheadLog[] = L"-wal";
-const char Unreserved[] = "-._~/:";
-const char Hex[] = "0123456789ABCDEF";
 const char TablesQuery[] = "SELECT name FROM sqlite_master WHERE type = 'table'";
 
 // SQLite's answer as a Win32 error: a database another program holds is in
@@ -72,30 +66,6 @@ Failure OpenForChanges(const std::wstring& path, platform::UniqueDatabase& db) {
     if (!failure)
         sqlite3_busy_timeout(db.get(), 0);
     return failure;
-}
-
-Failure OpenReadOnly(const std::wstring& path, platform::UniqueDatabase& db) {
-    std::string uri = FileUri(path) + ReadOnly;
-    if (!Exists(path + WriteAheadLog))
-        uri += Immutable;
-    return Open(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_EXRESCODE, db);
-}
-
-std::string FileUri(const std::wstring& path) {
-    std::string uri = UriStart;
-    for (unsigned char c : WidePath::ToUtf8(path)) {
-        if (c == '\\')
-            c = '/';
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-            (c != 0 && std::char_traits<char>::find(Unreserved, sizeof Unreserved - 1, char(c)))) {
-            uri += char(c);
-        } else {
-            uri += '%';
-            uri += Hex[c >> 4];
-            uri += Hex[c & 0xF];
-        }
-    }
-    return uri;
 }
 
 std::set<std::string> Tables(sqlite3* db) {

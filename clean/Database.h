@@ -1,6 +1,6 @@
 // The SQLite calls the database visitors share: opening a browser's database
-// for the changes or read-only, reading its tables, and running a plan's
-// changes with every value bound.
+// for the changes (or a private copy of it, DatabaseCopy.h), reading its
+// tables, and running a plan's changes with every value bound.
 #pragma once
 
 #include "clean/DatabaseVisitor.h"
@@ -21,15 +21,6 @@ struct Failure {
 // Opens the existing database at `path` for reading and writing; nothing is
 // created, and a lock held elsewhere fails at once rather than waiting.
 Failure OpenForChanges(const std::wstring& path, platform::UniqueDatabase& db);
-
-// Opens it read-only through a "file:" URI. Without a write-ahead log beside
-// it the file is opened as immutable: no lock and no file of SQLite's own is
-// created, so the folder stays exactly as it was.
-Failure OpenReadOnly(const std::wstring& path, platform::UniqueDatabase& db);
-
-// The "file:" URI of `path`, every byte outside the unreserved characters
-// percent-encoded.
-std::string FileUri(const std::wstring& path);
 
 // The names of the tables `db` holds.
 std::set<std::string> Tables(sqlite3* db);

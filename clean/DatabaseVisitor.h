@@ -49,7 +49,7 @@ public:
     virtual ~DatabaseVisitor() = default;
 
     // Whether this visitor changes anything: databases are then opened for
-    // writing, else read-only and left exactly as they were.
+    // writing, else read in a copy and left exactly as they were.
     virtual bool ChangesDatabases() const = 0;
     // Makes (or counts) the changes the planner asks for on the database at
     // `path`. A database another program holds is left alone (InUse).

@@ -1,6 +1,6 @@
 // Firefox's profiles: places.sqlite holds the history and the bookmarks
 // together, so the history is cleaned out of it and the file stays.
-#include "clean/Database.h"
+#include "clean/DatabaseCopy.h"
 #include "clean/FolderWalk.h"
 #include "clean/WidePath.h"
 #include "moretraces/ProfileCleaners.h"
@@ -103,11 +103,12 @@ std::wstring RootIconOf(const std::wstring& url) {
     return WidePath::FromUtf8(text.substr(0, end) + RootIcon);
 }
 
-// The addresses of the places that stay, read from places.sqlite as it is.
+// The addresses of the places that stay, read from a copy of places.sqlite
+// as it is.
 std::vector<std::wstring> KeptPageUrls(const std::wstring& places) {
     std::vector<std::wstring> urls;
-    platform::UniqueDatabase db;
-    if (!database::Exists(places) || database::OpenReadOnly(places, db))
+    DatabaseCopy db;
+    if (!database::Exists(places) || db.Open(places))
         return urls;
     const std::set<std::string> tables = database::Tables(db.get());
     if (tables.count("moz_places"))

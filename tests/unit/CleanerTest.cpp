@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 #include <sddl.h>
 #include <shellapi.h>
@@ -155,21 +156,35 @@ CleanReport RunTarget(const char* name, bool preview) {
     return report;
 }
 
-// Every file below `folder` with its bytes and write time.
+// Every file and folder below `folder` with its creation and write times (a
+// folder's change when a file comes or goes), and a file's size and bytes.
 std::map<std::wstring, std::string> Snapshot(const std::wstring& folder) {
     std::map<std::wstring, std::string> files;
     for (const std::wstring& name : Entries(folder)) {
         const std::wstring path = folder + L"\\" + name;
         WIN32_FILE_ATTRIBUTE_DATA data = {};
         GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+        files[path] = std::to_string(data.ftCreationTime.dwLowDateTime) + "|" +
+                      std::to_string(data.ftLastWriteTime.dwLowDateTime) + "|";
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             for (const auto& file : Snapshot(path))
                 files.insert(file);
         } else {
-            files[path] = std::to_string(data.ftLastWriteTime.dwLowDateTime) + ReadBytes(path);
+            files[path] += std::to_string(data.nFileSizeLow) + "|" + ReadBytes(path);
         }
     }
     return files;
+}
+
+// Opens `path` as another program would, with the connection's `option` on
+// when one is given, and runs `sql` on it.
+platform::UniqueDatabase Connect(const std::wstring& path, const char* sql, int option = 0) {
+    platform::UniqueDatabase db;
+    sqlite3_open(WidePath::ToUtf8(path).c_str(), db.put());
+    if (option != 0)
+        sqlite3_db_config(db.get(), option, 1, nullptr);
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db.get(), sql, nullptr, nullptr, nullptr)) << sql;
+    return db;
 }
 
 // The rows each table of each database lost (or would lose).
@@ -345,6 +360,38 @@ TEST_F(MoreTracesTest, AProfileInUseStaysByteForByteAndIsReported) {
     EXPECT_TRUE(chromeBefore == Snapshot(chrome));
     EXPECT_TRUE(edgeBefore == Snapshot(edge));
     EXPECT_TRUE(firefoxBefore == Snapshot(firefox));
+}
+
+// Logs as a browser that stopped unexpectedly leaves them: a write-ahead log
+// with and without its index, one beside an empty file, a hot journal.
+TEST_F(MoreTracesTest, APreviewOfEveryTargetChangesNoFileOfAnyProfile) {
+    const std::wstring chrome = Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
+    const std::wstring firefox = Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles");
+    const std::wstring local = Made(FOLDERID_LocalAppData, L"Mozilla\\Firefox\\Profiles");
+    const std::wstring profile = firefox + L"\\p", history = chrome + L"\\Default\\History";
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(chrome + L"\\Default") &&
+                fixtures::SeedFirefoxProfile(profile, local + L"\\p"));
+    for (const wchar_t* file : {L"\\places.sqlite", L"\\favicons.sqlite"})
+        Connect(profile + file, "VACUUM", SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE);
+    DeleteFileW((profile + L"\\favicons.sqlite-shm").c_str());
+    WriteBytes(profile + L"\\formhistory.sqlite", "");
+    WriteBytes(profile + L"\\formhistory.sqlite-wal", Pattern(100));
+    std::string journal;
+    if (platform::UniqueDatabase crashed = Connect(history, "BEGIN; DELETE FROM visits"))
+        journal = ReadBytes(history + L"-journal");
+    WriteBytes(history + L"-journal", journal);
+    ASSERT_TRUE(Exists(profile + L"\\places.sqlite-shm") &&
+                Exists(profile + L"\\favicons.sqlite-wal"));
+    const std::wstring temp = m_root.Path() + L"\\..";
+    const auto before =
+        std::make_tuple(Snapshot(chrome), Snapshot(firefox), Snapshot(local), Entries(temp));
+
+    for (size_t i = CleanTargetCount; i < kTargetCount; ++i)
+        EXPECT_FALSE(RunTarget(kTargets[i].name, true).HasFailures()) << kTargets[i].name;
+
+    EXPECT_TRUE(before == std::make_tuple(Snapshot(chrome), Snapshot(firefox), Snapshot(local),
+                                          Entries(temp)))
+        << "a profile's file changed, or a copy stayed in the temporary folder";
 }
 
 TEST_F(MoreTracesTest, ExplorerListsLoseTheirValuesAndKeepTheirKeys) {
