@@ -68,14 +68,13 @@ Failure OpenForChanges(const std::wstring& path, platform::UniqueDatabase& db) {
     return failure;
 }
 
-std::set<std::string> Tables(sqlite3* db) {
-    std::set<std::string> tables;
-    platform::UniqueStatement statement;
-    if (Prepare(db, TablesQuery, statement))
-        return tables;
-    while (sqlite3_step(statement.get()) == SQLITE_ROW)
-        tables.insert(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)));
-    return tables;
+Failure Tables(sqlite3* db, std::set<std::string>& tables) {
+    std::vector<std::wstring> names;
+    if (Failure failure = Strings(db, TablesQuery, names))
+        return failure;
+    for (const std::wstring& name : names)
+        tables.insert(WidePath::ToUtf8(name));
+    return Failure();
 }
 
 Failure Run(sqlite3* db, const char* sql) {

@@ -22,8 +22,9 @@ struct Failure {
 // created, and a lock held elsewhere fails at once rather than waiting.
 Failure OpenForChanges(const std::wstring& path, platform::UniqueDatabase& db);
 
-// The names of the tables `db` holds.
-std::set<std::string> Tables(sqlite3* db);
+// The names of the tables `db` holds. A schema that cannot be read is a
+// failure: a plan made from no tables would change nothing and say so.
+Failure Tables(sqlite3* db, std::set<std::string>& tables);
 
 // Runs `sql` (no values in it) to its end; the failure, if any.
 Failure Run(sqlite3* db, const char* sql);

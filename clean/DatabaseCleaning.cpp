@@ -32,7 +32,10 @@ CleanStatus Failed(const database::Failure& failure, std::wstring& message, DWOR
 database::Failure ApplyPlan(sqlite3* db, const RowPlanner& planner,
                             std::vector<std::pair<std::string, ULONGLONG>>& removed,
                             bool& changed) {
-    const RowPlan plan = planner(database::Tables(db));
+    std::set<std::string> tables;
+    if (database::Failure failure = database::Tables(db, tables))
+        return failure;
+    const RowPlan plan = planner(tables);
     if (database::Failure failure = database::FillKept(db, plan.kept))
         return failure;
     for (const RowChange& change : plan.changes) {

@@ -14,7 +14,10 @@ database::Failure CountRows(const std::wstring& path, const RowPlanner& planner,
     DatabaseCopy db;
     if (database::Failure failure = db.Open(path))
         return failure;
-    const RowPlan plan = planner(database::Tables(db.get()));
+    std::set<std::string> tables;
+    if (database::Failure failure = database::Tables(db.get(), tables))
+        return failure;
+    const RowPlan plan = planner(tables);
     if (database::Failure failure = database::FillKept(db.get(), plan.kept))
         return failure;
     for (const RowChange& change : plan.changes) {

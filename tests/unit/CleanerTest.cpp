@@ -394,6 +394,24 @@ TEST_F(MoreTracesTest, APreviewOfEveryTargetChangesNoFileOfAnyProfile) {
         << "a profile's file changed, or a copy stayed in the temporary folder";
 }
 
+// A schema that cannot be read fails that database; without the bookmarked
+// pages, Firefox's icons stay.
+TEST_F(MoreTracesTest, AnUnreadableSchemaFailsTheDatabaseAndKeepsEveryIcon) {
+    const std::wstring profile =
+        Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles") + L"\\p";
+    ASSERT_TRUE(fixtures::SeedFirefoxProfile(profile, profile));
+    Connect(profile + L"\\places.sqlite",
+            "UPDATE sqlite_master SET sql = 'garbage' WHERE name = 'moz_meta'",
+            SQLITE_DBCONFIG_WRITABLE_SCHEMA);
+    for (bool preview : {true, false}) {
+        const CleanReport report = RunTarget("firefox-history", preview);
+        EXPECT_EQ(2u, report.Failures().size()) << "places and its kept pages, preview " << preview;
+        EXPECT_EQ(0u, Rows(report).count(profile + L"\\favicons.sqlite|moz_icons")) << preview;
+    }
+    EXPECT_EQ((std::vector<std::string>{"1", "2", "3", "4"}),
+              fixtures::Column(profile + L"\\favicons.sqlite", "SELECT id FROM moz_icons"));
+}
+
 TEST_F(MoreTracesTest, ExplorerListsLoseTheirValuesAndKeepTheirKeys) {
     const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
     for (const char* key : {"\\RunMRU", "\\TypedPaths", "\\WordWheelQuery",
