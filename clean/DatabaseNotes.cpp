@@ -40,10 +40,10 @@ void NotedDatabaseCleaning::Problem(const std::wstring& path, DWORD error,
 CleanStatus NotedDatabaseCleaning::ChangeRows(const std::wstring& path, const RowPlanner& planner) {
     Outcome outcome;
     const CleanStatus status = Change(path, planner, outcome);
-    if (status != CleanStatus::Gone)
-        return NoteDatabaseFailure(m_report, path, outcome.error, outcome.message);
     for (const auto& table : outcome.removed)
         NoteRows(m_report, path, table.first, table.second);
+    if (status != CleanStatus::Gone)
+        return NoteDatabaseFailure(m_report, path, outcome.error, outcome.message);
     return status;
 }
 

@@ -73,8 +73,9 @@ public:
     void Problem(const std::wstring&, DWORD, const std::wstring&) override {}
 
 protected:
-    // The rows each change touched, by table, of the last ChangeRows, and
-    // why it failed (SQLite's message) when it did.
+    // The rows each change touched, by table, of the last ChangeRows (kept
+    // when the rewrite or the checkpoint after the commit fails), and why it
+    // failed (SQLite's message, or our words) when it did.
     struct Outcome {
         std::vector<std::pair<std::string, ULONGLONG>> removed;
         DWORD error = 0;

@@ -412,6 +412,23 @@ TEST_F(MoreTracesTest, AnUnreadableSchemaFailsTheDatabaseAndKeepsEveryIcon) {
               fixtures::Column(profile + L"\\favicons.sqlite", "SELECT id FROM moz_icons"));
 }
 
+// Another program's read blocks the checkpoint: the rows went, and the
+// database is kept in use with the reason.
+TEST_F(MoreTracesTest, ACheckpointAReaderBlocksIsKeptInUseAndTheRowsThatWentAreNoted) {
+    const std::wstring profile =
+        Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles") + L"\\p";
+    const std::wstring places = profile + L"\\places.sqlite";
+    ASSERT_TRUE(fixtures::SeedFirefoxProfile(profile, profile));
+    platform::UniqueDatabase reader = Connect(places, "BEGIN; SELECT count(*) FROM moz_places");
+
+    const CleanReport blocked = RunTarget("firefox-history", false);
+    EXPECT_EQ(2u, Rows(blocked).at(places + L"|moz_historyvisits"));
+    ASSERT_EQ(1u, blocked.Failures().size());
+    EXPECT_EQ(CleanStatus::InUse, blocked.Failures()[0]->status);
+    EXPECT_NE(std::wstring::npos,
+              blocked.Failures()[0]->detail.find(L"another program is reading"));
+}
+
 TEST_F(MoreTracesTest, ExplorerListsLoseTheirValuesAndKeepTheirKeys) {
     const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
     for (const char* key : {"\\RunMRU", "\\TypedPaths", "\\WordWheelQuery",
