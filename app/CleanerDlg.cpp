@@ -3,7 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/MoreTracesClean.h"
 #include "app/MoreTracesDlg.h"
-#include "clean/Targets.h"
+#include "catalogue/TraceRun.h"
 #include "framework/CDataExchange.h"
 #include "framework/CPaintDC.h"
 #include "framework/CWinApp.h"
@@ -17,6 +17,9 @@
 #include <string>
 
 namespace {
+
+static_assert(kCleanSelectionBits == (1u << CleanTargetCount) - 1,
+              "the stored selection holds one bit per check box");
 
 constexpr const char kConfirmText[] = "Are you sure to clean?";
 constexpr const char kFinishedText[] = "Clean finish.\t\t";
@@ -156,13 +159,13 @@ void CleanerDlg::OnClean() {
     BeginWaitCursor();
     UpdateData(TRUE);
     {
-        TargetSet selection;
+        TraceSet selection;
         for (int i = 0; i < CleanTargetCount; ++i) {
             if (m_targetChecked[i])
                 selection.Add(i);
         }
         CleaningVisitors cleaning;
-        RunTargets(selection, cleaning.Get());
+        RunTraces(selection, cleaning.Get());
         const std::string notGone = CleanMoreTraces(ChosenMoreTraces(), m_sessionEnding);
         EndWaitCursor();
         MessageBox(FinishedText(notGone).c_str(), nullptr, MB_OK | MB_ICONINFORMATION);

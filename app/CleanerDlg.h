@@ -5,7 +5,7 @@
 
 #include "adpane/CWndBrowser.h"
 #include "app/CNotifyIconDlg.h"
-#include "clean/CleanTarget.h"
+#include "catalogue/CleanTarget.h"
 #include "platform/Handles.h"
 
 #include <string>

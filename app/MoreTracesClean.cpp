@@ -1,31 +1,22 @@
 #include "app/MoreTracesClean.h"
 
-#include "clean/NotingVisitors.h"
+#include "catalogue/TraceRun.h"
 #include "clean/WidePath.h"
 #include "settings/Settings.h"
-
-#include <memory>
 
 namespace {
 
 const wchar_t ReasonSeparator[] = L" - ";
 const wchar_t PathSeparator[] = L": ";
 
-// One target's clean: its report and the visitors that note into it,
-// declared after it so that they go first.
-struct NotedRun {
-    CleanReport report;
-    NotedCleaningVisitors visitors{report};
-};
-
-// The line of a target that did not go; empty when it went.
-std::wstring NotGoneLine(const Target& target, const CleanReport& report, bool inUseIsNormal) {
+// The line of a trace that did not go; empty when it went.
+std::wstring NotGoneLine(const Trace& trace, const CleanReport& report, bool inUseIsNormal) {
     const std::vector<const CleanItem*> failures =
-        report.Failures(target.inUseIsNormal || inUseIsNormal);
+        report.Failures(trace.inUseIsNormal || inUseIsNormal);
     if (failures.empty())
         return std::wstring();
     const CleanItem& first = *failures.front();
-    std::wstring line = TargetLabel(target) + ReasonSeparator;
+    std::wstring line = trace.label + ReasonSeparator;
     // A skipped profile's reason names it; anything else needs its path.
     if (first.kind != CleanItemKind::ProfileInUse)
         line += WidePath::Shown(first.path) + PathSeparator;
@@ -47,26 +38,18 @@ std::string ToAnsi(const std::wstring& text) {
 
 } // namespace
 
-TargetSet ChosenMoreTraces() {
-    std::wstring unknown;
-    return MoreTracesNamed(WidePath::FromAnsi(ReadMoreTraces().c_str()), kMoreTracesSeparator,
-                           unknown);
+TraceSet ChosenMoreTraces() {
+    std::vector<std::wstring> unknown;
+    return MoreTracesNamed(ReadMoreTraces(), unknown);
 }
 
-std::string CleanMoreTraces(const TargetSet& selection, bool inUseIsNormal) {
+std::string CleanMoreTraces(const TraceSet& selection, bool inUseIsNormal) {
+    const Catalogue& catalogue = Catalogue::BuiltIn();
     std::wstring lines;
-    std::unique_ptr<NotedRun> run;
-    const Target* running = nullptr;
-    auto finish = [&] {
-        if (running)
-            lines += NotGoneLine(*running, run->report, inUseIsNormal);
+    TraceRunHooks hooks;
+    hooks.finished = [&](TraceRun& run) {
+        lines += NotGoneLine(catalogue.Traces()[run.trace], run.report, inUseIsNormal);
     };
-    RunTargets(selection, [&](const Target& target) -> Visitors& {
-        finish();
-        running = &target;
-        run = std::make_unique<NotedRun>();
-        return run->visitors.Get();
-    });
-    finish();
+    CleanTraces(selection, hooks, catalogue);
     return ToAnsi(lines);
 }

@@ -1,7 +1,7 @@
 #include "app/MoreTracesDlg.h"
 
 #include "app/MoreTracesClean.h"
-#include "moretraces/BrowserProfiles.h"
+#include "catalogue/CleanTarget.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 
@@ -9,32 +9,21 @@
 
 namespace {
 
-// The browsers' groups: the group box and the first of its boxes.
-struct BrowserGroup {
-    Browser browser;
-    int groupBox;
-    int firstBox;
-};
-const BrowserGroup kBrowserGroups[] = {
-    {Browser::Chrome, IDC_MORE_GROUP_CHROME, IDC_MORE_CHROME_CACHE},
-    {Browser::Edge, IDC_MORE_GROUP_EDGE, IDC_MORE_EDGE_CACHE},
-    {Browser::Firefox, IDC_MORE_GROUP_FIREFOX, IDC_MORE_FIREFOX_CACHE},
-};
-// Cache, history, cookies and form data.
-constexpr int kBoxesPerBrowser = 4;
+// One box per more trace of the first four programs, in the catalogue's
+// order (box IDC_MORE_CHROME_CACHE + i is more trace i), and one group box
+// per program (IDC_MORE_GROUP_CHROME + p is program p).
+constexpr size_t kBoxCount = IDC_MORE_TEMP - IDC_MORE_CHROME_CACHE + 1;
+constexpr size_t kGroupCount = IDC_MORE_GROUP_WINDOWS - IDC_MORE_GROUP_CHROME + 1;
 constexpr const char kNotInstalled[] = " (not installed)";
 constexpr int kGroupTitleSize = 128;
 
-// The boxes follow the more traces in the table's order.
-int BoxOf(const Target& target) {
-    return IDC_MORE_CHROME_CACHE + target.id - CleanTargetCount;
+int BoxOf(size_t trace) {
+    return IDC_MORE_CHROME_CACHE + static_cast<int>(trace - CleanTargetCount);
 }
 
-template <typename Visit> void ForEachMoreTrace(Visit visit) {
-    for (size_t i = 0; i < kTargetCount; ++i) {
-        if (!IsBoxTarget(kTargets[i]))
-            visit(kTargets[i]);
-    }
+template <typename Visit> void ForEachBox(Visit visit) {
+    for (size_t trace = CleanTargetCount; trace < CleanTargetCount + kBoxCount; ++trace)
+        visit(trace);
 }
 
 } // namespace
@@ -47,10 +36,10 @@ MoreTracesDlg::MoreTracesDlg(CWnd* pParent) : CDialog(IDD_MORE_TRACES, pParent) 
 BOOL MoreTracesDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
-    const TargetSet chosen = ChosenMoreTraces();
-    ForEachMoreTrace([&](const Target& target) {
-        if (chosen.Has(target.id))
-            SendDlgItemMessage(BoxOf(target), BM_SETCHECK, BST_CHECKED);
+    const TraceSet chosen = ChosenMoreTraces();
+    ForEachBox([&](size_t trace) {
+        if (chosen.Has(trace))
+            SendDlgItemMessage(BoxOf(trace), BM_SETCHECK, BST_CHECKED);
     });
     DisableMissingBrowsers();
     return TRUE;
@@ -58,23 +47,25 @@ BOOL MoreTracesDlg::OnInitDialog() {
 
 // A disabled box keeps the stored choice, so that OK does not drop it.
 void MoreTracesDlg::DisableMissingBrowsers() {
-    for (const BrowserGroup& group : kBrowserGroups) {
-        if (!ProfilesOf(group.browser).empty())
+    const std::vector<Program>& programs = Catalogue::BuiltIn().Programs();
+    for (size_t p = 0; p < kGroupCount && p < programs.size(); ++p) {
+        if (Catalogue::Found(programs[p]))
             continue;
-        for (int i = 0; i < kBoxesPerBrowser; ++i)
-            EnableWindow(GetDlgItem(group.firstBox + i), FALSE);
+        for (size_t trace : programs[p].traces)
+            EnableWindow(GetDlgItem(BoxOf(trace)), FALSE);
+        const int group = IDC_MORE_GROUP_CHROME + static_cast<int>(p);
         char title[kGroupTitleSize] = {};
-        GetDlgItemTextA(m_hWnd, group.groupBox, title, kGroupTitleSize);
-        SetDlgItemTextA(m_hWnd, group.groupBox, (std::string(title) + kNotInstalled).c_str());
+        GetDlgItemTextA(m_hWnd, group, title, kGroupTitleSize);
+        SetDlgItemTextA(m_hWnd, group, (std::string(title) + kNotInstalled).c_str());
     }
 }
 
 void MoreTracesDlg::OnOK() {
-    TargetSet chosen;
-    ForEachMoreTrace([&](const Target& target) {
-        if (SendDlgItemMessage(BoxOf(target), BM_GETCHECK) == BST_CHECKED)
-            chosen.Add(target.id);
+    TraceSet chosen;
+    ForEachBox([&](size_t trace) {
+        if (SendDlgItemMessage(BoxOf(trace), BM_GETCHECK) == BST_CHECKED)
+            chosen.Add(trace);
     });
-    WriteMoreTraces(MoreTraceNames(chosen, static_cast<char>(kMoreTracesSeparator)));
+    WriteMoreTraces(MoreTracesToStore(chosen, ReadMoreTraces()));
     CDialog::OnOK();
 }

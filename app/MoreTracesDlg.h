@@ -1,8 +1,8 @@
 // "Settings > More traces...": chooses the traces beside the eight, grouped
 // by browser, one check box per target with what it removes and what stays.
-// "OK" stores the choice in "MoreTraces" at once; "Cancel" writes nothing.
-// The boxes of a browser without a profile here are disabled, and its group
-// says "(not installed)".
+// "OK" stores the choice in "MoreTraces" at once, keeping the stored names
+// Quenby does not know; "Cancel" writes nothing. The boxes of a browser not
+// found on this PC are disabled, and its group says "(not installed)".
 #pragma once
 
 #include "framework/CDialog.h"

@@ -18,25 +18,6 @@ CleanStatus NoteDatabaseFailure(CleanReport& report, const std::wstring& path, D
     return item.status;
 }
 
-void NoteSkippedProfile(CleanReport& report, const std::wstring& profile,
-                        const std::wstring& reason) {
-    CleanItem item = {CleanItemKind::ProfileInUse, profile, 0, 1, ERROR_SHARING_VIOLATION};
-    item.detail = reason;
-    report.Add(std::move(item));
-}
-
-void NoteProblem(CleanReport& report, const std::wstring& path, DWORD error,
-                 const std::wstring& reason) {
-    CleanItem item = {CleanItemKind::Problem, path, 0, 1, error};
-    item.detail = reason;
-    report.Add(std::move(item));
-}
-
-void NotedDatabaseCleaning::Problem(const std::wstring& path, DWORD error,
-                                    const std::wstring& reason) {
-    NoteProblem(m_report, path, error, reason);
-}
-
 CleanStatus NotedDatabaseCleaning::ChangeRows(const std::wstring& path, const RowPlanner& planner) {
     Outcome outcome;
     const CleanStatus status = Change(path, planner, outcome);
@@ -45,8 +26,4 @@ CleanStatus NotedDatabaseCleaning::ChangeRows(const std::wstring& path, const Ro
     if (status != CleanStatus::Gone)
         return NoteDatabaseFailure(m_report, path, outcome.error, outcome.message);
     return status;
-}
-
-void NotedDatabaseCleaning::SkipProfile(const std::wstring& profile, const std::wstring& reason) {
-    NoteSkippedProfile(m_report, profile, reason);
 }

@@ -11,8 +11,6 @@ class NotedDatabaseCleaning : public DatabaseCleaning {
 public:
     explicit NotedDatabaseCleaning(CleanReport& report) : m_report(report) {}
     CleanStatus ChangeRows(const std::wstring& path, const RowPlanner& planner) override;
-    void SkipProfile(const std::wstring& profile, const std::wstring& reason) override;
-    void Problem(const std::wstring& path, DWORD error, const std::wstring& reason) override;
 
 private:
     CleanReport& m_report;
@@ -24,19 +22,11 @@ public:
     explicit DatabasePreview(CleanReport& report) : m_report(report) {}
     bool ChangesDatabases() const override { return false; }
     CleanStatus ChangeRows(const std::wstring& path, const RowPlanner& planner) override;
-    void SkipProfile(const std::wstring& profile, const std::wstring& reason) override;
-    void Problem(const std::wstring& path, DWORD error, const std::wstring& reason) override;
 
 private:
     CleanReport& m_report;
 };
 
-// Notes the profile skipped because its browser runs, or a file the cleaner
-// could not use.
-void NoteSkippedProfile(CleanReport& report, const std::wstring& profile,
-                        const std::wstring& reason);
-void NoteProblem(CleanReport& report, const std::wstring& path, DWORD error,
-                 const std::wstring& reason);
 // Notes the rows a table lost (or would lose), and a database that could not
 // be changed or looked at with SQLite's message; answers the failure's status.
 void NoteRows(CleanReport& report, const std::wstring& path, const std::string& table,

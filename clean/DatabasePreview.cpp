@@ -34,10 +34,6 @@ database::Failure CountRows(const std::wstring& path, const RowPlanner& planner,
 
 } // namespace
 
-void DatabasePreview::Problem(const std::wstring& path, DWORD error, const std::wstring& reason) {
-    NoteProblem(m_report, path, error, reason);
-}
-
 CleanStatus DatabasePreview::ChangeRows(const std::wstring& path, const RowPlanner& planner) {
     if (!database::Exists(path))
         return CleanStatus::Gone;
@@ -45,8 +41,4 @@ CleanStatus DatabasePreview::ChangeRows(const std::wstring& path, const RowPlann
     if (failure)
         return NoteDatabaseFailure(m_report, path, failure.error, failure.message);
     return CleanStatus::Gone;
-}
-
-void DatabasePreview::SkipProfile(const std::wstring& profile, const std::wstring& reason) {
-    NoteSkippedProfile(m_report, profile, reason);
 }

@@ -54,12 +54,6 @@ public:
     // Makes (or counts) the changes the planner asks for on the database at
     // `path`. A database another program holds is left alone (InUse).
     virtual CleanStatus ChangeRows(const std::wstring& path, const RowPlanner& planner) = 0;
-    // A profile whose browser runs: nothing in it is touched; `reason` says
-    // what the user can do.
-    virtual void SkipProfile(const std::wstring& profile, const std::wstring& reason) = 0;
-    // A file the cleaner needed and could not use, so that it changed nothing
-    // it depends on; `reason` says why in words.
-    virtual void Problem(const std::wstring& path, DWORD error, const std::wstring& reason) = 0;
 };
 
 // Changes the rows in one transaction with SQLite's secure deletion, then
@@ -69,8 +63,6 @@ class DatabaseCleaning : public DatabaseVisitor {
 public:
     bool ChangesDatabases() const override { return true; }
     CleanStatus ChangeRows(const std::wstring& path, const RowPlanner& planner) override;
-    void SkipProfile(const std::wstring&, const std::wstring&) override {}
-    void Problem(const std::wstring&, DWORD, const std::wstring&) override {}
 
 protected:
     // The rows each change touched, by table, of the last ChangeRows (kept

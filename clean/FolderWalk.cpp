@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cwchar>
+#include <iterator>
 #include <new>
 #include <memory>
 #include <vector>
@@ -24,6 +25,9 @@ const ULONGLONG KeptHeaderSize = 64;
 const DWORD ZeroBlockSize = 10000;
 
 const ULONG ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// A file is first opened for its deletion sharing nothing, so that the open
+// fails while another program holds it (the common path opens once).
+const ULONG NoSharing = 0;
 // Others may go on reading and writing an index file while it is wiped.
 const ULONG IndexFileSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
 // Enough to tell what a handle reached; it never collides with the sharing
@@ -39,6 +43,8 @@ const ULONG FileOptions = FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT;
 const ULONG FolderOptions =
     FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
 const ULONG LinkOptions = FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
+// Windows 10 1809 and later can delete a file without clearing its read-only bit.
+const DWORD IgnoreReadOnlyBuild = 17763;
 // A folder's path is read at this length first; a longer one is asked for again.
 const size_t FolderPathGuess = MAX_PATH;
 
@@ -52,6 +58,11 @@ const int ExtraThreads = 1;
 // What a handle opened by an entry's name turned out to be: the entry itself,
 // another file (a link the platform resolved), or what cannot be told.
 enum class Identity { Entry, Elsewhere, Untold };
+
+// What became of a listed read-only bit before a change: cleared (or never
+// set), kept because the file has other names that share it, or left because
+// the handle reached another file (noted so).
+enum class Writability { Writable, SharedReadOnly, Elsewhere };
 
 struct Listed {
     std::wstring name;
@@ -121,6 +132,27 @@ bool HoldsOwnData(HANDLE file) {
     if (!GetFileInformationByHandle(file, &info))
         return true; // the open vouches for it where the platform tells nothing
     return !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && info.nNumberOfLinks <= 1;
+}
+
+// Whether the open file has names besides this one, which share its
+// attributes. Where the platform does not say, it is taken to have them.
+bool HasOtherNames(HANDLE file) {
+    FILE_STANDARD_INFO info;
+    if (!platform::seam::GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info))
+        return true;
+    return info.NumberOfLinks > 1;
+}
+
+// Whether a file's deletion can leave its read-only bit alone
+// (FILE_DISPOSITION_FLAG_IGNORE_READONLY_ATTRIBUTE). ntdll answers the version
+// as it is, whatever compatibility the program is run in.
+bool DeletionCanKeepReadOnly() {
+    RTL_OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!NT_SUCCESS(platform::seam::RtlGetVersion(&version)))
+        return false;
+    return version.dwMajorVersion > 10 ||
+           (version.dwMajorVersion == 10 && version.dwBuildNumber >= IgnoreReadOnlyBuild);
 }
 
 // The bytes a wipe of the open file zeros: 0 when it holds no more than its
@@ -320,8 +352,11 @@ private:
     bool Start(Frame frame, bool top);
     void Visit(Frame& frame, const Listed& entry);
     void RemoveFile(Frame& frame, const Listed& entry, const std::wstring& path);
+    DWORD OpenForRemoval(Frame& frame, const Listed& entry, platform::UniqueFile& file,
+                         FolderEntry& removal);
+    bool PrepareReadOnly(HANDLE file, const Listed& entry, FolderEntry& removal);
     bool WipeIndexFile(Frame& frame, const Listed& entry, const std::wstring& path);
-    bool MakeWritable(Frame& frame, const Listed& entry, const std::wstring& path);
+    Writability MakeWritable(Frame& frame, const Listed& entry, const std::wstring& path);
     void RemoveFolderLink(Frame& frame, const Listed& entry, const std::wstring& path);
     void Descend(Frame& frame, const Listed& entry, const std::wstring& path);
     bool OpenFolder(Frame& parent, const Listed& entry, const std::wstring& path, Frame& child);
@@ -422,50 +457,90 @@ void Walker::RemoveFile(Frame& frame, const Listed& entry, const std::wstring& p
     if (m_rules.wipeIndexFiles && WidePath::NameIs(entry.name.c_str(), IndexFile) &&
         !WipeIndexFile(frame, entry, path))
         return;
-    // A walk that changes nothing needs a handle only for the check.
-    if (!m_rules.changes && !FileHandlesMayReachLinkTargets()) {
+    const bool readOnly = entry.attributes & FILE_ATTRIBUTE_READONLY;
+    // A walk that changes nothing needs a handle only for the checks.
+    if (!m_rules.changes && !FileHandlesMayReachLinkTargets() && !readOnly) {
         m_sink.RemoveFile({path, INVALID_HANDLE_VALUE, entry.size, 0});
         return;
     }
     platform::UniqueFile file;
-    const DWORD error = platform::OpenInFolder(frame.handle.get(), entry.name,
-                                               m_rules.changes ? DeleteAccess : LookAccess,
-                                               ShareAll, FileOptions, file);
+    FolderEntry removal = {path, INVALID_HANDLE_VALUE, entry.size, 0};
+    const DWORD error = OpenForRemoval(frame, entry, file, removal);
     if (error != ERROR_SUCCESS) {
         // It cannot be deleted as it is; it is still made writable, as every entry is.
-        if (m_rules.changes && MakeWritable(frame, entry, path))
+        if (m_rules.changes && MakeWritable(frame, entry, path) != Writability::Elsewhere)
             m_sink.RemoveFile({path, INVALID_HANDLE_VALUE, entry.size, error});
         else if (!m_rules.changes)
             m_sink.Problem(path, error);
         return;
     }
-    if (!Verified(frame, file.get(), entry, path))
+    if (!Verified(frame, file.get(), entry, path) ||
+        (readOnly && !PrepareReadOnly(file.get(), entry, removal)))
         return;
-    if (m_rules.changes && (entry.attributes & FILE_ATTRIBUTE_READONLY))
-        m_sink.ClearReadOnly({path, file.get(), entry.size, 0}, entry.attributes);
-    m_sink.RemoveFile({path, m_rules.changes ? file.get() : INVALID_HANDLE_VALUE, entry.size, 0});
+    if (m_rules.changes)
+        removal.handle = file.get();
+    m_sink.RemoveFile(removal);
+}
+
+// Opens the file for its deletion, or for the checks of a walk that changes
+// nothing. The first open for the deletion shares nothing; only where another
+// program holds the file is it opened again, sharing all, which succeeds when
+// that program shares the deletion (noted in `removal`).
+DWORD Walker::OpenForRemoval(Frame& frame, const Listed& entry, platform::UniqueFile& file,
+                             FolderEntry& removal) {
+    HANDLE folder = frame.handle.get();
+    if (!m_rules.changes)
+        return platform::OpenInFolder(folder, entry.name, LookAccess, ShareAll, FileOptions, file);
+    const DWORD error =
+        platform::OpenInFolder(folder, entry.name, DeleteAccess, NoSharing, FileOptions, file);
+    if (error != ERROR_SHARING_VIOLATION)
+        return error;
+    removal.heldByOthers = platform::OpenInFolder(folder, entry.name, DeleteAccess, ShareAll,
+                                                  FileOptions, file) == ERROR_SUCCESS;
+    return removal.heldByOthers ? ERROR_SUCCESS : error;
+}
+
+// A read-only file loses the bit before its deletion. The bit is the file's,
+// not the name's: a file with other names keeps it, and goes only where the
+// platform's deletion can leave it alone; elsewhere it stays (noted), and
+// false says so.
+bool Walker::PrepareReadOnly(HANDLE file, const Listed& entry, FolderEntry& removal) {
+    if (!HasOtherNames(file)) {
+        if (m_rules.changes)
+            m_sink.ClearReadOnly({removal.path, file, entry.size, 0}, entry.attributes);
+        return true;
+    }
+    removal.keepsReadOnly = DeletionCanKeepReadOnly();
+    if (!removal.keepsReadOnly)
+        m_sink.Keep({removal.path, INVALID_HANDLE_VALUE, entry.size, 0},
+                    CleanItemKind::KeptHardLink);
+    return removal.keepsReadOnly;
 }
 
 // Clears the listed read-only bit through a handle that may only change
-// attributes. False when the handle did not reach the entry itself (noted).
-bool Walker::MakeWritable(Frame& frame, const Listed& entry, const std::wstring& path) {
+// attributes, unless the file has other names.
+Writability Walker::MakeWritable(Frame& frame, const Listed& entry, const std::wstring& path) {
     if (!(entry.attributes & FILE_ATTRIBUTE_READONLY) || !m_rules.changes)
-        return true;
+        return Writability::Writable;
     platform::UniqueFile file;
     if (platform::OpenInFolder(frame.handle.get(), entry.name, AttributeAccess, ShareAll,
                                FileOptions, file) != ERROR_SUCCESS)
-        return true;
+        return Writability::Writable;
     if (!Verified(frame, file.get(), entry, path))
-        return false;
+        return Writability::Elsewhere;
+    if (HasOtherNames(file.get()))
+        return Writability::SharedReadOnly;
     m_sink.ClearReadOnly({path, file.get(), entry.size, 0}, entry.attributes);
-    return true;
+    return Writability::Writable;
 }
 
 // False when the file stays (and was noted so); true when its deletion is to
 // be tried, wiped or not.
 bool Walker::WipeIndexFile(Frame& frame, const Listed& entry, const std::wstring& path) {
-    if (!MakeWritable(frame, entry, path))
-        return false;
+    const Writability writable = MakeWritable(frame, entry, path);
+    // Data with other names is never zeroed, nor can a read-only file be opened to be.
+    if (writable != Writability::Writable)
+        return writable == Writability::SharedReadOnly;
     platform::UniqueFile file;
     const DWORD error = platform::OpenInFolder(
         frame.handle.get(), entry.name, m_rules.changes ? WipeAccess : LookAccess,
@@ -767,16 +842,81 @@ bool FileHandlesMayReachLinkTargets() {
 
 namespace {
 
+// The deletion mark that names its flags (Windows 10 1607 and later).
+const FILE_INFORMATION_CLASS FileDispositionInformationEx = FILE_INFORMATION_CLASS(64);
+const ULONG DispositionDelete = 0x1;
+// The name goes at once, while other programs still hold the file open.
+const ULONG DispositionPosixSemantics = 0x2;
+// The read-only bit does not stop the deletion (Windows 10 1809 and later).
+const ULONG DispositionIgnoreReadOnly = 0x10;
+// What a platform answers for a class or flag it does not offer: Wine 8 and
+// Windows before 10 1607 the first two, a file system without it the others.
+const NTSTATUS NotOffered[] = {NTSTATUS(0xC0000002L), NTSTATUS(0xC0000003L), NTSTATUS(0xC000000DL),
+                               NTSTATUS(0xC00000BBL)};
+// A read-only file, or one mapped as a running program or loaded DLL (under
+// Wine, mapped at all); Win32 calls both "access denied".
+const NTSTATUS CannotDelete = NTSTATUS(0xC0000121L);
+
+NTSTATUS Mark(HANDLE handle) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    IO_STATUS_BLOCK io;
+    return platform::seam::NtSetInformationFile(handle, &io, &disposition, sizeof disposition,
+                                                FileDispositionInformation);
+}
+
+NTSTATUS MarkWith(HANDLE handle, ULONG flags) {
+    IO_STATUS_BLOCK io;
+    return platform::seam::NtSetInformationFile(handle, &io, &flags, sizeof flags,
+                                                FileDispositionInformationEx);
+}
+
+// An entry that stays, with the reason left for GetLastError.
+CleanStatus Stays(DWORD error) {
+    SetLastError(error);
+    return StatusOf(CleanItemKind::File, error);
+}
+
+CleanStatus Outcome(NTSTATUS status) {
+    return NT_SUCCESS(status) ? CleanStatus::Gone : Stays(RtlNtStatusToDosError(status));
+}
+
 // Marks the entry open as `entry.handle` for deletion, which happens as the
 // handle closes; without a handle, answers why there is none.
 CleanStatus MarkForDeletion(const FolderEntry& entry) {
     if (entry.handle == INVALID_HANDLE_VALUE)
-        return StatusOf(CleanItemKind::File, entry.error);
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    if (SetFileInformationByHandle(entry.handle, FileDispositionInfo, &disposition,
-                                   sizeof disposition))
-        return CleanStatus::Gone;
-    return StatusOf(CleanItemKind::File, GetLastError());
+        return Stays(entry.error);
+    return Outcome(Mark(entry.handle));
+}
+
+// A file that is not read-only refuses its mark while it is mapped: in use.
+CleanStatus FileOutcome(HANDLE file, NTSTATUS status) {
+    FILE_BASIC_INFO basic;
+    if (status == CannotDelete &&
+        GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) &&
+        !(basic.FileAttributes & FILE_ATTRIBUTE_READONLY))
+        return Stays(ERROR_USER_MAPPED_FILE);
+    return Outcome(status);
+}
+
+bool Offered(NTSTATUS status) {
+    return std::find(std::begin(NotOffered), std::end(NotOffered), status) == std::end(NotOffered);
+}
+
+// A file others hold, sharing its deletion, loses its name at once where the
+// platform offers it; elsewhere the name stays until they close the file,
+// which then goes: in use until then.
+CleanStatus MarkFile(const FolderEntry& entry) {
+    if (entry.handle == INVALID_HANDLE_VALUE)
+        return Stays(entry.error);
+    if (!entry.heldByOthers && !entry.keepsReadOnly)
+        return FileOutcome(entry.handle, Mark(entry.handle));
+    const ULONG flags = DispositionDelete | (entry.heldByOthers ? DispositionPosixSemantics : 0) |
+                        (entry.keepsReadOnly ? DispositionIgnoreReadOnly : 0);
+    const NTSTATUS status = MarkWith(entry.handle, flags);
+    if (entry.keepsReadOnly || Offered(status))
+        return FileOutcome(entry.handle, status);
+    const NTSTATUS marked = Mark(entry.handle);
+    return NT_SUCCESS(marked) ? Stays(ERROR_SHARING_VIOLATION) : FileOutcome(entry.handle, marked);
 }
 
 } // namespace
@@ -796,7 +936,7 @@ CleanStatus FolderCleaning::WipeIndexFile(const FolderEntry& entry) {
 }
 
 CleanStatus FolderCleaning::RemoveFile(const FolderEntry& entry) {
-    return MarkForDeletion(entry);
+    return MarkFile(entry);
 }
 
 CleanStatus FolderCleaning::RemoveFolderLink(const FolderEntry& entry) {

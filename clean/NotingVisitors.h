@@ -11,7 +11,8 @@
 class NotedCleaningVisitors {
 public:
     explicit NotedCleaningVisitors(CleanReport& report)
-        : m_registry(report), m_folders(report), m_shell(report), m_databases(report) {}
+        : m_registry(report), m_folders(report), m_shell(report), m_databases(report),
+          m_notes(report) {}
     Visitors& Get() { return m_visitors; }
 
 private:
@@ -19,13 +20,15 @@ private:
     NotedFolderCleaning m_folders;
     NotedShellCleaning m_shell;
     NotedDatabaseCleaning m_databases;
-    Visitors m_visitors{m_registry, m_folders, m_shell, m_databases};
+    NotedTraceNotes m_notes;
+    Visitors m_visitors{m_registry, m_folders, m_shell, m_databases, m_notes};
 };
 
 class PreviewVisitors {
 public:
     explicit PreviewVisitors(CleanReport& report)
-        : m_registry(report), m_folders(report), m_shell(report), m_databases(report) {}
+        : m_registry(report), m_folders(report), m_shell(report), m_databases(report),
+          m_notes(report) {}
     Visitors& Get() { return m_visitors; }
 
 private:
@@ -33,5 +36,6 @@ private:
     FolderPreview m_folders;
     ShellPreview m_shell;
     DatabasePreview m_databases;
-    Visitors m_visitors{m_registry, m_folders, m_shell, m_databases};
+    NotedTraceNotes m_notes;
+    Visitors m_visitors{m_registry, m_folders, m_shell, m_databases, m_notes};
 };

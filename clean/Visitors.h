@@ -1,18 +1,20 @@
-// The visitors a target runs against: one per kind of change. A new kind of
-// change is a new member here and a new visitor, not a change to the
-// existing ones.
+// The visitors a trace runs against: one per kind of change, and the notes
+// for problems that belong to none. A new kind of change is a new member here
+// and a new visitor, not a change to the existing ones.
 #pragma once
 
 #include "clean/DatabaseVisitor.h"
 #include "clean/FolderVisitor.h"
 #include "clean/RegistryVisitor.h"
 #include "clean/ShellVisitor.h"
+#include "clean/TraceNotes.h"
 
 struct Visitors {
     RegistryVisitor& registry;
     FolderVisitor& folders;
     ShellVisitor& shell;
     DatabaseVisitor& databases;
+    TraceNotes& notes;
 };
 
 // The visitors that make the changes and note nothing: the window's clean.
@@ -25,5 +27,6 @@ private:
     FolderCleaning m_folders;
     ShellCleaning m_shell;
     DatabaseCleaning m_databases;
-    Visitors m_visitors{m_registry, m_folders, m_shell, m_databases};
+    SilentNotes m_notes;
+    Visitors m_visitors{m_registry, m_folders, m_shell, m_databases, m_notes};
 };

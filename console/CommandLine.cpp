@@ -50,12 +50,12 @@ bool TakeArgument(const std::wstring& arg, Command& command, std::wstring& error
         error = L"unknown switch '" + arg + L"'";
         return false;
     }
-    const Target* target = FindTarget(arg);
-    if (!target) {
+    const size_t trace = Catalogue::BuiltIn().IndexOf(arg);
+    if (trace == Catalogue::npos) {
         error = L"unknown target '" + arg + L"'; the targets are: " + TargetNameList();
         return false;
     }
-    command.named.Add(target->id);
+    command.named.Add(trace);
     return true;
 }
 
@@ -63,8 +63,8 @@ bool TakeArgument(const std::wstring& arg, Command& command, std::wstring& error
 bool CheckCombination(const Command& command, std::wstring& error) {
     const int choices = !command.named.IsEmpty() + command.saved + command.all;
     if (command.verb == Verb::List &&
-        (choices != 0 || command.json || command.yes || command.quiet))
-        error = L"list takes no targets or switches";
+        (choices != command.all || command.json || command.yes || command.quiet))
+        error = L"list takes no targets, and no switch but --all";
     else if (choices > 1)
         error = L"give target names, --saved or --all: only one of them";
     else if (command.verb == Verb::Preview && command.yes)
@@ -82,7 +82,9 @@ const char UsageBeforeTargets[] =
     "Usage: QuenbyCmd COMMAND [ARGUMENTS]\n"
     "\n"
     "Commands:\n"
-    "  list                        the targets: short name and the window's label\n"
+    "  list [--all]                the targets: short name and label; the window's\n"
+    "                              eight, then the programs found on this PC with\n"
+    "                              theirs (--all: every program, found or not)\n"
     "  preview [TARGETS... | --saved | --all] [--json] [--quiet]\n"
     "                              what a clean of those targets would do; changes\n"
     "                              nothing (without targets: the saved selection)\n"
@@ -100,7 +102,7 @@ const char UsageAfterTargets[] =
     "\n"
     "  --saved   the selection saved in the window (\"Save check as default\",\n"
     "            \"More traces...\")\n"
-    "  --all     every target of the window's check boxes\n"
+    "  --all     every target of the window's check boxes (list: every program)\n"
     "  --json    the preview in JSON (see README)\n"
     "  --quiet   no progress count; a clean lists only what could not go\n"
     "\n"
@@ -112,16 +114,16 @@ const char UsageAfterTargets[] =
 // Each target by its name, the window's eight first.
 std::wstring TargetNameList() {
     std::wstring list;
-    for (size_t i = 0; i < kTargetCount; ++i)
-        list += (i ? NameSeparator : L"") + WidePath::FromAnsi(kTargets[i].name);
+    for (const Trace& trace : Catalogue::BuiltIn().Traces())
+        list += (list.empty() ? L"" : NameSeparator) + trace.name;
     return list;
 }
 
 // The names, wrapped at the width of the rest of the text.
 std::wstring UsageText() {
     std::wstring lines, line;
-    for (size_t i = 0; i < kTargetCount; ++i) {
-        const std::wstring name = WidePath::FromAnsi(kTargets[i].name);
+    for (const Trace& trace : Catalogue::BuiltIn().Traces()) {
+        const std::wstring& name = trace.name;
         if (!line.empty() && line.size() + name.size() + 2 > UsageWidth) {
             lines += L"  " + line + L"\n";
             line.clear();

@@ -2,7 +2,7 @@
 // switches. Parsing only reads; nothing is looked up or changed.
 #pragma once
 
-#include "clean/Targets.h"
+#include "catalogue/TraceSet.h"
 
 #include <string>
 #include <vector>
@@ -12,8 +12,9 @@ enum class Verb { Help, List, Preview, Clean, Close };
 struct Command {
     Verb verb = Verb::Help;
     // The targets named on the command line.
-    TargetSet named;
+    TraceSet named;
     bool saved = false;
+    // --all: the window's eight (preview, clean); every program (list).
     bool all = false;
     bool json = false;
     bool yes = false;

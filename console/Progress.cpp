@@ -1,7 +1,5 @@
 #include "console/Progress.h"
 
-#include "clean/WidePath.h"
-
 namespace {
 const DWORD QuietPeriodMs = 1000;
 const DWORD RefreshMs = 100;
@@ -12,7 +10,7 @@ const size_t EraseWidth = 79;
 Progress::Progress(ConsoleStream& stream, bool wanted)
     : m_stream(stream), m_enabled(wanted && stream.IsConsole()) {}
 
-void Progress::Start(const std::string& label) {
+void Progress::Start(const std::wstring& label) {
     m_label = label;
     m_started = GetTickCount();
     m_lastShown = m_started;
@@ -27,8 +25,7 @@ void Progress::Update(size_t count) {
         return;
     m_lastShown = now;
     m_shown = true;
-    m_stream.Write(LineStart + WidePath::FromAnsi(m_label.c_str()) + L": " +
-                   std::to_wstring(count) + L" entries...");
+    m_stream.Write(LineStart + m_label + L": " + std::to_wstring(count) + L" entries...");
 }
 
 void Progress::Finish() {

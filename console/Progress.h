@@ -12,7 +12,7 @@ public:
     Progress(ConsoleStream& stream, bool wanted);
 
     // A new target starts: the clock and the count start again.
-    void Start(const std::string& label);
+    void Start(const std::wstring& label);
     // `count` entries so far.
     void Update(size_t count);
     // Erases the count line, if one was shown.
@@ -21,7 +21,7 @@ public:
 private:
     ConsoleStream& m_stream;
     bool m_enabled;
-    std::string m_label;
+    std::wstring m_label;
     DWORD m_started = 0;
     DWORD m_lastShown = 0;
     bool m_shown = false;

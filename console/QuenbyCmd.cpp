@@ -1,7 +1,7 @@
 // QuenbyCmd: the console companion of the window. It lists the targets,
 // previews what a clean would do without changing anything, and cleans from
 // scripts and scheduled tasks, with the window's cleaners and order.
-#include "clean/NotingVisitors.h"
+#include "catalogue/TraceRun.h"
 #include "clean/WidePath.h"
 #include "console/CloseCommand.h"
 #include "console/CommandLine.h"
@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <exception>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,39 +35,57 @@ const char NothingSelectedText[] = "No target is selected: nothing to do.\n";
 const char FinishedText[] = "Clean finish: everything selected is gone.\n";
 const char NotGoneText[] = "Clean finish: some items could not be removed (listed above).\n";
 const size_t NameColumn = 16;
-const char MoreTracesHeading[] = "\nMore traces (browsers, Explorer, temporary files):\n";
+const wchar_t ProgramHeading[] = L":\n";
+const wchar_t NotFoundMark[] = L" (not found)";
+const wchar_t UnknownQuote[] = L"'";
+const wchar_t UnknownSeparator[] = L", ";
 
 // The selection saved in the window: the eight's bits, and the more traces
 // by name. A name that is no more trace is left out and said once; it is no
 // usage error, since the user did not type it here.
-TargetSet SavedTargets(ConsoleStream& err) {
-    TargetSet saved = TargetSet::FromPlace(ReadSavedSelection());
-    std::wstring ignored;
-    saved.Add(MoreTracesNamed(ReadSavedMoreTraces(), kMoreTracesSeparator, ignored));
-    if (!ignored.empty())
-        err.Write(WidePath::FromAnsi(ProgramName) +
-                  L": the saved selection names no such more "
-                  L"traces, left out: " +
-                  ignored + L"\n");
+TraceSet SavedTargets(ConsoleStream& err) {
+    TraceSet saved = TraceSet::FromPlace(ReadSavedSelection());
+    std::vector<std::wstring> ignored;
+    saved.Add(MoreTracesNamed(ReadSavedMoreTraces(), ignored));
+    if (ignored.empty())
+        return saved;
+    std::wstring names;
+    for (const std::wstring& name : ignored)
+        names += (names.empty() ? L"" : UnknownSeparator) + (UnknownQuote + name + UnknownQuote);
+    err.Write(WidePath::FromAnsi(ProgramName) +
+              L": the saved selection names no such more traces, left out: " + names + L"\n");
     return saved;
 }
 
-TargetSet Selected(const Command& command, ConsoleStream& err) {
+TraceSet Selected(const Command& command, ConsoleStream& err) {
     if (command.all)
-        return TargetSet::FromPlace(kCleanSelectionBits);
+        return TraceSet::FromPlace(kCleanSelectionBits);
     if (!command.named.IsEmpty())
         return command.named;
     return SavedTargets(err);
 }
 
-// The window's eight, then the more traces under their own heading.
-void ListTargets(ConsoleStream& out) {
-    for (size_t i = 0; i < kTargetCount; ++i) {
-        if (i > 0 && IsBoxTarget(kTargets[i - 1]) && !IsBoxTarget(kTargets[i]))
-            out.Write(std::string(MoreTracesHeading));
-        std::wstring name = WidePath::FromAnsi(kTargets[i].name);
-        name.resize(std::max(name.size() + 1, NameColumn), L' ');
-        out.Write(name + TargetLabel(kTargets[i]) + L"\n");
+void ListTrace(const Trace& trace, ConsoleStream& out) {
+    std::wstring name = trace.name;
+    name.resize(std::max(name.size() + 1, NameColumn), L' ');
+    out.Write(name + trace.label + L"\n");
+}
+
+// The window's eight, then each program found on this PC with its traces
+// under its name; `all`: every program, those not found marked so.
+void ListTargets(bool all, ConsoleStream& out) {
+    const Catalogue& catalogue = Catalogue::BuiltIn();
+    for (size_t trace = 0; trace < catalogue.Traces().size(); ++trace) {
+        if (catalogue.IsWindowTrace(trace))
+            ListTrace(catalogue.Traces()[trace], out);
+    }
+    for (const Program& program : catalogue.Programs()) {
+        const bool found = Catalogue::Found(program);
+        if (!found && !all)
+            continue;
+        out.Write(L"\n" + program.name + (found ? L"" : NotFoundMark) + ProgramHeading);
+        for (size_t trace : program.traces)
+            ListTrace(catalogue.Traces()[trace], out);
     }
 }
 
@@ -88,60 +105,36 @@ bool Confirmed(ConsoleStream& out) {
     return false;
 }
 
-// Runs the selected targets' preview or clean, each noted in a report of its
-// own with its progress count, and hands over each target's summary as it
-// ends.
-class TargetRuns {
-public:
-    TargetRuns(bool clean, Progress& progress, std::function<void(const TargetResult&)> done)
-        : m_clean(clean), m_progress(progress), m_done(std::move(done)) {}
+// The hooks of a run that shows each target's progress count and hands its
+// summary to `done` as it ends.
+TraceRunHooks Reporting(Progress& progress, const std::function<void(const TargetResult&)>& done) {
+    TraceRunHooks hooks;
+    hooks.started = [&progress](TraceRun& run) {
+        run.report.OnAdd([&progress](size_t count) { progress.Update(count); });
+        progress.Start(Catalogue::BuiltIn().Traces()[run.trace].name);
+    };
+    hooks.finished = [&progress, done](TraceRun& run) {
+        progress.Finish();
+        const Trace& trace = Catalogue::BuiltIn().Traces()[run.trace];
+        done({run.trace, Summarise(run.report, trace.inUseIsNormal)});
+    };
+    return hooks;
+}
 
-    void Run(const TargetSet& selection) {
-        RunTargets(selection, [this](const Target& target) -> Visitors& { return Start(target); });
-        Finish();
-    }
-
-private:
-    Visitors& Start(const Target& target) {
-        Finish();
-        m_target = &target;
-        m_report.reset(new CleanReport);
-        m_report->OnAdd([this](size_t count) { m_progress.Update(count); });
-        m_progress.Start(target.name);
-        if (m_clean) {
-            m_cleaning.reset(new NotedCleaningVisitors(*m_report));
-            return m_cleaning->Get();
-        }
-        m_preview.reset(new PreviewVisitors(*m_report));
-        return m_preview->Get();
-    }
-
-    void Finish() {
-        if (!m_target)
-            return;
-        m_progress.Finish();
-        m_done({m_target, Summarise(*m_report, m_target->inUseIsNormal)});
-        m_target = nullptr;
-    }
-
-    bool m_clean;
-    Progress& m_progress;
-    std::function<void(const TargetResult&)> m_done;
-    const Target* m_target = nullptr;
-    std::unique_ptr<CleanReport> m_report;
-    std::unique_ptr<NotedCleaningVisitors> m_cleaning;
-    std::unique_ptr<PreviewVisitors> m_preview;
-};
+const Trace& TraceOf(const TargetResult& result) {
+    return Catalogue::BuiltIn().Traces()[result.trace];
+}
 
 int Preview(const Command& command, ConsoleStream& out, ConsoleStream& err, Progress& progress) {
-    const TargetSet selection = Selected(command, err);
+    const TraceSet selection = Selected(command, err);
     std::vector<TargetResult> results;
-    TargetRuns(false, progress, [&](const TargetResult& result) {
-        if (command.json)
-            results.push_back(result);
-        else
-            out.Write(TargetText(*result.target, result.summary, ReportMode::Preview));
-    }).Run(selection);
+    PreviewTraces(selection, Reporting(progress, [&](const TargetResult& result) {
+                      if (command.json)
+                          results.push_back(result);
+                      else
+                          out.Write(
+                              TargetText(TraceOf(result), result.summary, ReportMode::Preview));
+                  }));
     if (command.json)
         out.Write(PreviewJson(results));
     else if (selection.IsEmpty())
@@ -150,7 +143,7 @@ int Preview(const Command& command, ConsoleStream& out, ConsoleStream& err, Prog
 }
 
 int Clean(const Command& command, ConsoleStream& out, ConsoleStream& err, Progress& progress) {
-    const TargetSet selection = Selected(command, err);
+    const TraceSet selection = Selected(command, err);
     if (selection.IsEmpty()) {
         out.Write(std::string(NothingSelectedText));
         return ExitDone;
@@ -161,10 +154,10 @@ int Clean(const Command& command, ConsoleStream& out, ConsoleStream& err, Progre
     }
     const ReportMode mode = command.quiet ? ReportMode::QuietClean : ReportMode::Clean;
     bool allGone = true;
-    TargetRuns(true, progress, [&](const TargetResult& result) {
-        allGone &= !result.summary.Failed();
-        out.Write(TargetText(*result.target, result.summary, mode));
-    }).Run(selection);
+    CleanTraces(selection, Reporting(progress, [&](const TargetResult& result) {
+                    allGone &= !result.summary.Failed();
+                    out.Write(TargetText(TraceOf(result), result.summary, mode));
+                }));
     if (!command.quiet || !allGone)
         out.Write(std::string(allGone ? FinishedText : NotGoneText));
     return allGone ? ExitDone : ExitNotGone;
@@ -181,7 +174,7 @@ int RunCommand(int argc, wchar_t** argv, ConsoleStream& out, ConsoleStream& err)
     Progress progress(err, !command.quiet);
     switch (command.verb) {
     case Verb::List:
-        ListTargets(out);
+        ListTargets(command.all, out);
         return ExitDone;
     case Verb::Preview:
         return Preview(command, out, err, progress);

@@ -115,9 +115,19 @@ const wchar_t* const GroupFields[GroupCount] = {
     L"recycleBin",  L"databases", L"keptInUse",    L"problems",
 };
 
+// The program's name, or null for the window's eight.
+std::wstring ProgramName(const Catalogue& catalogue, size_t trace) {
+    const Program* program = catalogue.ProgramOf(trace);
+    return program ? Quoted(program->name) : std::wstring(L"null");
+}
+
 std::wstring TargetEntry(const TargetResult& result) {
-    std::wstring out = L"    {\n      " + Field(L"name", Quoted(result.target->name)) +
-                       L",\n      " + Field(L"label", Quoted(TargetLabel(*result.target)));
+    const Catalogue& catalogue = Catalogue::BuiltIn();
+    const Trace& trace = catalogue.Traces()[result.trace];
+    std::wstring out = L"    {\n      " + Field(L"name", Quoted(trace.name)) + L",\n      " +
+                       Field(L"label", Quoted(trace.label)) + L",\n      " +
+                       Field(L"program", ProgramName(catalogue, result.trace)) + L",\n      " +
+                       Field(L"found", catalogue.Found(result.trace) ? L"true" : L"false");
     for (size_t group = 0; group < GroupCount; ++group)
         out += L",\n      " + Field(GroupFields[group], GroupValue(result.summary, Group(group)));
     return out + L"\n    }";

@@ -2,14 +2,14 @@
 // command and one entry per target, holding the same content as the text.
 #pragma once
 
-#include "clean/Targets.h"
+#include "catalogue/Catalogue.h"
 #include "console/ReportSummary.h"
 
 #include <string>
 #include <vector>
 
 struct TargetResult {
-    const Target* target;
+    size_t trace; // index into the catalogue's traces
     TargetSummary summary;
 };
 

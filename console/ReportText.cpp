@@ -80,8 +80,14 @@ void DescribeFiles(const TargetSummary& summary, Section& out) {
                L"desktop.ini files", L":");
     out.Listed(summary.In(Group::FolderLinks), RemoveWords, L"folder link", L"folder links",
                L" without following them:");
-    out.Listed(summary.In(Group::KeptLinks), LeaveWords, L"link", L"links",
+    std::vector<CleanItem> links, readOnly;
+    for (const CleanItem& item : summary.In(Group::KeptLinks))
+        (item.kind == CleanItemKind::KeptHardLink ? readOnly : links).push_back(item);
+    out.Listed(links, LeaveWords, L"link", L"links",
                L" alone (a link that cannot be told from its target):");
+    out.Listed(readOnly, LeaveWords, L"read-only file", L"read-only files",
+               L" with other names alone (a name that cannot go without clearing the read-only "
+               L"bit its other names share):");
 }
 
 void DescribeOthers(const TargetSummary& summary, Section& out) {
@@ -127,7 +133,7 @@ void DescribeProblems(const TargetSummary& summary, Section& out) {
 
 } // namespace
 
-std::wstring TargetText(const Target& target, const TargetSummary& summary, ReportMode mode) {
+std::wstring TargetText(const Trace& trace, const TargetSummary& summary, ReportMode mode) {
     Section out(mode);
     if (mode != ReportMode::QuietClean) {
         DescribeFiles(summary, out);
@@ -136,7 +142,6 @@ std::wstring TargetText(const Target& target, const TargetSummary& summary, Repo
     DescribeProblems(summary, out);
     if (mode == ReportMode::QuietClean && out.Text().empty())
         return std::wstring();
-    const std::wstring header =
-        TargetLabel(target) + L" [" + WidePath::FromAnsi(target.name) + L"]" + NewLine;
+    const std::wstring header = trace.label + L" [" + trace.name + L"]" + NewLine;
     return header + (summary.IsEmpty() ? std::wstring(NothingText) : out.Text());
 }

@@ -1,7 +1,7 @@
 // The text form of a preview or a clean, one section per target.
 #pragma once
 
-#include "clean/Targets.h"
+#include "catalogue/Catalogue.h"
 #include "console/ReportSummary.h"
 
 #include <string>
@@ -10,4 +10,4 @@ enum class ReportMode { Preview, Clean, QuietClean };
 
 // The section of one target: its label and name, then what went (or would
 // go), what stays by rule and what could not go, with the reason.
-std::wstring TargetText(const Target& target, const TargetSummary& summary, ReportMode mode);
+std::wstring TargetText(const Trace& trace, const TargetSummary& summary, ReportMode mode);

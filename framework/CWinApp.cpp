@@ -3,6 +3,7 @@
 #include "framework/CWnd.h"
 
 #include <cstring>
+#include <cwchar>
 
 IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
 
@@ -53,6 +54,15 @@ platform::UniqueHKey CreateProfileKey(HKEY parent, const char* name) {
                           nullptr, key.put(), &disposition) != ERROR_SUCCESS)
         key.release(); // what a failed call leaves in the slot is not a key to close
     return key;
+}
+
+// An entry's name for the "W" registry calls.
+std::wstring WideEntry(const char* entry) {
+    const int size = ::MultiByteToWideChar(CP_ACP, 0, entry, -1, nullptr, 0);
+    std::wstring wide(size > 0 ? size : 1, L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, entry, -1, &wide[0], size);
+    wide.resize(wcslen(wide.c_str()));
+    return wide;
 }
 
 } // namespace
@@ -184,6 +194,39 @@ BOOL CWinApp::WriteProfileString(const char* lpszSection, const char* lpszEntry,
     return ::RegSetValueExA(section.get(), lpszEntry, 0, REG_SZ,
                             reinterpret_cast<const BYTE*>(lpszValue),
                             static_cast<DWORD>(strlen(lpszValue) + 1)) == ERROR_SUCCESS;
+}
+
+std::wstring CWinApp::GetProfileStringW(const char* lpszSection, const char* lpszEntry,
+                                        const wchar_t* lpszDefault) {
+    platform::UniqueHKey section = GetSectionKey(lpszSection);
+    const std::wstring entry = WideEntry(lpszEntry);
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    if (!section ||
+        ::RegQueryValueExW(section.get(), entry.c_str(), nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return lpszDefault;
+    // Room for a terminator that another program may have left out.
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (::RegQueryValueExW(section.get(), entry.c_str(), nullptr, &type,
+                           reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return lpszDefault;
+    value.resize(wcsnlen(value.c_str(), size / sizeof(wchar_t)));
+    return value;
+}
+
+BOOL CWinApp::WriteProfileStringW(const char* lpszSection, const char* lpszEntry,
+                                  const wchar_t* lpszValue) {
+    platform::UniqueHKey section = GetSectionKey(lpszSection);
+    if (!section)
+        return FALSE;
+    return ::RegSetValueExW(section.get(), WideEntry(lpszEntry).c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(lpszValue),
+                            static_cast<DWORD>((wcslen(lpszValue) + 1) * sizeof(wchar_t))) ==
+           ERROR_SUCCESS;
 }
 
 void CWinApp::DoWaitCursor(int nCode) {

@@ -68,6 +68,12 @@ public:
                                  const char* lpszDefault = "");
     // Stores lpszValue as REG_SZ; TRUE when it was stored.
     BOOL WriteProfileString(const char* lpszSection, const char* lpszEntry, const char* lpszValue);
+    // The same two in wide characters, for text outside the ANSI code page.
+    // (The two above are the "A" forms: the platform's headers name them so.)
+    std::wstring GetProfileStringW(const char* lpszSection, const char* lpszEntry,
+                                   const wchar_t* lpszDefault = L"");
+    BOOL WriteProfileStringW(const char* lpszSection, const char* lpszEntry,
+                             const wchar_t* lpszValue);
 
     // nCode 1 begins a wait cursor, -1 ends one, 0 shows it again while any
     // is running. The cursor in use before the first one comes back when the

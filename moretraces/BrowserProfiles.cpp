@@ -3,6 +3,7 @@
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
 #include "platform/KnownFolder.h"
+#include "platform/UnicodeIniCopy.h"
 
 #include <shlobj.h>
 
@@ -121,7 +122,9 @@ std::vector<BrowserProfile> FirefoxProfilesFound() {
     if (roaming.empty())
         return profiles;
     const std::wstring root = WidePath::Join(roaming, FirefoxRoot);
-    const std::wstring ini = WidePath::Join(root, FirefoxIni);
+    // Firefox writes profiles.ini in UTF-8, a path outside the code page too.
+    const platform::UnicodeIniCopy copy(WidePath::Join(root, FirefoxIni));
+    const std::wstring& ini = copy.Path();
     const std::wstring profilesRoot = WidePath::Join(root, FirefoxProfiles);
     const std::wstring local = platform::KnownFolderPath(FOLDERID_LocalAppData);
     const std::wstring localRoot =
@@ -165,6 +168,20 @@ const wchar_t* BrowserName(Browser browser) {
     default:
         return L"Firefox";
     }
+}
+
+bool BrowserFound(Browser browser) {
+    if (browser != Browser::Firefox) {
+        const std::wstring userData = ChromiumUserData(browser);
+        return !userData.empty() && IsFolder(userData);
+    }
+    const std::wstring roaming = platform::KnownFolderPath(FOLDERID_RoamingAppData);
+    if (roaming.empty())
+        return false;
+    const std::wstring root = WidePath::Join(roaming, FirefoxRoot);
+    return GetFileAttributesW(WidePath::ForApi(WidePath::Join(root, FirefoxIni)).c_str()) !=
+               INVALID_FILE_ATTRIBUTES ||
+           IsFolder(WidePath::Join(root, FirefoxProfiles));
 }
 
 std::vector<BrowserProfile> ProfilesOf(Browser browser) {

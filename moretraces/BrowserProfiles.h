@@ -24,6 +24,11 @@ struct BrowserProfile {
 // The browser's name as a person reads it: "Chrome", "Edge", "Firefox".
 const wchar_t* BrowserName(Browser browser);
 
+// Whether `browser` keeps its profiles on this machine, for the current
+// user: Chrome's or Edge's "User Data" folder, Firefox's profiles.ini or its
+// "Profiles" folder exists. Quick: nothing is listed or read.
+bool BrowserFound(Browser browser);
+
 // Every profile of `browser` on this machine, for the current user; none
 // when the browser was never used here.
 std::vector<BrowserProfile> ProfilesOf(Browser browser);

@@ -8,7 +8,7 @@ void ForEachProfile(Browser browser, Visitors& visitors, ProfileCleaner chromium
                     ProfileCleaner firefoxClean) {
     for (const BrowserProfile& profile : ProfilesOf(browser)) {
         if (ProfileInUse(profile)) {
-            visitors.databases.SkipProfile(profile.folder, InUseReason(profile));
+            visitors.notes.SkipProfile(profile.folder, InUseReason(profile));
             continue;
         }
         (browser == Browser::Firefox ? firefoxClean : chromiumClean)(profile, visitors);

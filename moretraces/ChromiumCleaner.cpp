@@ -187,7 +187,7 @@ void CleanHistory(const BrowserProfile& profile, Visitors& visitors) {
     std::vector<std::wstring> bookmarks;
     const std::wstring bookmarksFile = WidePath::Join(profile.folder, BookmarksFile);
     if (!ReadBookmarkedUrls(bookmarksFile, bookmarks)) {
-        visitors.databases.Problem(bookmarksFile, ERROR_FILE_CORRUPT, UnreadableBookmarks);
+        visitors.notes.Problem(bookmarksFile, ERROR_FILE_CORRUPT, UnreadableBookmarks);
         return;
     }
     visitors.databases.ChangeRows(

@@ -142,7 +142,7 @@ void CleanHistory(const BrowserProfile& profile, Visitors& visitors) {
     std::vector<std::wstring> pages;
     const database::Failure unread = KeptPageUrls(places, pages);
     if (unread)
-        visitors.databases.Problem(places, unread.error, UnreadableKeptPages);
+        visitors.notes.Problem(places, unread.error, UnreadableKeptPages);
     visitors.databases.ChangeRows(places, PlacesPlan);
     if (unread)
         return;

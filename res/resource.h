@@ -36,6 +36,42 @@
 #define IDS_TARGET_EXPLORER_LISTS 3020
 #define IDS_TARGET_TEMP 3021
 
+// The catalogue's programs and what it says of their traces (res/targets.rc):
+// names, the group they are shown in, each trace's label under its program,
+// what goes, what stays and what the user loses.
+#define IDS_PROGRAM_CHROME 3100
+#define IDS_PROGRAM_EDGE 3101
+#define IDS_PROGRAM_FIREFOX 3102
+#define IDS_PROGRAM_WINDOWS 3103
+#define IDS_CATEGORY_BROWSERS 3110
+#define IDS_CATEGORY_WINDOWS 3111
+#define IDS_ITEM_CACHE 3120
+#define IDS_ITEM_HISTORY 3121
+#define IDS_ITEM_COOKIES 3122
+#define IDS_ITEM_FORMS 3123
+#define IDS_ITEM_EXPLORER_LISTS 3124
+#define IDS_ITEM_TEMP 3125
+#define IDS_GOES_CHROMIUM_CACHE 3200
+#define IDS_STAYS_CHROMIUM_CACHE 3201
+#define IDS_GOES_CHROMIUM_HISTORY 3202
+#define IDS_STAYS_CHROMIUM_HISTORY 3203
+#define IDS_GOES_CHROMIUM_FORMS 3204
+#define IDS_WARN_CHROMIUM_FORMS 3205
+#define IDS_GOES_FIREFOX_CACHE 3210
+#define IDS_STAYS_FIREFOX_CACHE 3211
+#define IDS_GOES_FIREFOX_HISTORY 3212
+#define IDS_STAYS_FIREFOX_HISTORY 3213
+#define IDS_GOES_FIREFOX_FORMS 3214
+#define IDS_WARN_FIREFOX_FORMS 3215
+#define IDS_GOES_COOKIES 3220
+#define IDS_STAYS_COOKIES 3221
+#define IDS_WARN_COOKIES 3222
+#define IDS_STAYS_FORMS 3223
+#define IDS_GOES_EXPLORER_LISTS 3230
+#define IDS_STAYS_EXPLORER_LISTS 3231
+#define IDS_GOES_TEMP 3232
+#define IDS_STAYS_TEMP 3233
+
 // Menu commands of IDR_MAIN_MENU ("E&xit" sends IDCANCEL).
 #define ID_SETTINGS_OPTIONS 130
 #define ID_HELP_TOPICS 131
@@ -69,7 +105,7 @@
 #define IDC_OPTION_AUTORUN 1004
 
 // Controls of IDD_MORE_TRACES. The boxes are consecutive in the order of the
-// target table's more traces: box IDC_MORE_CHROME_CACHE + i is more trace i.
+// catalogue's more traces: box IDC_MORE_CHROME_CACHE + i is more trace i.
 #define IDC_MORE_CHROME_CACHE 1100
 #define IDC_MORE_CHROME_HISTORY 1101
 #define IDC_MORE_CHROME_COOKIES 1102

@@ -29,10 +29,10 @@ cd "$(dirname "$0")/.."
 which=${1:-all}
 if [ "$which" = all ]; then arches=$QUENBY_ARCHES; else check_arch "$which"; arches=$which; fi
 
-# Size budgets of the stripped Quenby.exe, in bytes: 1 MiB each, of which
+# Size budgets of the stripped Quenby.exe, in bytes: 1.5 MiB each, of which
 # SQLite, for the browsers' databases, takes about 0.5 MB and the program
 # icon with its images for high-DPI screens about 52 KB.
-declare -A budget=([win64]=$((1024 * 1024)) [win32]=$((1024 * 1024)))
+declare -A budget=([win64]=$((1536 * 1024)) [win32]=$((1536 * 1024)))
 
 version=$(sed -n 's/^#define QUENBY_VERSION_TEXT "\(.*\)"$/\1/p' res/version.h)
 [ -n "$version" ] || die "no QUENBY_VERSION_TEXT in res/version.h"

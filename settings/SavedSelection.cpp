@@ -1,6 +1,7 @@
 #include "settings/SavedSelection.h"
 
 #include "platform/Handles.h"
+#include "settings/MoreTracesValue.h"
 
 #include <cstring>
 #include <string>
@@ -18,9 +19,8 @@ bool OpenSettings(const char* applicationName, platform::UniqueHKey& key) {
     return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
-} // namespace
-
-std::wstring ReadSavedMoreTraces(const char* applicationName) {
+// "MoreTraces" as stored; empty when it is missing or not a REG_SZ.
+std::wstring MoreTracesValue(const char* applicationName) {
     platform::UniqueHKey key;
     if (!OpenSettings(applicationName, key))
         return std::wstring();
@@ -38,6 +38,12 @@ std::wstring ReadSavedMoreTraces(const char* applicationName) {
         return std::wstring();
     text.resize(wcsnlen(text.c_str(), text.size()));
     return text;
+}
+
+} // namespace
+
+std::vector<std::wstring> ReadSavedMoreTraces(const char* applicationName) {
+    return MoreTraceNamesOf(MoreTracesValue(applicationName));
 }
 
 CleanSelection ReadSavedSelection(const char* applicationName) {

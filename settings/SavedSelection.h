@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 
 #include <string>
+#include <vector>
 
 // The window program's application name ("Quenby" for Quenby.exe), which
 // names its settings key.
@@ -14,6 +15,6 @@ constexpr const char kWindowApplicationName[] = "Quenby";
 // without creating any key; 0 when it is missing or not a four-byte REG_DWORD.
 CleanSelection ReadSavedSelection(const char* applicationName = kWindowApplicationName);
 
-// "MoreTraces" from the same key, read the same way: the names as stored,
-// empty when the value is missing or not a REG_SZ.
-std::wstring ReadSavedMoreTraces(const char* applicationName = kWindowApplicationName);
+// The names "MoreTraces" holds in the same key, read the same way; none when
+// the value is missing or not a REG_SZ.
+std::vector<std::wstring> ReadSavedMoreTraces(const char* applicationName = kWindowApplicationName);

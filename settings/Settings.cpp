@@ -1,6 +1,7 @@
 #include "settings/Settings.h"
 
 #include "framework/CWinApp.h"
+#include "settings/MoreTracesValue.h"
 
 CleanSelection ReadCleanSelection() {
     return static_cast<CleanSelection>(AfxGetApp()->GetProfileInt(kSettingsSection, kPlaceEntry, 0));
@@ -20,10 +21,11 @@ void WriteOptionFlags(OptionFlags options) {
                                  static_cast<int>(options & kOptionFlagBits));
 }
 
-std::string ReadMoreTraces() {
-    return AfxGetApp()->GetProfileString(kSettingsSection, kMoreTracesEntry);
+std::vector<std::wstring> ReadMoreTraces() {
+    return MoreTraceNamesOf(AfxGetApp()->GetProfileStringW(kSettingsSection, kMoreTracesEntry));
 }
 
-void WriteMoreTraces(const std::string& names) {
-    AfxGetApp()->WriteProfileString(kSettingsSection, kMoreTracesEntry, names.c_str());
+void WriteMoreTraces(const std::vector<std::wstring>& names) {
+    AfxGetApp()->WriteProfileStringW(kSettingsSection, kMoreTracesEntry,
+                                     MoreTracesValueOf(names).c_str());
 }

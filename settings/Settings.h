@@ -6,15 +6,15 @@
 // value, and every change is written at once.
 #pragma once
 
-#include "clean/CleanTarget.h"
-
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
-// "Place": bit i selects cleaning target i (check box 1002 + i).
+// "Place": bit i selects cleaning target i (check box 1002 + i), one bit for
+// each of the window's eight; the catalogue's TraceSet reads them.
 using CleanSelection = DWORD;
-constexpr CleanSelection kCleanSelectionBits = (1u << CleanTargetCount) - 1;
+constexpr CleanSelection kCleanSelectionBits = 0xFF;
 
 // "Option": the three options of the options dialog (check box 1002 + i
 // shows bit i).
@@ -29,10 +29,9 @@ constexpr const char kRegistryKey[] = "Marlowick software";
 constexpr const char kSettingsSection[] = "Settings";
 constexpr const char kPlaceEntry[] = "Place";
 constexpr const char kOptionEntry[] = "Option";
-// "MoreTraces" (REG_SZ): the more traces chosen, by their console names,
-// separated by commas; missing or empty means none.
+// "MoreTraces" (REG_SZ): the more traces chosen, by their console names
+// (settings/MoreTracesValue.h); missing or empty means none.
 constexpr const char kMoreTracesEntry[] = "MoreTraces";
-constexpr wchar_t kMoreTracesSeparator = L',';
 
 // Each read goes to the registry; a missing or unreadable value is 0.
 CleanSelection ReadCleanSelection();
@@ -42,7 +41,7 @@ OptionFlags ReadOptionFlags();
 void WriteCleanSelection(CleanSelection selection);
 void WriteOptionFlags(OptionFlags options);
 
-// "MoreTraces" as stored; empty when it is missing or not a REG_SZ.
-std::string ReadMoreTraces();
-// Stores the names as given, an empty text included. Failures are silent.
-void WriteMoreTraces(const std::string& names);
+// The names "MoreTraces" holds; none when it is missing or not a REG_SZ.
+std::vector<std::wstring> ReadMoreTraces();
+// Stores the names, none as an empty text. Failures are silent.
+void WriteMoreTraces(const std::vector<std::wstring>& names);

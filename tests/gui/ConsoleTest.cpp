@@ -145,7 +145,8 @@ TEST_F(QuenbyTest, ConsoleBadInputAndNoAnswerCleanNothing) {
                                                   {"clean --all --saved", 2},
                                                   {"clean history --json", 2},
                                                   {"preview --yes", 2},
-                                                  {"list --all", 2},
+                                                  {"list --json", 2},
+                                                  {"list history", 2},
                                                   {"clean recent --frobnicate", 2},
                                                   {"clean --all", 1},
                                                   {"clean --saved", 1}};
@@ -156,6 +157,15 @@ TEST_F(QuenbyTest, ConsoleBadInputAndNoAnswerCleanNothing) {
         EXPECT_EQ(JoinLines(Differences(before, traces.Capture())), "") << arguments;
     }
     EXPECT_TRUE(Says(RunConsole("clean nosuch").err, "realplayer, mediaplayer, recent, history"));
+    // A temporary folder above the profiles' shared folders is refused as a whole.
+    wchar_t given[MAX_PATH + 1] = {}, shared[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TMP", given, MAX_PATH + 1);
+    SHGetSpecialFolderPathW(nullptr, shared, CSIDL_COMMON_DOCUMENTS, FALSE);
+    SetEnvironmentVariableW(L"TMP", (std::wstring(shared) + L"\\..").c_str());
+    const ConsoleRun temp = RunConsole("clean temp --yes");
+    SetEnvironmentVariableW(L"TMP", given[0] ? given : nullptr);
+    EXPECT_EQ(temp.exitCode, 1u);
+    EXPECT_TRUE(Says(temp.out, "a folder of the system or the profile")) << temp.out;
     // A saved name that is no more trace is left out and said, and no usage error.
     ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), "MoreTraces", "temp, bogus"));
     const ConsoleRun saved = RunConsole("preview --saved");
@@ -271,6 +281,36 @@ TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
     EXPECT_EQ(
         1u,
         fixtures::Column(firefox + L"\\places.sqlite", "SELECT id FROM moz_historyvisits").size());
+}
+
+// Chrome with a profile is found, Edge and Firefox without one are not: list
+// names only what is found, list --all every program, and the JSON says so.
+TEST_F(QuenbyTest, ConsoleListAndJsonFollowTheProgramsFoundOnThisPc) {
+    for (const char* root : {"\\Google", "\\Microsoft\\Edge"})
+        RemovePath(SpecialFolder(CSIDL_LOCAL_APPDATA) + root);
+    RemovePath(SpecialFolder(CSIDL_APPDATA) + "\\Mozilla");
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(
+        UserFolder(CSIDL_LOCAL_APPDATA, L"Google\\Chrome\\User Data\\Default")));
+
+    const ConsoleRun list = RunConsole("list"), all = RunConsole("list --all");
+    EXPECT_EQ(list.exitCode + all.exitCode, 0u) << list.err << all.err;
+    for (const ConsoleRun* run : {&list, &all})
+        EXPECT_TRUE(Says(run->out, "recycle-bin     Recycle bin\n\nGoogle Chrome:\n"
+                                   "chrome-cache    Chrome: cache\n") &&
+                    Says(run->out, "\nWindows:\nexplorer-lists  Explorer: run"))
+            << run->out;
+    EXPECT_FALSE(Says(list.out, "Edge") || Says(list.out, "Firefox")) << list.out;
+    EXPECT_TRUE(Says(all.out, "\nMicrosoft Edge (not found):\nedge-cache      Edge: cache\n") &&
+                Says(all.out, "\nMozilla Firefox (not found):\n"))
+        << all.out;
+
+    const ConsoleRun json = RunConsole("preview --json history chrome-cookies edge-forms");
+    const nlohmann::json targets = nlohmann::json::parse(json.out, nullptr, false).at("targets");
+    ASSERT_EQ(3u, targets.size()) << json.out;
+    EXPECT_TRUE(targets[0].at("program").is_null() && targets[0].at("found") == true) << json.out;
+    EXPECT_TRUE(targets[1].at("program") == "Google Chrome" && targets[1].at("found") == true);
+    EXPECT_TRUE(targets[2].at("program") == "Microsoft Edge" && targets[2].at("found") == false);
+    RemovePath(SpecialFolder(CSIDL_LOCAL_APPDATA) + "\\Google");
 }
 
 } // namespace

@@ -50,8 +50,10 @@ protected:
     }
 };
 
+// A stored name Quenby does not know stays after the checked ones.
 TEST_F(MoreTracesTest, EnterStoresTheCheckedTargetsAndCancelOrEscapeStoreNothing) {
     fixtures::SeedChromiumProfile(Chrome());
+    ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), MoreTracesValue, "winapp2:Gone%2C really"));
     ASSERT_TRUE(Start());
     HWND dialog = OpenMoreTraces();
     ASSERT_TRUE(dialog);
@@ -61,11 +63,12 @@ TEST_F(MoreTracesTest, EnterStoresTheCheckedTargetsAndCancelOrEscapeStoreNothing
         EXPECT_TRUE(SendWithin(GetDlgItem(dialog, box), BM_CLICK, 0, 0));
     Press(VK_RETURN);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
-    EXPECT_EQ(Stored(), "chrome-history,temp");
+    const char* const chosen = "chrome-history,temp,winapp2:Gone%2C really";
+    EXPECT_EQ(Stored(), chosen);
 
-    // Cancel and Escape leave the value; OK with both boxes cleared stores "".
+    // Cancel and Escape leave the value; OK with both boxes cleared stores the unknown name.
     const std::pair<int, const char*> closings[] = {
-        {IDCANCEL, "chrome-history,temp"}, {VK_ESCAPE, "chrome-history,temp"}, {IDOK, ""}};
+        {IDCANCEL, chosen}, {VK_ESCAPE, chosen}, {IDOK, "winapp2:Gone%2C really"}};
     for (const auto& [close, stored] : closings) {
         ASSERT_TRUE(dialog = OpenMoreTraces());
         EXPECT_EQ(SendMessageA(GetDlgItem(dialog, IdTemp), BM_GETCHECK, 0, 0), BST_CHECKED);

@@ -2,9 +2,10 @@
 // the sandbox's $XDG_DATA_HOME) and the auto-complete wrapper; and the more
 // traces: browser profiles as the browsers write them, Explorer's lists and
 // the temporary folder.
+#include "catalogue/CleanTarget.h"
+#include "catalogue/TraceRun.h"
 #include "clean/Cleaner.h"
 #include "clean/NotingVisitors.h"
-#include "clean/Targets.h"
 #include "moretraces/BrowserProfiles.h"
 #include "platform/KnownFolder.h"
 #include "tests/unit/BrowserFixtures.h"
@@ -145,14 +146,20 @@ TEST_F(CleanerTest, NoHandleStaysOpenAfterTheOneCallCleaners) {
 
 // ---- the more traces ----
 
-// What `name` did (or, previewed, would do), item by item.
-CleanReport RunTarget(const char* name, bool preview) {
+// What `name` did (or, previewed, would do), item by item; with `temp`, the
+// temporary folder meanwhile (TMP, which GetTempPathW reads first).
+CleanReport RunTarget(const char* name, bool preview, const std::wstring& temp = L"") {
+    wchar_t given[MAX_PATH + 1] = {};
+    GetEnvironmentVariableW(L"TMP", given, MAX_PATH + 1);
+    if (!temp.empty())
+        SetEnvironmentVariableW(L"TMP", temp.c_str());
     CleanReport report;
-    TargetSet selection;
-    selection.Add(FindTarget(WidePath::FromAnsi(name))->id);
+    TraceSet selection;
+    selection.Add(Catalogue::BuiltIn().IndexOf(WidePath::FromAnsi(name)));
     PreviewVisitors previewing(report);
     NotedCleaningVisitors cleaning(report);
-    RunTargets(selection, preview ? previewing.Get() : cleaning.Get());
+    RunTraces(selection, preview ? previewing.Get() : cleaning.Get());
+    SetEnvironmentVariableW(L"TMP", given[0] ? given : nullptr);
     return report;
 }
 
@@ -264,17 +271,21 @@ TEST_F(MoreTracesTest, ChromeHistoryGoesWhileBookmarksAndTheirIconsStay) {
 TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAndForms) {
     const std::wstring root = Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox");
     const std::wstring local = Made(FOLDERID_LocalAppData, L"Mozilla\\Firefox\\Profiles");
-    const std::wstring absolute = MakePath(m_root.Path(), L"elsewhere");
+    // Firefox writes profiles.ini in UTF-8 without a byte-order mark.
+    const std::wstring absolute = MakePath(m_root.Path(), L"J\u00fcrgen \u4e2d");
     fixtures::WriteText(root + L"\\profiles.ini",
                         "[Profile0]\nName=a\nIsRelative=1\nPath=Profiles/rel.default\n"
                         "[Profile1]\nName=b\nIsRelative=0\nPath=" +
-                            Narrow(absolute) + "\n");
+                            WidePath::ToUtf8(absolute) + "\n");
     ASSERT_TRUE(fixtures::SeedFirefoxProfile(MakePath(root, L"Profiles\\rel.default"),
                                              local + L"\\rel.default"));
     ASSERT_TRUE(fixtures::SeedFirefoxProfile(absolute, absolute));
     ASSERT_TRUE(
         fixtures::SeedFirefoxProfile(MakePath(root, L"Profiles\\unlisted"), local + L"\\unlisted"));
+    const std::wstring temp = m_root.Path().substr(0, m_root.Path().rfind(L'\\'));
+    const size_t inTemp = Entries(temp).size();
     ASSERT_EQ(3u, ProfilesOf(Browser::Firefox).size());
+    EXPECT_EQ(inTemp, Entries(temp).size()) << "a copy of profiles.ini was left behind";
 
     const CleanReport preview = RunTarget("firefox-history", true);
     const CleanReport clean = RunTarget("firefox-history", false);
@@ -386,8 +397,12 @@ TEST_F(MoreTracesTest, APreviewOfEveryTargetChangesNoFileOfAnyProfile) {
     const auto before =
         std::make_tuple(Snapshot(chrome), Snapshot(firefox), Snapshot(local), Entries(temp));
 
-    for (size_t i = CleanTargetCount; i < kTargetCount; ++i)
-        EXPECT_FALSE(RunTarget(kTargets[i].name, true).HasFailures()) << kTargets[i].name;
+    const Catalogue& catalogue = Catalogue::BuiltIn();
+    for (size_t i = 0; i < catalogue.Traces().size(); ++i) {
+        const std::string name = Narrow(catalogue.Traces()[i].name);
+        EXPECT_TRUE(catalogue.IsWindowTrace(i) || !RunTarget(name.c_str(), true).HasFailures())
+            << name;
+    }
 
     EXPECT_TRUE(before == std::make_tuple(Snapshot(chrome), Snapshot(firefox), Snapshot(local),
                                           Entries(temp)))
@@ -447,11 +462,152 @@ TEST_F(MoreTracesTest, ExplorerListsLoseTheirValuesAndKeepTheirKeys) {
     EXPECT_TRUE(ValueExists(explorer + "\\Advanced", "a"));
 }
 
-// Files held open are normal in the temporary folder: kept, and no failure.
+// ---- the catalogue ----
+
+// A trace of a program of its own that notes one problem, named after it.
+Trace NotingTrace(const std::wstring& name) {
+    Trace trace;
+    trace.name = name;
+    trace.run = [name](Visitors& v) { v.notes.Problem(name, ERROR_ACCESS_DENIED, L"test"); };
+    return trace;
+}
+
+// More traces than fit 64 bits; each finished report is handed over once,
+// holding that trace's items only, and a cancel stops the run between traces.
+TEST(CatalogueTest, ARunHandsOverEachTracesOwnReportInOrderUntilCancelled) {
+    Catalogue catalogue;
+    std::vector<Trace> traces;
+    for (int i = 0; i < 70; ++i)
+        traces.push_back(NotingTrace(L"t" + std::to_wstring(i)));
+    traces.push_back(NotingTrace(L"T3"));
+    catalogue.AddProgram({"test", L"Test", L"Tests", nullptr, {}}, traces);
+    ASSERT_EQ(70u, catalogue.Traces().size()) << "a name taken already is left out";
+    TraceSet chosen;
+    for (size_t trace : {69, 3, 65})
+        chosen.Add(trace);
+    std::vector<std::wstring> seen;
+    TraceRunHooks hooks;
+    hooks.started = [&](TraceRun& run) {
+        seen.push_back(L"start " + std::to_wstring(run.position) + L"/" +
+                       std::to_wstring(run.count) + L" " +
+                       std::to_wstring(run.report.Items().size()));
+    };
+    hooks.finished = [&](TraceRun& run) {
+        for (const CleanItem& item : run.report.Items())
+            seen.push_back(item.path);
+    };
+    EXPECT_TRUE(PreviewTraces(chosen, hooks, catalogue));
+    EXPECT_EQ((std::vector<std::wstring>{L"start 0/3 0", L"t3", L"start 1/3 0", L"t65",
+                                         L"start 2/3 0", L"t69"}),
+              seen);
+
+    seen.clear();
+    hooks.cancelled = [&] { return seen.size() == 2; };
+    EXPECT_FALSE(CleanTraces(chosen, hooks, catalogue));
+    EXPECT_EQ((std::vector<std::wstring>{L"start 0/3 0", L"t3"}), seen);
+}
+
+// Names from the settings: a more trace by any case, in the catalogue's order;
+// one of the eight or an unknown one left out, and the unknown kept when a
+// new choice is stored.
+TEST(CatalogueTest, StoredNamesChooseMoreTracesAndUnknownNamesAreKept) {
+    const Catalogue& catalogue = Catalogue::BuiltIn();
+    std::vector<std::wstring> unknown;
+    const TraceSet named =
+        MoreTracesNamed({L"TEMP", L"history", L"winapp2:Gone, really", L"chrome-cookies"}, unknown);
+    EXPECT_EQ((std::vector<std::wstring>{L"chrome-cookies", L"temp"}), MoreTraceNames(named));
+    EXPECT_EQ((std::vector<std::wstring>{L"history", L"winapp2:Gone, really"}), unknown);
+    TraceSet chosen = TraceSet::FromPlace(0x185);
+    EXPECT_EQ(0x85u, chosen.Place());
+    chosen.Add(catalogue.IndexOf(L"edge-forms"));
+    EXPECT_EQ((std::vector<std::wstring>{L"edge-forms", L"winapp2:Gone, really"}),
+              MoreTracesToStore(chosen, {L"temp", L"history", L"winapp2:Gone, really"}));
+    EXPECT_EQ(L"recycle-bin", catalogue.Traces()[RecycleBin].name);
+    EXPECT_TRUE(catalogue.IsWindowTrace(RecycleBin) && catalogue.Found(RecycleBin));
+}
+
+TEST_F(MoreTracesTest, ABrowserIsFoundByItsProfilesFolderAndWindowsAlways) {
+    const Catalogue& catalogue = Catalogue::BuiltIn();
+    auto found = [&](const wchar_t* name) { return catalogue.Found(catalogue.IndexOf(name)); };
+    EXPECT_FALSE(found(L"chrome-history") || found(L"edge-cache") || found(L"firefox-forms"));
+    EXPECT_TRUE(found(L"temp"));
+    Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
+    Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles");
+    EXPECT_TRUE(found(L"chrome-history") && found(L"firefox-forms"));
+    EXPECT_FALSE(found(L"edge-cache"));
+}
+
+// A registry link among the lists is left alone, and its target's values with
+// it; a list the user may not change is named, in the preview as in the clean.
+TEST_F(MoreTracesTest, ExplorerListsLeaveLinksAloneAndNameKeysTheyCannotClear) {
+    const std::string recent = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
+    const std::string target = "Software\\Quenby link target", sid = UserSidText();
+    SetStringValue(target, "a", "not a list");
+    SetStringValue(recent + "\\.locked", "a", "C:\\secret.txt");
+    SetSecurity(HKEY_CURRENT_USER, recent + "\\.locked", "D:P(A;;KRWDWO;;;" + sid + ")");
+    platform::UniqueHKey link;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (recent + "\\.link").c_str(), 0,
+                                             nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS,
+                                             nullptr, link.put(), nullptr));
+    const std::wstring to =
+        WidePath::FromAnsi(("\\Registry\\User\\" + sid + "\\" + target).c_str());
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK,
+                                            reinterpret_cast<const BYTE*>(to.c_str()),
+                                            DWORD(to.size() * sizeof(wchar_t))));
+
+    for (const bool preview : {true, false}) {
+        const CleanReport report = RunTarget("explorer-lists", preview);
+        const std::vector<const CleanItem*> failures = report.Failures();
+        EXPECT_EQ(1u, failures.size()) << (preview ? "preview" : "clean");
+        for (const CleanItem* failure : failures)
+            EXPECT_EQ(L"HKCU\\" + WidePath::FromAnsi(recent.c_str()) + L"\\.locked|5",
+                      failure->path + L"|" + DecimalText(failure->error));
+    }
+    EXPECT_TRUE(ValueExists(recent + "\\.link", "a")) << "the link was followed";
+    SetSecurity(HKEY_CURRENT_USER, recent + "\\.locked", "D:P(A;;KA;;;" + sid + ")");
+    RegDeleteKeyA(HKEY_CURRENT_USER, (recent + "\\.locked").c_str());
+    RegDeleteKeyW(link.get(), L""); // the link itself, opened as created
+    RegDeleteKeyA(HKEY_CURRENT_USER, target.c_str());
+}
+
+// However it is written, a %TEMP% that is or holds a folder of the system or
+// the profile, or is a drive's root, is one problem with its reason, in the
+// preview and the clean, and nothing in it changes.
+TEST_F(MoreTracesTest, ATemporaryFolderThatIsOrHoldsAKnownFolderOrARootIsRefused) {
+    const std::wstring roaming = platform::KnownFolderPath(FOLDERID_RoamingAppData);
+    wchar_t shortName[MAX_PATH] = {};
+    ASSERT_NE(0u, GetShortPathNameW(L"C:\\Program Files", shortName, MAX_PATH));
+    MakeSymlink(roaming, m_root / L"link");
+    // Drive Q: is a folder of the sandbox.
+    MakeFolder(m_root / L"drive");
+    WriteBytes(m_root / L"drive\\kept.txt", "x");
+    const std::string drive = std::string(std::getenv("WINEPREFIX")) + "/dosdevices/q:";
+    ASSERT_TRUE(RunUnix("/bin/ln -s " + UnixPath(m_root / L"drive") + " " + drive));
+    ASSERT_TRUE(WaitFor([] { return Exists(L"Q:\\kept.txt"); }));
+
+    for (const std::wstring& folder :
+         {std::wstring(L"C:\\Users"), platform::KnownFolderPath(FOLDERID_Downloads),
+          std::wstring(L"C:\\ProgramData"), L"\\\\?\\" + roaming, std::wstring(shortName),
+          m_root / L"link", std::wstring(L"Q:\\")}) {
+        for (const bool preview : {true, false}) {
+            const CleanReport report = RunTarget("temp", preview, folder);
+            // Only a refused preview lets the clean run.
+            ASSERT_EQ(1u, report.Items().size()) << Narrow(folder);
+            ASSERT_EQ(DWORD(ERROR_BAD_PATHNAME), report.Items()[0].error) << Narrow(folder);
+            EXPECT_NE(std::wstring::npos, report.Items()[0].detail.find(L"nothing in it was"));
+        }
+    }
+    EXPECT_TRUE(Exists(L"Q:\\kept.txt"));
+    RunUnix("/bin/rm -f " + drive);
+    RemoveSymlink(m_root / L"link");
+}
+
+// Files held open are normal in the temporary folder: kept, and no failure. So
+// are running programs and DLLs, and files held with their deletion shared.
 TEST_F(MoreTracesTest, TemporaryFilesGoButTheFolderLowAndFilesInUseStay) {
-    wchar_t given[MAX_PATH] = {};
+    wchar_t given[MAX_PATH] = {}, self[MAX_PATH] = {};
     ASSERT_GT(GetTempPathW(MAX_PATH, given), 3u);
-    const std::wstring temp(given, wcslen(given) - 1);
+    const std::wstring temp(given, wcslen(given) - 1), running = temp + L"\\setup.exe";
     MakeFolder(temp + L"\\Low");
     WriteBytes(temp + L"\\Low\\sandboxed.tmp", "x");
     MakeFolder(temp + L"\\old");
@@ -459,10 +615,24 @@ TEST_F(MoreTracesTest, TemporaryFilesGoButTheFolderLowAndFilesInUseStay) {
     WriteBytes(temp + L"\\held.tmp", "x");
     platform::UniqueFile held(CreateFileW((temp + L"\\held.tmp").c_str(), GENERIC_READ, 0, nullptr,
                                           OPEN_EXISTING, 0, nullptr));
+    MakeFolder(temp + L"\\log");
+    WriteBytes(temp + L"\\log\\shared.tmp", "x");
+    platform::UniqueFile sharing(CreateFileW((temp + L"\\log\\shared.tmp").c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    ASSERT_TRUE(CopyFileW(self, running.c_str(), FALSE));
+    // Mapped as the image of a running program or a loaded DLL is.
+    const HMODULE image = LoadLibraryExW(running.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(nullptr, image);
 
     const CleanReport report = RunTarget("temp", false);
 
-    EXPECT_FALSE(report.HasFailures(FindTarget(L"temp")->inUseIsNormal));
+    FreeLibrary(image);
+    const Catalogue& catalogue = Catalogue::BuiltIn();
+    EXPECT_FALSE(report.HasFailures(catalogue.Traces()[catalogue.IndexOf(L"temp")].inUseIsNormal));
+    sharing.reset();
+    EXPECT_FALSE(Exists(temp + L"\\log\\shared.tmp")) << "it goes once its holder closes it";
     EXPECT_FALSE(Exists(temp + L"\\old"));
     EXPECT_TRUE(Exists(temp + L"\\Low\\sandboxed.tmp"));
     EXPECT_TRUE(Exists(temp + L"\\held.tmp"));

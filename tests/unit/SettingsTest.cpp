@@ -10,6 +10,7 @@
 
 #include <shlwapi.h>
 #include "settings/AutoRun.h"
+#include "settings/SavedSelection.h"
 #include "settings/Settings.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +168,34 @@ TEST_F(SettingsStoreTest, ValuesOfAnotherTypeOrSizeReadAsZero) {
     const ULONGLONG qword = 0x0000000500000007ull;
     WriteRawValue(kSettingsKey, kOptionEntry, REG_QWORD, &qword, sizeof(qword));
     EXPECT_EQ(0u, ReadOptionFlags()) << "REG_QWORD";
+}
+
+// Names with commas, percent signs, blanks at their ends and text outside the
+// code page come back as they were; plain names are stored as they always
+// were, and a value written by hand reads as before.
+TEST_F(SettingsStoreTest, MoreTracesKeepEveryNameAndReadOlderValuesTheSame) {
+    const std::vector<std::wstring> names = {L"chrome-history", L"winapp2:A, B", L"100%",
+                                             L" padded ", L"Notepad++ \u00e9\u4e2d"};
+    WriteMoreTraces(names);
+    EXPECT_EQ(names, ReadMoreTraces());
+    EXPECT_EQ(names, ReadSavedMoreTraces("SettingsTest"));
+    wchar_t stored[256] = {};
+    DWORD size = sizeof stored;
+    ASSERT_EQ(ERROR_SUCCESS, SHGetValueW(HKEY_CURRENT_USER,
+                                         L"Software\\Marlowick software\\"
+                                         L"SettingsTest\\Settings",
+                                         L"MoreTraces", nullptr, stored, &size));
+    EXPECT_EQ(std::wstring(L"chrome-history,winapp2:A%2C B,100%25,%20padded%20,"
+                           L"Notepad++ \u00e9\u4e2d"),
+              stored);
+
+    const char older[] = " chrome-history , temp,,50%,%zz";
+    WriteRawValue(kSettingsKey, kMoreTracesEntry, REG_SZ, older, sizeof older);
+    EXPECT_EQ((std::vector<std::wstring>{L"chrome-history", L"temp", L"50%", L"%zz"}),
+              ReadMoreTraces());
+    WriteMoreTraces({});
+    EXPECT_TRUE(ReadValue(kSettingsKey, kMoreTracesEntry).exists) << "none is an empty text";
+    EXPECT_TRUE(ReadMoreTraces().empty());
 }
 
 class AutoRunTest : public ::testing::Test {

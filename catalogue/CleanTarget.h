@@ -1,6 +1,7 @@
 // The eight kinds of usage traces, in the order of the main dialog's check
 // boxes. A value is at once the index of its check-box flag, its bit in the
-// stored selection and its place in the order in which a clean run works.
+// stored selection, its index in the catalogue and its place in the order in
+// which a clean run works.
 #pragma once
 
 enum CleanTarget : int {

@@ -1,0 +1,183 @@
+// The built-in catalogue: the window's eight, the browsers and Windows.
+#include "catalogue/Catalogue.h"
+
+#include "catalogue/CleanTarget.h"
+#include "clean/Cleaner.h"
+#include "moretraces/MoreTraces.h"
+#include "res/resource.h"
+
+#include <cstring>
+#include <iterator>
+
+namespace {
+
+// A string of the program's resources; empty for id 0 or a missing one.
+std::wstring Text(UINT id) {
+    const wchar_t* text = nullptr;
+    // A buffer size of 0 answers a pointer to the resource itself, however long.
+    const int length =
+        id ? LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<wchar_t*>(&text), 0) : 0;
+    return length > 0 ? std::wstring(text, length) : std::wstring();
+}
+
+// In the order of their CleanTarget ids.
+struct WindowTrace {
+    const wchar_t* name;
+    UINT label;
+    void (*run)(Visitors& visitors);
+};
+const WindowTrace kWindowTraces[] = {
+    {L"realplayer", IDS_TARGET_REALPLAYER,
+     [](Visitors& v) { Cleaner().CleanRealPlayer(v.registry); }},
+    {L"mediaplayer", IDS_TARGET_MEDIAPLAYER,
+     [](Visitors& v) { Cleaner().CleanMediaPlayer(v.registry); }},
+    {L"recent", IDS_TARGET_RECENTDOCUMENTS,
+     [](Visitors& v) { Cleaner().CleanRecentDocuments(v.folders); }},
+    {L"history", IDS_TARGET_IEHISTORY, [](Visitors& v) { Cleaner().CleanIEHistory(v.folders); }},
+    {L"typed-urls", IDS_TARGET_IEADDRESSBAR,
+     [](Visitors& v) { Cleaner().CleanTypedUrls(v.registry); }},
+    {L"autocomplete", IDS_TARGET_IEAUTOCOMPLETE,
+     [](Visitors& v) { Cleaner().CleanAutoComplete(v.registry); }},
+    {L"forms", IDS_TARGET_IEPASSWORDS,
+     [](Visitors& v) { Cleaner().CleanIntelliForms(v.registry); }},
+    {L"recycle-bin", IDS_TARGET_RECYCLEBIN,
+     [](Visitors& v) { Cleaner().EmptyRecycleBin(v.shell); }},
+};
+static_assert(std::size(kWindowTraces) == CleanTargetCount, "one trace per check box");
+
+struct Description {
+    UINT goes;
+    UINT stays;
+    UINT warning;
+};
+
+// What each browser cleans, in the order of a clean; its name is the
+// browser's prefix and the suffix ("chrome-cache").
+struct BrowserKind {
+    const wchar_t* suffix;
+    UINT item;
+    void (*clean)(Browser browser, Visitors& visitors);
+    Description chromium;
+    Description firefox;
+};
+const BrowserKind kBrowserKinds[] = {
+    {L"-cache",
+     IDS_ITEM_CACHE,
+     CleanBrowserCache,
+     {IDS_GOES_CHROMIUM_CACHE, IDS_STAYS_CHROMIUM_CACHE, 0},
+     {IDS_GOES_FIREFOX_CACHE, IDS_STAYS_FIREFOX_CACHE, 0}},
+    {L"-history",
+     IDS_ITEM_HISTORY,
+     CleanBrowserHistory,
+     {IDS_GOES_CHROMIUM_HISTORY, IDS_STAYS_CHROMIUM_HISTORY, 0},
+     {IDS_GOES_FIREFOX_HISTORY, IDS_STAYS_FIREFOX_HISTORY, 0}},
+    {L"-cookies",
+     IDS_ITEM_COOKIES,
+     CleanBrowserCookies,
+     {IDS_GOES_COOKIES, IDS_STAYS_COOKIES, IDS_WARN_COOKIES},
+     {IDS_GOES_COOKIES, IDS_STAYS_COOKIES, IDS_WARN_COOKIES}},
+    {L"-forms",
+     IDS_ITEM_FORMS,
+     CleanBrowserForms,
+     {IDS_GOES_CHROMIUM_FORMS, IDS_STAYS_FORMS, IDS_WARN_CHROMIUM_FORMS},
+     {IDS_GOES_FIREFOX_FORMS, IDS_STAYS_FORMS, IDS_WARN_FIREFOX_FORMS}},
+};
+constexpr size_t kBrowserKindCount = std::size(kBrowserKinds);
+
+struct BrowserRow {
+    Browser browser;
+    const char* key;
+    UINT name;
+    UINT labels[kBrowserKindCount];
+};
+const BrowserRow kBrowsers[] = {
+    {Browser::Chrome,
+     "chrome",
+     IDS_PROGRAM_CHROME,
+     {IDS_TARGET_CHROME_CACHE, IDS_TARGET_CHROME_HISTORY, IDS_TARGET_CHROME_COOKIES,
+      IDS_TARGET_CHROME_FORMS}},
+    {Browser::Edge,
+     "edge",
+     IDS_PROGRAM_EDGE,
+     {IDS_TARGET_EDGE_CACHE, IDS_TARGET_EDGE_HISTORY, IDS_TARGET_EDGE_COOKIES,
+      IDS_TARGET_EDGE_FORMS}},
+    {Browser::Firefox,
+     "firefox",
+     IDS_PROGRAM_FIREFOX,
+     {IDS_TARGET_FIREFOX_CACHE, IDS_TARGET_FIREFOX_HISTORY, IDS_TARGET_FIREFOX_COOKIES,
+      IDS_TARGET_FIREFOX_FORMS}},
+};
+
+const char WindowsKey[] = "windows";
+// Files held open are normal in the temporary folder: they are kept, and
+// no failure.
+const bool InUseIsNormal = true;
+
+Trace Described(const wchar_t* name, UINT label, UINT item, const Description& description,
+                std::function<void(Visitors&)> run) {
+    Trace trace;
+    trace.name = name;
+    trace.label = Text(label);
+    trace.itemLabel = Text(item);
+    trace.goes = Text(description.goes);
+    trace.stays = Text(description.stays);
+    trace.warning = Text(description.warning);
+    trace.run = std::move(run);
+    return trace;
+}
+
+Program Named(const char* key, UINT name, UINT category, std::function<bool()> found) {
+    return {key, Text(name), Text(category), std::move(found), {}};
+}
+
+void AddBrowser(Catalogue& catalogue, const BrowserRow& row) {
+    const Browser browser = row.browser;
+    const std::wstring prefix(row.key, row.key + strlen(row.key));
+    std::vector<Trace> traces;
+    for (size_t i = 0; i < kBrowserKindCount; ++i) {
+        const BrowserKind& kind = kBrowserKinds[i];
+        const Description& description = browser == Browser::Firefox ? kind.firefox : kind.chromium;
+        traces.push_back(
+            Described((prefix + kind.suffix).c_str(), row.labels[i], kind.item, description,
+                      [browser, clean = kind.clean](Visitors& v) { clean(browser, v); }));
+    }
+    catalogue.AddProgram(Named(row.key, row.name, IDS_CATEGORY_BROWSERS,
+                               [browser] { return BrowserFound(browser); }),
+                         std::move(traces));
+}
+
+void AddWindows(Catalogue& catalogue) {
+    std::vector<Trace> traces;
+    traces.push_back(
+        Described(L"explorer-lists", IDS_TARGET_EXPLORER_LISTS, IDS_ITEM_EXPLORER_LISTS,
+                  {IDS_GOES_EXPLORER_LISTS, IDS_STAYS_EXPLORER_LISTS, 0}, CleanExplorerLists));
+    traces.push_back(Described(L"temp", IDS_TARGET_TEMP, IDS_ITEM_TEMP,
+                               {IDS_GOES_TEMP, IDS_STAYS_TEMP, 0}, CleanTemporaryFiles));
+    traces.back().inUseIsNormal = InUseIsNormal;
+    catalogue.AddProgram(
+        Named(WindowsKey, IDS_PROGRAM_WINDOWS, IDS_CATEGORY_WINDOWS, [] { return true; }),
+        std::move(traces));
+}
+
+Catalogue MakeBuiltIn() {
+    Catalogue catalogue;
+    for (const WindowTrace& window : kWindowTraces) {
+        Trace trace;
+        trace.name = window.name;
+        trace.label = Text(window.label);
+        trace.itemLabel = trace.label;
+        trace.run = window.run;
+        catalogue.AddWindowTrace(std::move(trace));
+    }
+    for (const BrowserRow& row : kBrowsers)
+        AddBrowser(catalogue, row);
+    AddWindows(catalogue);
+    return catalogue;
+}
+
+} // namespace
+
+const Catalogue& Catalogue::BuiltIn() {
+    static const Catalogue catalogue = MakeBuiltIn();
+    return catalogue;
+}
