@@ -214,7 +214,7 @@ void CleanTemporaryFiles(Visitors& visitors) {
         visitors.notes.Problem(folder, ERROR_BAD_PATHNAME, refusal);
         return;
     }
-    FolderWalk(true, false, visitors.folders)
+    FolderWalk(visitors.folders)
         .Except({LowIntegrityFolder})
         .EmptyFolder(WithoutTrailingBackslash(folder));
 }

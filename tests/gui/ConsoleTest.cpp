@@ -236,8 +236,9 @@ TEST_F(QuenbyTest, ConsolePreviewJsonReadsBackNamesThatNeedEscaping) {
 }
 
 // Two Chrome profiles, one of Edge and one of Firefox: the preview names
-// every profile's rows and changes nothing; the clean keeps the bookmarks;
-// a Firefox held by another program is left alone and named.
+// every profile's rows and changes nothing; the clean keeps the bookmarks,
+// and the form clean the saved cards; a Firefox held by another program is
+// left alone and named.
 TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
     const std::wstring chrome = UserFolder(CSIDL_LOCAL_APPDATA, L"Google\\Chrome\\User Data");
     const std::wstring edge = UserFolder(CSIDL_LOCAL_APPDATA, L"Microsoft\\Edge\\User Data");
@@ -267,12 +268,20 @@ TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
         EXPECT_EQ(2u, fixtures::Column(profile + L"\\History", "SELECT url FROM urls").size());
     EXPECT_EQ(2u,
               fixtures::Column(firefox + L"\\places.sqlite", "SELECT url FROM moz_places").size());
+    const ConsoleRun forms = RunConsole("clean chrome-forms --yes");
+    EXPECT_EQ(forms.exitCode, 0u) << forms.out << forms.err;
+    EXPECT_TRUE(
+        fixtures::Column(chrome + L"\\Default\\Web Data", "SELECT * FROM autocomplete").empty());
+    EXPECT_EQ(std::vector<std::string>{fixtures::Valuables[0]},
+              fixtures::Column(chrome + L"\\Default\\Web Data",
+                               "SELECT card_number_encrypted FROM credit_cards"));
 
     fixtures::WriteText(firefox + L"\\parent.lock", "");
     platform::UniqueFile lock(CreateFileW((firefox + L"\\parent.lock").c_str(), GENERIC_READ, 0,
                                           nullptr, OPEN_EXISTING, 0, nullptr));
-    fixtures::MakeDatabase(firefox + L"\\places.sqlite",
-                           "INSERT INTO moz_historyvisits VALUES(9,0,2,1,1,0)");
+    fixtures::MakeDatabase(
+        firefox + L"\\places.sqlite",
+        "INSERT INTO moz_historyvisits(id, place_id, visit_date) VALUES(9, 2, 1)");
     const ConsoleRun held = RunConsole("clean firefox-history --yes");
     EXPECT_EQ(held.exitCode, 1u) << held.out;
     EXPECT_TRUE(

@@ -241,11 +241,8 @@ protected:
 TEST_F(MoreTracesTest, ChromeHistoryGoesWhileBookmarksAndTheirIconsStay) {
     const std::wstring userData = Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
     ASSERT_TRUE(fixtures::SeedChromiumProfile(userData + L"\\Default"));
-    // An older schema: no address chains of downloads, no segments.
     const std::wstring older = userData + L"\\Profile 1";
     ASSERT_TRUE(fixtures::SeedChromiumProfile(older, false));
-    fixtures::MakeDatabase(older + L"\\History", "DROP TABLE downloads_url_chains;"
-                                                 "DROP TABLE segments; DROP TABLE segment_usage");
     const auto before = Snapshot(userData);
 
     const CleanReport preview = RunTarget("chrome-history", true);
@@ -262,10 +259,39 @@ TEST_F(MoreTracesTest, ChromeHistoryGoesWhileBookmarksAndTheirIconsStay) {
                   fixtures::Column(profile + L"\\Favicons", "SELECT icon_id FROM icon_mapping"));
         ExpectNoSecretIn(profile + L"\\History");
         ExpectNoSecretIn(profile + L"\\Favicons");
-        EXPECT_FALSE(Exists(profile + L"\\Top Sites"));
         EXPECT_EQ(before.at(profile + L"\\Bookmarks"),
                   Snapshot(profile).at(profile + L"\\Bookmarks"));
     }
+    for (const wchar_t* rebuilt : {L"\\Top Sites", L"\\Shortcuts", L"\\Network Action Predictor"})
+        EXPECT_FALSE(Exists(userData + L"\\Default" + rebuilt)) << Narrow(rebuilt);
+}
+
+// The signed-in account's bookmarks are bookmarks too; a bookmarks file that
+// cannot be read, or that is there only encrypted, keeps the whole history.
+TEST_F(MoreTracesTest, ChromeAccountBookmarksStayAndUnreadableBookmarksKeepTheHistory) {
+    const std::wstring userData = Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
+    const std::wstring account = userData + L"\\Default", unreadable = userData + L"\\Profile 1",
+                       encrypted = userData + L"\\Profile 2";
+    for (const std::wstring& profile : {account, unreadable, encrypted})
+        ASSERT_TRUE(fixtures::SeedChromiumProfile(profile));
+    std::string bookmarks = fixtures::FixtureText(fixtures::Chromium + "Bookmarks.json");
+    const std::string kept = fixtures::PageBookmark;
+    bookmarks.replace(bookmarks.find(kept), kept.size(), "https://account.example/");
+    fixtures::WriteText(account + L"\\AccountBookmarks", bookmarks);
+    fixtures::MakeDatabase(account + L"\\History", "INSERT INTO urls(id, url, last_visit_time) "
+                                                   "VALUES(4, 'https://account.example/', 1)");
+    fixtures::WriteText(unreadable + L"\\AccountBookmarks", "{\"roots\": ");
+    MoveFileW((encrypted + L"\\Bookmarks").c_str(), (encrypted + L"\\EncryptedBookmarks2").c_str());
+
+    const CleanReport clean = RunTarget("chrome-history", false);
+
+    EXPECT_EQ((std::vector<std::string>{fixtures::PageBookmark, fixtures::ScriptBookmark,
+                                        "https://account.example/"}),
+              fixtures::Column(account + L"\\History", "SELECT url FROM urls ORDER BY id"));
+    EXPECT_TRUE(clean.HasFailures());
+    for (const std::wstring& profile : {unreadable, encrypted})
+        EXPECT_EQ(2u, fixtures::Column(profile + L"\\History", "SELECT id FROM visits").size())
+            << Narrow(profile);
 }
 
 TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAndForms) {
@@ -303,6 +329,8 @@ TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAn
                   fixtures::Column(places, "SELECT keyword FROM moz_keywords"));
         EXPECT_EQ(std::vector<std::string>{"kept.example"},
                   fixtures::Column(places, "SELECT host FROM moz_origins"));
+        EXPECT_TRUE(
+            fixtures::Column(places, "SELECT * FROM moz_newtab_shortcuts_interaction").empty());
         EXPECT_EQ(
             (std::vector<std::string>{"2", "4"}),
             fixtures::Column(profile.folder + L"\\favicons.sqlite", "SELECT id FROM moz_icons"));
@@ -313,24 +341,44 @@ TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAn
     }
 }
 
-TEST_F(MoreTracesTest, ChromeCookiesAndFormsGoWhileSearchEnginesStay) {
+// Form entries and addresses go from the Web Data of every schema and from
+// the account's; search engines, cards, IBANs and loyalty cards stay.
+TEST_F(MoreTracesTest, ChromeCookiesAndFormsGoWhileSearchEnginesAndCardsStay) {
     const std::wstring userData = Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
-    ASSERT_TRUE(fixtures::SeedChromiumProfile(userData + L"\\Default"));
-    ASSERT_TRUE(fixtures::SeedChromiumProfile(userData + L"\\Profile 2", false));
+    const std::wstring today = userData + L"\\Default", older = userData + L"\\Profile 2",
+                       between = userData + L"\\Profile 3";
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(today));
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(older, false));
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(between, false));
+    DeleteFileW((between + L"\\Web Data").c_str());
+    ASSERT_TRUE(fixtures::MakeFromFixture(between + L"\\Web Data", fixtures::OlderWebData,
+                                          fixtures::WebDataRows));
+    // The preview counts the rows of the schema's own tables, so they were there.
+    auto forms = Rows(RunTarget("chrome-forms", true));
+    for (const std::wstring& table :
+         {today + L"\\Web Data|autocomplete", today + L"\\Web Data|address_type_tokens",
+          older + L"\\Web Data|autofill_profiles", between + L"\\Web Data|local_addresses"})
+        EXPECT_EQ(1u, forms[table]) << Narrow(table);
+
     for (const char* name : {"chrome-cookies", "chrome-forms", "chrome-cache"})
         EXPECT_FALSE(RunTarget(name, false).HasFailures()) << name;
-    for (const wchar_t* profile : {L"\\Default", L"\\Profile 2"}) {
-        const std::wstring folder = userData + profile;
+    for (const std::wstring& folder : {today, older, between}) {
         EXPECT_EQ(std::vector<std::string>{"Search"},
                   fixtures::Column(folder + L"\\Web Data", "SELECT short_name FROM keywords"));
         ExpectNoSecretIn(folder + L"\\Web Data");
-        EXPECT_TRUE(
-            fixtures::Column(folder + L"\\Web Data", "SELECT * FROM autofill_profiles").empty());
+        EXPECT_NE(std::string::npos,
+                  ReadBytes(folder + L"\\Web Data").find(fixtures::Valuables[0]));
         EXPECT_TRUE(Entries(folder + L"\\Cache").empty());
-        EXPECT_TRUE(Exists(folder + L"\\History")) << "no database file is deleted";
+        EXPECT_TRUE(Exists(folder + L"\\History")) << "the databases are cleaned inside";
     }
-    ExpectNoSecretIn(userData + L"\\Default\\Network\\Cookies");
-    ExpectNoSecretIn(userData + L"\\Profile 2\\Cookies");
+    for (const char* valuable : fixtures::Valuables)
+        EXPECT_NE(std::string::npos, ReadBytes(today + L"\\Web Data").find(valuable)) << valuable;
+    ExpectNoSecretIn(today + L"\\Account Web Data");
+    EXPECT_EQ(std::vector<std::string>{fixtures::Valuables[0]},
+              fixtures::Column(today + L"\\Account Web Data",
+                               "SELECT card_number_encrypted FROM credit_cards"));
+    ExpectNoSecretIn(today + L"\\Network\\Cookies");
+    ExpectNoSecretIn(older + L"\\Cookies");
 }
 
 // A running browser holds its lock; a database may be locked by SQLite

@@ -384,7 +384,7 @@ CleanReport Noted(const std::wstring& folder, bool preview) {
     FolderPreview previewing(report);
     NotedFolderCleaning cleaning(report);
     FolderVisitor& visitor = preview ? static_cast<FolderVisitor&>(previewing) : cleaning;
-    FolderWalk(false, true, visitor).EmptyFolder(folder);
+    FolderWalk(visitor).KeepDesktopIni().WipeIndexFiles().EmptyFolder(folder);
     return report;
 }
 
@@ -486,7 +486,7 @@ struct DeepWalk {
 DWORD WINAPI WalkDeepTree(LPVOID context) {
     auto* walk = static_cast<DeepWalk*>(context);
     FolderCleaning cleaning;
-    walk->listed = FolderWalk(false, true, cleaning).EmptyFolder(walk->folder);
+    walk->listed = FolderWalk(cleaning).KeepDesktopIni().WipeIndexFiles().EmptyFolder(walk->folder);
     return 0;
 }
 
