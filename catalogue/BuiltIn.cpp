@@ -147,11 +147,11 @@ void AddWindows(Catalogue& catalogue) {
     traces.push_back(Described(L"temp", Text(IDS_TARGET_TEMP), IDS_ITEM_TEMP,
                                {IDS_GOES_TEMP, IDS_STAYS_TEMP, 0}, CleanTemporaryFiles));
     traces.back().inUseIsNormal = InUseIsNormal;
-    traces.push_back(Described(L"office-recent", IDS_TARGET_OFFICE_RECENT, IDS_ITEM_OFFICE_RECENT,
-                               {IDS_GOES_OFFICE_RECENT, IDS_STAYS_OFFICE_RECENT, 0},
-                               CleanOfficeRecent));
+    traces.push_back(
+        Described(L"office-recent", Text(IDS_TARGET_OFFICE_RECENT), IDS_ITEM_OFFICE_RECENT,
+                  {IDS_GOES_OFFICE_RECENT, IDS_STAYS_OFFICE_RECENT, 0}, CleanOfficeRecent));
     traces.back().found = OfficeFound;
-    traces.push_back(Described(L"thumbnails", IDS_TARGET_THUMBNAILS, IDS_ITEM_THUMBNAILS,
+    traces.push_back(Described(L"thumbnails", Text(IDS_TARGET_THUMBNAILS), IDS_ITEM_THUMBNAILS,
                                {IDS_GOES_THUMBNAILS, IDS_STAYS_THUMBNAILS, 0}, CleanThumbnails));
     traces.back().inUseIsNormal = InUseIsNormal;
     catalogue.AddProgram(
