@@ -29,6 +29,17 @@ int DayItem(int day) {
     return (day - kFirstDayShown + kDaysInWeek) % kDaysInWeek;
 }
 
+// The schedule Task Scheduler holds (in the words of Quenby's copy where the
+// platform does not hand a task back): Off when the task is gone, as after an
+// uninstall, so that OK registers it again; the copy when Task Scheduler
+// cannot be asked.
+CleanSchedule RegisteredSchedule() {
+    ScheduledClean clean;
+    if (FAILED(ReadScheduledClean(clean)))
+        return ReadStoredSchedule().schedule;
+    return clean.registered ? clean.schedule : CleanSchedule();
+}
+
 std::string Ansi(const std::wstring& text) {
     std::string ansi(text.size() * 2 + 1, '\0');
     ansi.resize(WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), &ansi[0],
@@ -56,7 +67,7 @@ BOOL COption::OnInitDialog() {
     }
     m_initialAutoRun = static_cast<int>(options & OptionAutoRun);
 
-    m_initialSchedule = ReadStoredSchedule().schedule;
+    m_initialSchedule = RegisteredSchedule();
     ShowSchedule(m_initialSchedule);
     ShowLastClean();
     return TRUE;

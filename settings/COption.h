@@ -25,7 +25,7 @@ protected:
 
     // The auto-run bit (0 or OptionAutoRun) as stored when the dialog opened.
     int m_initialAutoRun;
-    // The schedule as Quenby's copy held it when the dialog opened.
+    // The schedule as Task Scheduler held it when the dialog opened.
     CleanSchedule m_initialSchedule;
 
 private:

@@ -281,17 +281,22 @@ HRESULT RemoveScheduledCleansOf(const std::wstring& programFolder, int& removed)
         hr = TaskNames(folder.get(), names);
     if (IsNotFound(hr))
         return S_OK;
+    if (FAILED(hr))
+        return hr;
+    // A task that cannot be removed (another user's, without the rights)
+    // does not keep the others: each goes that can, and the failure is said.
     for (const std::wstring& name : names) {
         ComPtr<IRegisteredTask> task;
         CleanSchedule schedule;
         std::wstring commandLine;
-        if (FAILED(hr) || FAILED(folder->GetTask(Bstr(name).get(), task.put())))
+        if (FAILED(folder->GetTask(Bstr(name).get(), task.put())))
             continue;
         if (ReadTaskXml(TaskXml(task.get()), schedule, commandLine) &&
             !SameFolder(ProgramOf(commandLine), programFolder))
             continue;
-        if (SUCCEEDED(hr = folder->DeleteTask(Bstr(name).get(), 0)))
-            ++removed;
+        const HRESULT deleted = folder->DeleteTask(Bstr(name).get(), 0);
+        removed += SUCCEEDED(deleted) ? 1 : 0;
+        hr = SUCCEEDED(deleted) ? hr : deleted;
     }
     if (FAILED(hr))
         return hr;

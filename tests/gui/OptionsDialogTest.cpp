@@ -411,9 +411,12 @@ TEST_F(OptionsDialogTest, ScheduleRegistersReplacesAndRemovesTheTaskAndShowsTheL
     ASSERT_TRUE(MakeFolders(LastCleanFile().substr(0, LastCleanFile().find_last_of('\\'))));
     ASSERT_TRUE(PlantFile(LastCleanFile(), "{\"finished\": \"2026-12-08T06:30:02Z\", "
                                            "\"succeeded\": false, \"targets\": [{}]}"));
+    // Quenby's copy of a schedule whose task is gone (uninstalled) shows Off.
+    ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), "Schedule", "weekly friday 09:00"));
     ASSERT_TRUE(Start());
     HWND dialog = OpenOptions();
     ASSERT_TRUE(dialog);
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IdScheduleKind)), "Off");
     EXPECT_NE(WindowText(GetDlgItem(dialog, IdLastClean)).find("some items could not be removed"),
               std::string::npos);
     Choose(dialog, IdScheduleKind, Daily);

@@ -300,17 +300,6 @@ TEST_F(AutoRunTest, ModulePathsOf127To200CharactersAreWrittenWhole) {
     }
 }
 
-int main(int argc, char** argv) {
-    AfxWinInit(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWNORMAL);
-    theTestApp.SetRegistryKey("Marlowick software");
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], kChildSwitch, std::strlen(kChildSwitch)) == 0)
-            return SetAutoRun(std::atoi(argv[i] + std::strlen(kChildSwitch)));
-    }
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
-
 // The schedule's words, as the console takes them and the settings keep
 // them, come back as they were; anything else is refused.
 TEST(CleanScheduleTest, TextReadsBackAndBadWordsAreRefused) {
@@ -397,13 +386,14 @@ TEST(LastCleanTest, ReportIsReplacedWholeAndReadAsItsOutcome) {
     EXPECT_EQ(int(LastCleanState::None), int(ReadLastClean().state));
 }
 
+struct ServiceCloser {
+    void operator()(SC_HANDLE handle) const { CloseServiceHandle(handle); }
+};
+using ServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceCloser>;
+
 // Without Task Scheduler's service (disabled before anything started it),
 // the schedule is refused, saying so, and Quenby's copy stays as it was.
 TEST(ScheduledTaskTest, WithoutTheServiceTheScheduleIsRefusedSayingSo) {
-    struct Closer {
-        void operator()(SC_HANDLE handle) const { CloseServiceHandle(handle); }
-    };
-    using ServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, Closer>;
     ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     ServiceHandle service(
         OpenServiceW(manager.get(), L"Schedule", SERVICE_QUERY_STATUS | SERVICE_CHANGE_CONFIG));
@@ -420,4 +410,42 @@ TEST(ScheduledTaskTest, WithoutTheServiceTheScheduleIsRefusedSayingSo) {
     EXPECT_EQ(SCHED_E_SERVICE_NOT_RUNNING, hr);
     EXPECT_NE(std::wstring::npos, ScheduleFailureText(hr).find(L"service is not running"));
     EXPECT_EQ(int(ScheduleKind::Off), int(ReadStoredSchedule().schedule.kind));
+}
+
+// Through the COM interface, with the service started as Windows always has
+// it: the task registered and read back, replaced, and removed as the
+// uninstallers remove it; Off then finds none and clears Quenby's copy.
+TEST(ScheduledTaskTest, TaskIsRegisteredReadBackReplacedAndRemoved) {
+    ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    ServiceHandle service(OpenServiceW(manager.get(), L"Schedule", SERVICE_START));
+    ASSERT_TRUE(service && (StartServiceW(service.get(), 0, nullptr) ||
+                            GetLastError() == ERROR_SERVICE_ALREADY_RUNNING));
+    std::wstring program(MAX_PATH, L'\0');
+    program.resize(GetModuleFileNameW(nullptr, &program[0], MAX_PATH));
+    ScheduledClean clean;
+    for (const CleanSchedule& schedule : {CleanSchedule{ScheduleKind::Daily, 0, 7, 30},
+                                          CleanSchedule{ScheduleKind::Weekly, 5, 18, 0}}) {
+        ASSERT_EQ(S_OK, SetScheduledClean(schedule, program));
+        ASSERT_EQ(S_OK, ReadScheduledClean(clean));
+        EXPECT_TRUE(clean.registered && clean.schedule == schedule) << ScheduleText(clean.schedule);
+        EXPECT_EQ(ScheduledCommandLine(program), clean.commandLine);
+    }
+    int removed = 0;
+    EXPECT_EQ(S_OK, RemoveScheduledCleansOf(program.substr(0, program.rfind(L'\\')), removed));
+    EXPECT_EQ(1, removed);
+    ASSERT_EQ(S_OK, ReadScheduledClean(clean));
+    EXPECT_FALSE(clean.registered);
+    EXPECT_EQ(S_OK, SetScheduledClean(CleanSchedule(), program));
+    EXPECT_EQ(L"", ReadStoredSchedule().commandLine);
+}
+
+int main(int argc, char** argv) {
+    AfxWinInit(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWNORMAL);
+    theTestApp.SetRegistryKey("Marlowick software");
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], kChildSwitch, std::strlen(kChildSwitch)) == 0)
+            return SetAutoRun(std::atoi(argv[i] + std::strlen(kChildSwitch)));
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }
