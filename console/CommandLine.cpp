@@ -21,9 +21,9 @@ struct VerbName {
     Verb verb;
 };
 const VerbName kVerbs[] = {
-    {L"help", Verb::Help}, {HelpSwitch, Verb::Help},    {ShortHelpSwitch, Verb::Help},
-    {L"list", Verb::List}, {L"preview", Verb::Preview}, {L"clean", Verb::Clean},
-    {L"close", Verb::Close},
+    {L"help", Verb::Help},   {HelpSwitch, Verb::Help},      {ShortHelpSwitch, Verb::Help},
+    {L"list", Verb::List},   {L"preview", Verb::Preview},   {L"clean", Verb::Clean},
+    {L"close", Verb::Close}, {L"schedule", Verb::Schedule},
 };
 
 bool FindVerb(const std::wstring& word, Verb& verb) {
@@ -95,6 +95,14 @@ const char UsageBeforeTargets[] =
     "                              folder of QuenbyCmd) to end as its tray menu's\n"
     "                              \"Exit\" does, and waits for QuenbyCmd running\n"
     "                              there; ends nothing by force (for installers)\n"
+    "  schedule (daily HH:MM | weekly DAY HH:MM | logon) [--xml]\n"
+    "                              a clean of the saved selection on that schedule,\n"
+    "                              as a Task Scheduler task of yours (--xml: print\n"
+    "                              the task, register nothing)\n"
+    "  schedule off | show         remove it; show it and how its last run ended\n"
+    "  schedule remove [--folder DIR]\n"
+    "                              every user's scheduled clean that runs QuenbyCmd\n"
+    "                              from DIR (for uninstallers)\n"
     "  --help                      this text\n"
     "\n"
     "Targets (QuenbyCmd list shows their labels):\n";
@@ -104,12 +112,15 @@ const char UsageAfterTargets[] =
     "            \"More traces...\")\n"
     "  --all     every target of the window's check boxes (list: every program)\n"
     "  --json    the preview in JSON (see README)\n"
-    "  --quiet   no progress count; a clean lists only what could not go\n"
+    "  --quiet   no progress count; a clean writes nothing to the console (only\n"
+    "            the question, without --yes): its report goes to\n"
+    "            %LOCALAPPDATA%\\Quenby\\last-clean.json\n"
     "\n"
     "Exit status: 0 everything selected is gone (or the command succeeded),\n"
     "1 something could not be removed or the question was not answered yes,\n"
     "2 bad input (nothing was cleaned). close: 0 nothing runs from the folder,\n"
-    "1 something still runs after 10 seconds (listed).\n";
+    "1 something still runs after 10 seconds (listed). schedule: 0 done, 1 Task\n"
+    "Scheduler refused (the reason is given).\n";
 
 // Each target by its name, the window's eight first.
 std::wstring TargetNameList() {
@@ -152,12 +163,14 @@ bool ParseCommandLine(const std::vector<std::wstring>& args, Command& command,
             command.verb = Verb::Help;
             return true;
         }
-        if (command.verb == Verb::Close)
-            continue; // its own arguments, read below
+        if (command.verb == Verb::Close || command.verb == Verb::Schedule)
+            continue; // their own arguments, read below
         if (!TakeArgument(args[i], command, error))
             return false;
     }
     if (command.verb == Verb::Close)
         return ParseCloseArguments(args, command.folder, error);
+    if (command.verb == Verb::Schedule)
+        return ParseScheduleArguments(args, command.schedule, error);
     return CheckCombination(command, error);
 }

@@ -3,11 +3,12 @@
 #pragma once
 
 #include "catalogue/TraceSet.h"
+#include "console/ScheduleCommand.h"
 
 #include <string>
 #include <vector>
 
-enum class Verb { Help, List, Preview, Clean, Close };
+enum class Verb { Help, List, Preview, Clean, Close, Schedule };
 
 struct Command {
     Verb verb = Verb::Help;
@@ -21,6 +22,7 @@ struct Command {
     bool quiet = false;
     // close: the install folder (empty: the console program's own).
     std::wstring folder;
+    ScheduleRequest schedule;
 };
 
 // Parses the arguments after the program's name. On bad input answers false

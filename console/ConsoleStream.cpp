@@ -22,3 +22,13 @@ void ConsoleStream::Write(const std::wstring& text) {
 void ConsoleStream::Write(const std::string& text) {
     Write(WidePath::FromAnsi(text.c_str()));
 }
+
+void ConsoleStream::WriteUnicode(const std::wstring& text) {
+    if (m_isConsole || m_handle == nullptr || m_handle == INVALID_HANDLE_VALUE) {
+        Write(text);
+        return;
+    }
+    const std::wstring marked = L"\xFEFF" + text;
+    DWORD written = 0;
+    WriteFile(m_handle, marked.data(), DWORD(marked.size() * sizeof(wchar_t)), &written, nullptr);
+}

@@ -16,6 +16,10 @@ public:
     void Write(const std::wstring& text);
     // Our own texts, which are plain ASCII.
     void Write(const std::string& text);
+    // A document that names its encoding as UTF-16 (a task's XML): redirected,
+    // written as such, with a byte-order mark, as Windows' own tools write
+    // and read it; on a console shown as text.
+    void WriteUnicode(const std::wstring& text);
 
 private:
     HANDLE m_handle;

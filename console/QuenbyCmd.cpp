@@ -9,6 +9,8 @@
 #include "console/Progress.h"
 #include "console/ReportJson.h"
 #include "console/ReportText.h"
+#include "console/ScheduleCommand.h"
+#include "settings/LastClean.h"
 #include "settings/SavedSelection.h"
 
 #include <algorithm>
@@ -42,28 +44,31 @@ const wchar_t UnknownQuote[] = L"'";
 const wchar_t UnknownSeparator[] = L", ";
 
 // The selection saved in the window: the eight's bits, and the more traces
-// by name. A name that is no more trace is left out and said once; it is no
-// usage error, since the user did not type it here.
-TraceSet SavedTargets(ConsoleStream& err) {
+// by name. A name that is no more trace is left out and goes to `leftOut`; it
+// is no usage error, since the user did not type it here.
+TraceSet SavedTargets(std::vector<std::wstring>& leftOut) {
     TraceSet saved = TraceSet::FromPlace(ReadSavedSelection());
-    std::vector<std::wstring> ignored;
-    saved.Add(MoreTracesNamed(ReadSavedMoreTraces(), ignored));
-    if (ignored.empty())
-        return saved;
-    std::wstring names;
-    for (const std::wstring& name : ignored)
-        names += (names.empty() ? L"" : UnknownSeparator) + (UnknownQuote + name + UnknownQuote);
-    err.Write(WidePath::FromAnsi(ProgramName) +
-              L": the saved selection names no such more traces, left out: " + names + L"\n");
+    saved.Add(MoreTracesNamed(ReadSavedMoreTraces(), leftOut));
     return saved;
 }
 
-TraceSet Selected(const Command& command, ConsoleStream& err) {
+// Says once which saved names were left out.
+void SayLeftOut(const std::vector<std::wstring>& leftOut, ConsoleStream& err) {
+    if (leftOut.empty())
+        return;
+    std::wstring names;
+    for (const std::wstring& name : leftOut)
+        names += (names.empty() ? L"" : UnknownSeparator) + (UnknownQuote + name + UnknownQuote);
+    err.Write(WidePath::FromAnsi(ProgramName) +
+              L": the saved selection names no such more traces, left out: " + names + L"\n");
+}
+
+TraceSet Selected(const Command& command, std::vector<std::wstring>& leftOut) {
     if (command.all)
         return TraceSet::FromPlace(kCleanSelectionBits);
     if (!command.named.IsEmpty())
         return command.named;
-    return SavedTargets(err);
+    return SavedTargets(leftOut);
 }
 
 // Where the labels start: after the longest name of all, so that `list` and
@@ -142,7 +147,9 @@ const Trace& TraceOf(const TargetResult& result) {
 }
 
 int Preview(const Command& command, ConsoleStream& out, ConsoleStream& err, Progress& progress) {
-    const TraceSet selection = Selected(command, err);
+    std::vector<std::wstring> leftOut;
+    const TraceSet selection = Selected(command, leftOut);
+    SayLeftOut(leftOut, err);
     std::vector<TargetResult> results;
     PreviewTraces(selection, Reporting(progress, [&](const TargetResult& result) {
                       if (command.json)
@@ -158,9 +165,29 @@ int Preview(const Command& command, ConsoleStream& out, ConsoleStream& err, Prog
     return ExitDone;
 }
 
+// A quiet clean, as a scheduled task runs it, says nothing on the console:
+// its report goes to last-clean.json, and its status says whether that
+// report could be written.
+int ReportQuietly(const SYSTEMTIME& started, bool allGone, const std::vector<std::wstring>& leftOut,
+                  const std::vector<TargetResult>& results) {
+    CleanReportHeader header{ReportTime(started), "", allGone, leftOut};
+    SYSTEMTIME finished;
+    GetSystemTime(&finished);
+    header.finished = ReportTime(finished);
+    const bool kept = ReplaceLastClean(WidePath::ToUtf8(CleanJson(header, results)));
+    return allGone && kept ? ExitDone : ExitNotGone;
+}
+
 int Clean(const Command& command, ConsoleStream& out, ConsoleStream& err, Progress& progress) {
-    const TraceSet selection = Selected(command, err);
+    SYSTEMTIME started;
+    GetSystemTime(&started);
+    std::vector<std::wstring> leftOut;
+    const TraceSet selection = Selected(command, leftOut);
+    if (!command.quiet)
+        SayLeftOut(leftOut, err);
     if (selection.IsEmpty()) {
+        if (command.quiet)
+            return ReportQuietly(started, true, leftOut, {});
         out.Write(std::string(NothingSelectedText));
         return ExitDone;
     }
@@ -168,14 +195,18 @@ int Clean(const Command& command, ConsoleStream& out, ConsoleStream& err, Progre
         out.Write(std::string(DeclinedText));
         return ExitNotGone;
     }
-    const ReportMode mode = command.quiet ? ReportMode::QuietClean : ReportMode::Clean;
     bool allGone = true;
+    std::vector<TargetResult> results;
     CleanTraces(selection, Reporting(progress, [&](const TargetResult& result) {
                     allGone &= !result.summary.Failed();
-                    out.Write(TargetText(TraceOf(result), result.summary, mode));
+                    if (command.quiet)
+                        results.push_back(result);
+                    else
+                        out.Write(TargetText(TraceOf(result), result.summary, ReportMode::Clean));
                 }));
-    if (!command.quiet || !allGone)
-        out.Write(std::string(allGone ? FinishedText : NotGoneText));
+    if (command.quiet)
+        return ReportQuietly(started, allGone, leftOut, results);
+    out.Write(std::string(allGone ? FinishedText : NotGoneText));
     return allGone ? ExitDone : ExitNotGone;
 }
 
@@ -198,6 +229,8 @@ int RunCommand(int argc, wchar_t** argv, ConsoleStream& out, ConsoleStream& err)
         return Clean(command, out, err, progress);
     case Verb::Close:
         return RunClose(command.folder, out);
+    case Verb::Schedule:
+        return RunSchedule(command.schedule, out, err);
     default:
         out.Write(UsageText());
         return ExitDone;

@@ -6,7 +6,8 @@
 
 namespace {
 
-const wchar_t CommandName[] = L"preview";
+const wchar_t PreviewCommand[] = L"preview";
+const wchar_t CleanCommand[] = L"clean";
 const size_t EscapeSize = 8;
 
 std::wstring Quoted(const std::wstring& text) {
@@ -151,12 +152,32 @@ std::wstring TargetEntry(const TargetResult& result) {
     return out + L"\n    }";
 }
 
-} // namespace
-
-std::wstring PreviewJson(const std::vector<TargetResult>& results) {
-    std::wstring out = L"{\n  " + Field(L"command", Quoted(std::wstring(CommandName))) + L",\n  " +
-                       Quoted(std::wstring(L"targets")) + L": [";
+// {"command": ..., <fields>, "targets": [...]}
+std::wstring ReportObject(const wchar_t* command, const std::vector<std::wstring>& fields,
+                          const std::vector<TargetResult>& results) {
+    std::wstring out = L"{\n  " + Field(L"command", Quoted(std::wstring(command))) + L",\n  ";
+    for (const std::wstring& field : fields)
+        out += field + L",\n  ";
+    out += Quoted(std::wstring(L"targets")) + L": [";
     for (size_t i = 0; i < results.size(); ++i)
         out += std::wstring(i ? L"," : L"") + L"\n" + TargetEntry(results[i]);
     return out + (results.empty() ? L"]\n}\n" : L"\n  ]\n}\n");
+}
+
+} // namespace
+
+std::wstring PreviewJson(const std::vector<TargetResult>& results) {
+    return ReportObject(PreviewCommand, {}, results);
+}
+
+std::wstring CleanJson(const CleanReportHeader& header, const std::vector<TargetResult>& results) {
+    std::wstring leftOut = L"[";
+    for (const std::wstring& name : header.leftOut)
+        leftOut += (leftOut.size() > 1 ? L", " : L"") + Quoted(name);
+    return ReportObject(CleanCommand,
+                        {Field(L"started", Quoted(header.started.c_str())),
+                         Field(L"finished", Quoted(header.finished.c_str())),
+                         Field(L"succeeded", header.succeeded ? L"true" : L"false"),
+                         Field(L"leftOut", leftOut + L"]")},
+                        results);
 }

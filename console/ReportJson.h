@@ -1,5 +1,6 @@
-// The JSON form of a preview (documented in README.md): one object with the
-// command and one entry per target, holding the same content as the text.
+// The JSON forms (documented in README.md): a preview, one object with the
+// command and one entry per target, holding the same content as the text; and
+// a quiet clean's report, the same object with when it ran and how it ended.
 #pragma once
 
 #include "catalogue/Catalogue.h"
@@ -14,3 +15,10 @@ struct TargetResult {
 };
 
 std::wstring PreviewJson(const std::vector<TargetResult>& results);
+
+struct CleanReportHeader {
+    std::string started, finished;     // UTC, as ReportTime writes it
+    bool succeeded;                    // everything selected is gone
+    std::vector<std::wstring> leftOut; // saved names that are no more trace
+};
+std::wstring CleanJson(const CleanReportHeader& header, const std::vector<TargetResult>& results);

@@ -161,14 +161,10 @@ void DescribeProblems(const TargetSummary& summary, Section& out) {
 
 std::wstring TargetText(const Trace& trace, const TargetSummary& summary, ReportMode mode) {
     Section out(mode);
-    if (mode != ReportMode::QuietClean) {
-        DescribeFiles(summary, out);
-        DescribeJumpLists(summary, out);
-        DescribeOthers(summary, out);
-    }
+    DescribeFiles(summary, out);
+    DescribeJumpLists(summary, out);
+    DescribeOthers(summary, out);
     DescribeProblems(summary, out);
-    if (mode == ReportMode::QuietClean && out.Text().empty())
-        return std::wstring();
     const std::wstring header = trace.label + L" [" + trace.name + L"]" + NewLine;
     return header + (summary.IsEmpty() ? std::wstring(NothingText) : out.Text());
 }

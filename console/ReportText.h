@@ -6,7 +6,7 @@
 
 #include <string>
 
-enum class ReportMode { Preview, Clean, QuietClean };
+enum class ReportMode { Preview, Clean };
 
 // The section of one target: its label and name, then what went (or would
 // go), what stays by rule and what could not go, with the reason.

@@ -104,6 +104,11 @@ protected:                                                                      
     {WM_COMMAND, BN_CLICKED, static_cast<UINT>(id), static_cast<UINT>(id),                         \
      AFX_MSG_THUNK(AFX_HANDLER(void (ThisClass::*)(), memberFn)(); return 0;)},
 
+// void memberFn(): the selection of a combo box changed.
+#define ON_CBN_SELCHANGE(id, memberFn)                                                             \
+    {WM_COMMAND, CBN_SELCHANGE, static_cast<UINT>(id), static_cast<UINT>(id),                      \
+     AFX_MSG_THUNK(AFX_HANDLER(void (ThisClass::*)(), memberFn)(); return 0;)},
+
 // LRESULT memberFn(WPARAM, LPARAM): any message, typically a private one.
 #define ON_MESSAGE(message, memberFn)                                                              \
     {static_cast<UINT>(message), 0, 0, 0,                                                          \

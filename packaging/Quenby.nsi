@@ -6,8 +6,10 @@
 ; It installs per machine into Program Files, with a Start-menu shortcut and
 ; an entry in Add/Remove Programs; /S installs silently. Installing over an
 ; earlier copy replaces it in place (same folder, same entry). The uninstaller
-; takes away everything the installer made, and the start-with-Windows entry
-; of the installed program; it leaves the user's settings.
+; takes away everything the installer made, the start-with-Windows entry of
+; the installed program and every user's scheduled clean that runs it; it
+; leaves the user's settings. An upgrade goes into the same folder, so a
+; scheduled clean runs the new program.
 ;
 ; Both first ask every copy of Quenby running from the install folder to end
 ; ("QuenbyCmd close"), and wait for it. Interactive, a copy that still runs
@@ -193,6 +195,10 @@ Section "Uninstall"
     ${OrIf} $0 == "$INSTDIR\${PROGRAM}"
         DeleteRegValue HKCU "${RUN_KEY}" "${PROGRAM}"
     ${EndIf}
+    ; A scheduled clean would start a program that no longer exists: every
+    ; user's task that runs this folder's program goes too.
+    nsExec::ExecToLog '"$INSTDIR\${CLOSER}" schedule remove --folder "$INSTDIR"'
+    Pop $0
 
     !insertmacro ProgramFiles RemoveFile
     Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}"

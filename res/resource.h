@@ -106,6 +106,17 @@
 #define IDC_OPTION_CLEAN_AT_SHUTDOWN 1002
 #define IDC_OPTION_SAVE_AT_EXIT 1003
 #define IDC_OPTION_AUTORUN 1004
+// After them, the scheduled clean: when it runs (IDC_SCHEDULE_KIND lists
+// Off, Daily, Weekly and At sign-in in that order), on which day and at what
+// time, each with its label, and how the last one ended.
+#define IDC_SCHEDULE_GROUP 1020
+#define IDC_SCHEDULE_KIND_LABEL 1021
+#define IDC_SCHEDULE_KIND 1022
+#define IDC_SCHEDULE_DAY_LABEL 1023
+#define IDC_SCHEDULE_DAY 1024
+#define IDC_SCHEDULE_TIME_LABEL 1025
+#define IDC_SCHEDULE_TIME 1026
+#define IDC_SCHEDULE_LAST 1027
 
 // Controls of IDD_MORE_TRACES. The boxes are consecutive in the order of the
 // catalogue's more traces: box IDC_MORE_CHROME_CACHE + i is more trace i.

@@ -2,8 +2,8 @@
 # Proves that the packages in dist/ come from this source and nothing else: a
 # copy of the source in another folder (another path, another time) builds
 # what ships in build folders of its own and packages it again. Every
-# artefact, SHA256SUMS and every staged file of each build must be the same
-# bytes; a difference is named with its file and first differing offset, and
+# artefact, SHA256SUMS, the winget and Scoop manifests and every staged file
+# of each build must be the same bytes; a difference is named with its file and first differing offset, and
 # fails the check.
 #
 #   scripts/check-reproducible.sh [win64|win32|all]    (default: all)
@@ -55,6 +55,9 @@ while read -r _ name; do
     same_bytes "$name" "$dist/$name" "$copy/dist/$name"
 done <"$copy/dist/SHA256SUMS"
 same_bytes SHA256SUMS "$dist/SHA256SUMS" "$copy/dist/SHA256SUMS"
+while read -r manifest; do
+    same_bytes "$manifest" "$dist/$manifest" "$copy/dist/$manifest"
+done < <(cd "$copy/dist" && find winget scoop -type f | LC_ALL=C sort)
 for arch in $arches; do
     stage=$(build_dir_of "$arch")/stage
     while read -r file; do
@@ -64,4 +67,4 @@ done
 
 [ "$differences" -eq 0 ] ||
     die "not reproducible: $differences of $((same + differences)) files differ"
-echo "reproducible: $same files (packages, SHA256SUMS, staged programs) are the same bytes"
+echo "reproducible: $same files (packages, SHA256SUMS, manifests, staged programs) are the same bytes"

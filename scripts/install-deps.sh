@@ -7,7 +7,9 @@
 # amalgamation is fetched once from the npm registry (the package sqlite3
 # carries it), checked against a pinned SHA-256 and kept in the cache folder
 # the build reads it from (scripts/lib.sh: sqlite_tarball). It is never
-# committed.
+# committed. So are the official schemas of winget's and Scoop's manifests and
+# of Task Scheduler's tasks, which the package tests validate against
+# (scripts/lib.sh: QUENBY_SCHEMAS).
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -29,16 +31,36 @@ fetch_sqlite() {
     mv "$work/package/deps/${tarball##*/}" "$tarball"
     rm -rf "$work"
 }
+# Each schema from its pinned URL, kept only when it has its pinned SHA-256.
+fetch_schemas() {
+    local dir name sha url
+    dir=$(schema_dir)
+    mkdir -p "$dir"
+    while read -r name sha; read -r url; do
+        [ -n "$name" ] || continue
+        if [ -f "$dir/$name" ] && echo "$sha  $dir/$name" | sha256sum -c --status; then
+            continue
+        fi
+        echo "fetching the schema $name"
+        curl -sSfL --retry 3 -o "$dir/$name.part" "$url" ||
+            { rm -f "$dir/$name.part"; echo "install-deps: downloading $url failed" >&2; exit 1; }
+        echo "$sha  $dir/$name.part" | sha256sum -c --status ||
+            { rm -f "$dir/$name.part"; echo "install-deps: $name does not have the pinned SHA-256" >&2; exit 1; }
+        mv "$dir/$name.part" "$dir/$name"
+    done < <(sed '/^$/d' <<<"$QUENBY_SCHEMAS")
+}
 packages=(cmake curl g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest
           wine wine64 wine32:i386 xvfb xauth imagemagick fp-utils nsis wixl zip unzip
-          osslsigncode openssl nlohmann-json3-dev sqlite3)
+          osslsigncode openssl nlohmann-json3-dev sqlite3
+          libxml2-utils python3-yaml python3-jsonschema)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then
     fetch_sqlite
+    fetch_schemas
     exit 0
 fi
 sudo=""
@@ -54,3 +76,4 @@ DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >>"$
     fail "installing ${missing[*]}"
 rm -f "$log"
 fetch_sqlite
+fetch_schemas

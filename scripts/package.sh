@@ -4,6 +4,8 @@
 #   Quenby-<version>-win64.zip, Quenby-<version>-win32.zip   portable: unzip, run
 #   Quenby-<version>-win64-setup.exe, ...-win32-setup.exe    installers (NSIS)
 #   Quenby-<version>-win64.msi                               for administrators (wixl)
+#   winget/Marlowick.Quenby*.yaml   the winget manifests (version, installer, locale)
+#   scoop/quenby.json               the Scoop manifest of the portable zips
 #
 # Each holds the stripped programs, help\Quenby.chm, README.txt and the
 # licence. The version is the program's own (res/version.h). A program over
@@ -21,7 +23,9 @@
 #
 #   scripts/package.sh [win64|win32|all]    (default: all)
 #
-# QUENBY_DIST names another folder for the packages than dist/.
+# QUENBY_DIST names another folder for the packages than dist/; the manifests
+# name each download QUENBY_RELEASE_URL/<version>/<file> (by default the
+# maker's download folder).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -38,6 +42,7 @@ version=$(sed -n 's/^#define QUENBY_VERSION_TEXT "\(.*\)"$/\1/p' res/version.h)
 [ -n "$version" ] || die "no QUENBY_VERSION_TEXT in res/version.h"
 # The MSI's product code is named in the namespace of its upgrade code.
 upgrade_code=$(sed -n 's/.*UpgradeCode="\([^"]*\)".*/\1/p' packaging/Quenby.wxs)
+release_url=${QUENBY_RELEASE_URL:-https://www.marlowick.com/download/quenby}
 dist=$(realpath -m "${QUENBY_DIST:-dist}")
 scripts/install-deps.sh
 export_source_date_epoch
@@ -206,6 +211,9 @@ package_arch() {
 
 for arch in $arches; do package_arch "$arch"; done
 (cd "$dist" && sha256sum -- "${made[@]}" >SHA256SUMS)
+. scripts/manifests.sh
+write_manifests "$dist" "$version" "$release_url" "{$(uuid_v5 "$upgrade_code" "Quenby-$version-win64")}" \
+    "{$upgrade_code}"
 
 echo
 printf '| %-34s | %10s | %-64s |\n' Artefact Bytes SHA-256

@@ -89,6 +89,9 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# The cache of fetched third-party files (SQLite's source, the official
+# schemas the package tests validate against) stays the caller's: only read.
+export QUENBY_CACHE=${QUENBY_CACHE:-$real_home/.cache/quenby}
 mkdir -p "$box/home" "$box/data" "$box/config" "$box/cache" "$box/runtime"
 chmod 700 "$box/runtime"
 export HOME="$box/home"

@@ -12,19 +12,24 @@ const char SoftwareKey[] = "Software\\";
 
 namespace {
 
-// The window's settings key, opened for reading only: nothing is created.
-bool OpenSettings(const char* applicationName, platform::UniqueHKey& key) {
-    const std::string path =
-        std::string(SoftwareKey) + kRegistryKey + '\\' + applicationName + '\\' + kSettingsSection;
-    return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+std::string SettingsPath(const char* applicationName) {
+    return std::string(SoftwareKey) + kRegistryKey + '\\' + applicationName + '\\' +
+           kSettingsSection;
 }
 
-// "MoreTraces" as stored; empty when it is missing or not a REG_SZ.
-std::wstring MoreTracesValue(const char* applicationName) {
+// The window's settings key, opened for reading only: nothing is created.
+bool OpenSettings(const char* applicationName, platform::UniqueHKey& key) {
+    return RegOpenKeyExA(HKEY_CURRENT_USER, SettingsPath(applicationName).c_str(), 0, KEY_READ,
+                         key.put()) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+std::wstring ReadSavedText(const char* valueName, const char* applicationName) {
     platform::UniqueHKey key;
     if (!OpenSettings(applicationName, key))
         return std::wstring();
-    const std::wstring name(kMoreTracesEntry, kMoreTracesEntry + strlen(kMoreTracesEntry));
+    const std::wstring name(valueName, valueName + strlen(valueName));
     DWORD type = 0;
     DWORD size = 0;
     if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
@@ -40,10 +45,19 @@ std::wstring MoreTracesValue(const char* applicationName) {
     return text;
 }
 
-} // namespace
-
 std::vector<std::wstring> ReadSavedMoreTraces(const char* applicationName) {
-    return MoreTraceNamesOf(MoreTracesValue(applicationName));
+    return MoreTraceNamesOf(ReadSavedText(kMoreTracesEntry, applicationName));
+}
+
+bool WriteSavedText(const char* valueName, const std::wstring& text, const char* applicationName) {
+    platform::UniqueHKey key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, SettingsPath(applicationName).c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+        return false;
+    const std::wstring name(valueName, valueName + strlen(valueName));
+    return RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(text.c_str()),
+                          DWORD((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 CleanSelection ReadSavedSelection(const char* applicationName) {

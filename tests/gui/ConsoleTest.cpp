@@ -38,13 +38,15 @@ void Drain(HANDLE pipe, std::string& text) {
         text.append(buffer, read);
 }
 
-// Runs the console program beside the program under test, with `input` as
-// its standard input and its output read through pipes.
-ConsoleRun RunConsole(const std::string& arguments, const std::string& input = "") {
+std::string ConsoleExe() {
+    return Options().quenbyPath.substr(0, Options().quenbyPath.find_last_of('\\') + 1) +
+           ConsoleProgram;
+}
+
+// Runs a command line as Windows runs one, with `input` as its standard input
+// and its output read through pipes.
+ConsoleRun RunCommandLine(std::string commandLine, const std::string& input = "") {
     ConsoleRun run;
-    const std::string exe =
-        Options().quenbyPath.substr(0, Options().quenbyPath.find_last_of('\\') + 1) +
-        ConsoleProgram;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     platform::UniqueHandle inRead, inWrite, outRead, outWrite, errRead, errWrite;
     if (!CreatePipe(inRead.put(), inWrite.put(), &inherit, 0) ||
@@ -60,11 +62,10 @@ ConsoleRun RunConsole(const std::string& arguments, const std::string& input = "
     startup.hStdInput = inRead.get();
     startup.hStdOutput = outWrite.get();
     startup.hStdError = errWrite.get();
-    std::string commandLine = "\"" + exe + "\" " + arguments;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &info)) {
-        ADD_FAILURE() << "cannot start " << exe << " (error " << GetLastError() << ")";
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &info)) {
+        ADD_FAILURE() << "cannot start " << commandLine << " (error " << GetLastError() << ")";
         return run;
     }
     platform::UniqueHandle process(info.hProcess), thread(info.hThread);
@@ -81,6 +82,11 @@ ConsoleRun RunConsole(const std::string& arguments, const std::string& input = "
     Drain(errRead.get(), run.err);
     GetExitCodeProcess(process.get(), &run.exitCode);
     return run;
+}
+
+// Runs the console program beside the program under test.
+ConsoleRun RunConsole(const std::string& arguments, const std::string& input = "") {
+    return RunCommandLine("\"" + ConsoleExe() + "\" " + arguments, input);
 }
 
 // A target's line as `list --all` prints it (`all`): its label starts two
@@ -380,6 +386,46 @@ TEST_F(QuenbyTest, ConsoleKeepsThePinnedEntriesOfJumpLists) {
     EXPECT_TRUE(after.at("jumpLists")[0].at("removed").empty());
     EXPECT_EQ(4u, after.at("jumpLists")[0].at("pinned").size());
     RemovePath(Utf8(lists));
+}
+
+// The schedule from the console: registered, shown and replaced; the command
+// line it holds, run as Task Scheduler runs it, cleans the saved selection,
+// says nothing and leaves its report; "off" removes the task.
+TEST_F(QuenbyTest, ConsoleScheduleRegistersRunsAndRemovesTheTask) {
+    const std::string task = ScheduledTaskFile();
+    RemovePath(LastCleanFile());
+    EXPECT_EQ(RunConsole("schedule daily 24:00").exitCode, 2u);
+    ConsoleRun set = RunConsole("schedule daily 07:30");
+    ASSERT_EQ(set.exitCode, 0u) << set.err;
+    EXPECT_TRUE(PathExists(task)) << task;
+    const std::string command = "\"" + ConsoleExe() + "\" clean --saved --yes --quiet";
+    set = RunConsole("schedule weekly FRI 18:00");
+    EXPECT_TRUE(set.exitCode == 0 && PathExists(task)) << set.err;
+    const std::optional<RawValue> kept = ReadValue(SettingsKey(QuenbyName), "ScheduleCommand");
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(std::string(kept->bytes.c_str()), command);
+    EXPECT_TRUE(Says(RunConsole("schedule show").out,
+                     "Scheduled clean: weekly on Friday at 18:00\nCommand: " + command + "\n"));
+
+    Traces traces;
+    const DWORD saved = (1u << TargetRecentDocuments) | (1u << TargetIEAddressBar);
+    ASSERT_TRUE(traces.Plant(AllTargets));
+    ASSERT_TRUE(WriteDword(SettingsKey(QuenbyName), SavedEntry, saved));
+    const TreeSnapshot before = traces.Capture();
+    const ConsoleRun scheduled = RunCommandLine(kept->bytes.c_str());
+    EXPECT_EQ(scheduled.exitCode, 0u);
+    EXPECT_EQ(scheduled.out + scheduled.err, "") << "a quiet clean writes nothing";
+    EXPECT_EQ(JoinLines(Differences(traces.AfterClean(before, saved), traces.Capture())), "");
+    const nlohmann::json report =
+        nlohmann::json::parse(FileContent(LastCleanFile()).value_or(""), nullptr, false);
+    ASSERT_TRUE(report.is_object()) << LastCleanFile();
+    EXPECT_TRUE(report.at("command") == "clean" && report.at("succeeded") == true &&
+                report.at("targets").size() == 2 && report.at("finished").is_string());
+    EXPECT_TRUE(Says(RunConsole("schedule show").out, ": everything chosen is gone.\n"));
+    RemovePath(LastCleanFile());
+
+    EXPECT_EQ(RunConsole("schedule off").exitCode, 0u);
+    EXPECT_FALSE(PathExists(task));
 }
 
 } // namespace

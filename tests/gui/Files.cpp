@@ -1,6 +1,7 @@
 #include "tests/gui/Files.h"
 
 #include "tests/gui/DriverOptions.h"
+#include "tests/gui/Registry.h"
 
 #include "platform/Handles.h"
 
@@ -178,6 +179,16 @@ std::vector<std::string> RecycledNames() {
             names.push_back(entry.cFileName);
     } while (FindNextFileA(find.get(), &entry));
     return names;
+}
+
+std::string ScheduledTaskFile() {
+    char system[MAX_PATH] = "";
+    GetSystemDirectoryA(system, MAX_PATH);
+    return std::string(system) + "\\Tasks\\Quenby\\Scheduled clean " + CurrentUserSid();
+}
+
+std::string LastCleanFile() {
+    return SpecialFolder(CSIDL_LOCAL_APPDATA) + "\\Quenby\\last-clean.json";
 }
 
 } // namespace gui

@@ -57,4 +57,12 @@ std::string RecycledFilesFolder();
 // The names of the files that the recycle bin holds now.
 std::vector<std::string> RecycledNames();
 
+// The file in which Task Scheduler keeps this user's scheduled clean; Wine 8
+// keeps it without its trigger and command, so it shows only that the task is
+// there.
+std::string ScheduledTaskFile();
+
+// The report of the last quiet clean (%LOCALAPPDATA%\Quenby\last-clean.json).
+std::string LastCleanFile();
+
 } // namespace gui

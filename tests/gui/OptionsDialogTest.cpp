@@ -1,6 +1,8 @@
 // The options dialog: its template as the user sees it, the boxes it shows for
 // the stored "Option", what OK and Cancel write, the start-with-Windows entry
-// under the current user's "Run" key, and the save option at the next exit.
+// under the current user's "Run" key, the save option at the next exit, and
+// the scheduled clean's task.
+#include "tests/gui/Files.h"
 #include "tests/gui/QuenbyIds.h"
 #include "tests/gui/QuenbyTest.h"
 
@@ -14,9 +16,20 @@ constexpr DWORD TemplateStyle =
 // caption brings the extended styles.
 constexpr DWORD SystemAddedStyle = WS_VISIBLE | WS_CLIPSIBLINGS | DS_3DLOOK;
 constexpr DWORD SystemAddedExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT;
-constexpr int DialogWidth = 168;
-constexpr int DialogHeight = 87;
+constexpr int DialogWidth = 330;
+constexpr int DialogHeight = 109;
 constexpr DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+constexpr DWORD LabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT;
+// The list's scroll bar is the drop-down list's, not the box's.
+constexpr DWORD ListStyle = ChildStyle | CBS_DROPDOWNLIST;
+
+// The schedule's controls: when (Off, Daily, Weekly, At sign-in), the day
+// (from Monday), the time and the last clean's outcome.
+constexpr int IdScheduleKind = 1022;
+constexpr int IdScheduleDay = 1024;
+constexpr int IdScheduleTime = 1026;
+constexpr int IdLastClean = 1027;
+constexpr WPARAM Daily = 1, Weekly = 2, Off = 0, Friday = 4;
 
 // The Run value is the whole 128-byte path buffer.
 constexpr size_t RunValueSize = 128;
@@ -30,6 +43,7 @@ struct ExpectedControl {
     DWORD style;
     const char* text;
     RECT units; // x, y, width, height in dialog units
+    const char* windowClass = "Button";
 };
 
 // clang-format off
@@ -39,6 +53,16 @@ const ExpectedControl Controls[] = {
     {1002, ChildStyle | BS_AUTOCHECKBOX, "Process before windows shutdown", {7, 7, 127, 10}},
     {1003, ChildStyle | BS_AUTOCHECKBOX, "Save settings as default when exit", {7, 25, 127, 10}},
     {1004, ChildStyle | BS_AUTOCHECKBOX, "Auto run when windows start", {7, 42, 126, 10}},
+    // With the schedule off, its day and time are disabled.
+    {1020, WS_CHILD | WS_VISIBLE | WS_GROUP | BS_GROUPBOX, "Clean on a schedule", {170, 3, 153, 99}},
+    {1021, LabelStyle, "&Run:", {178, 17, 50, 8}, "Static"},
+    {1022, ListStyle, "Off", {230, 15, 86, 60}, "ComboBox"},
+    {1023, LabelStyle | WS_DISABLED, "&Day:", {178, 33, 50, 8}, "Static"},
+    {1024, ListStyle | WS_DISABLED, "Monday", {230, 31, 86, 100}, "ComboBox"},
+    {1025, LabelStyle | WS_DISABLED, "&Time (HH:MM):", {178, 49, 50, 8}, "Static"},
+    {1026, ChildStyle | ES_AUTOHSCROLL | WS_DISABLED, "20:00", {230, 47, 32, 12}, "Edit"},
+    {1027, LabelStyle | SS_NOPREFIX, "Last scheduled clean: not yet run.", {178, 64, 138, 34},
+     "Static"},
 };
 // clang-format on
 
@@ -111,6 +135,20 @@ protected:
     }
 
     // Opens the dialog, toggles `toggled`, presses OK.
+    // Chooses in a combo box of the dialog as the user does: the selection
+    // changes, and the dialog hears of it.
+    static void Choose(HWND dialog, int id, WPARAM item) {
+        HWND list = GetDlgItem(dialog, id);
+        EXPECT_TRUE(SendWithin(list, CB_SETCURSEL, item, 0));
+        EXPECT_TRUE(SendWithin(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                               reinterpret_cast<LPARAM>(list)));
+    }
+
+    std::string StoredSchedule() {
+        std::optional<RawValue> value = ReadValue(SettingsKey(QuenbyName), "Schedule");
+        return value ? value->bytes.c_str() : "";
+    }
+
     void ChangeOptions(DWORD toggled) {
         HWND dialog = OpenOptions();
         ASSERT_TRUE(dialog);
@@ -181,7 +219,7 @@ TEST_F(OptionsDialogTest, ShowsTemplate136WithTheFocusOnOk) {
         HWND child = children[i];
         SCOPED_TRACE("control " + std::to_string(i) + ", id " + std::to_string(expected.id));
         EXPECT_EQ(GetDlgCtrlID(child), expected.id);
-        EXPECT_EQ(_stricmp(ClassName(child).c_str(), "Button"), 0) << ClassName(child);
+        EXPECT_EQ(_stricmp(ClassName(child).c_str(), expected.windowClass), 0) << ClassName(child);
         DWORD childStyle = static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE));
         EXPECT_EQ(childStyle, expected.style)
             << std::hex << "style 0x" << childStyle << ", expected 0x" << expected.style;
@@ -190,13 +228,15 @@ TEST_F(OptionsDialogTest, ShowsTemplate136WithTheFocusOnOk) {
         GetWindowRect(child, &seen);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&seen), 2);
         RECT want = DialogUnitsToPixels(expected.units, *baseUnits);
+        if (expected.windowClass == std::string("ComboBox"))
+            want.bottom = seen.bottom; // the list's height is not the box's
         EXPECT_TRUE(EqualRect(&seen, &want))
             << "at " << DescribeRect(seen) << ", expected " << DescribeRect(want);
     }
 
     EXPECT_EQ(Focus(), GetDlgItem(dialog, IDOK)) << "focus on control " << GetDlgCtrlID(Focus());
     HWND current = GetDlgItem(dialog, IDOK);
-    for (int expected : {IDCANCEL, 1002, 1003, 1004, IDOK}) {
+    for (int expected : {IDCANCEL, 1002, 1003, 1004, IdScheduleKind, IDOK}) {
         current = GetNextDlgTabItem(dialog, current, FALSE);
         EXPECT_EQ(GetDlgCtrlID(current), expected) << "next tab stop";
     }
@@ -363,6 +403,56 @@ INSTANTIATE_TEST_SUITE_P(Ways, CancelOptionsTest,
                              }
                              return "Unknown";
                          });
+
+// Daily at a time registers the user's task and keeps its copy, Weekly on a
+// day replaces it, Off removes it; a time that is no time keeps the dialog
+// open and writes nothing. The last scheduled clean's report shows.
+TEST_F(OptionsDialogTest, ScheduleRegistersReplacesAndRemovesTheTaskAndShowsTheLastClean) {
+    ASSERT_TRUE(MakeFolders(LastCleanFile().substr(0, LastCleanFile().find_last_of('\\'))));
+    ASSERT_TRUE(PlantFile(LastCleanFile(), "{\"finished\": \"2026-12-08T06:30:02Z\", "
+                                           "\"succeeded\": false, \"targets\": [{}]}"));
+    // Quenby's copy of a schedule whose task is gone (uninstalled) shows Off.
+    ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), "Schedule", "weekly friday 09:00"));
+    ASSERT_TRUE(Start());
+    HWND dialog = OpenOptions();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IdScheduleKind)), "Off");
+    EXPECT_NE(WindowText(GetDlgItem(dialog, IdLastClean)).find("some items could not be removed"),
+              std::string::npos);
+    Choose(dialog, IdScheduleKind, Daily);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IdScheduleTime)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IdScheduleDay)));
+    SendWithin(GetDlgItem(dialog, IdScheduleTime), WM_SETTEXT, 0, LPARAM("7:3"));
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    HWND box = nullptr;
+    EXPECT_TRUE(WaitUntil([&] {
+        for (HWND window : DialogsOf(Process().ProcessId(), Main()))
+            box = GetWindow(window, GW_OWNER) == dialog ? window : box;
+        return box != nullptr;
+    })) << "no message box for the bad time";
+    Answer(box, IDOK);
+    EXPECT_TRUE(IsWindow(dialog) && !ValueExists(SettingsKey(QuenbyName), OptionValue))
+        << "a bad time closed the dialog or wrote the options";
+    SendWithin(GetDlgItem(dialog, IdScheduleTime), WM_SETTEXT, 0, LPARAM("07:30"));
+    Close(dialog, IDOK);
+    EXPECT_EQ(StoredSchedule(), "daily 07:30");
+    EXPECT_TRUE(PathExists(ScheduledTaskFile())) << ScheduledTaskFile();
+
+    ASSERT_TRUE(dialog = OpenOptions());
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IdScheduleTime)), "07:30");
+    Choose(dialog, IdScheduleKind, Weekly);
+    Choose(dialog, IdScheduleDay, Friday);
+    Close(dialog, IDOK);
+    EXPECT_EQ(StoredSchedule(), "weekly friday 07:30");
+    EXPECT_TRUE(PathExists(ScheduledTaskFile()));
+
+    ASSERT_TRUE(dialog = OpenOptions());
+    Choose(dialog, IdScheduleKind, Off);
+    Close(dialog, IDOK);
+    EXPECT_EQ(StoredSchedule(), "off");
+    EXPECT_FALSE(PathExists(ScheduledTaskFile()));
+    RemovePath(LastCleanFile());
+}
 
 TEST_F(OptionsDialogTest, SaveAtExitTakesEffectAtTheNextExitOfTheSameRun) {
     ASSERT_TRUE(Start());

@@ -42,6 +42,10 @@ help_file="$(dirname "$quenby_unix")/help/Quenby.chm"
 trash="${XDG_DATA_HOME:-$HOME/.local/share}/Trash"
 mkdir -p "$trash"
 
+# Task Scheduler's service, which Windows always runs: a Wine prefix starts
+# it only when asked (a second start, already running, fails harmlessly).
+wine net start schedule >/dev/null 2>&1 || true
+
 # A guard against a driver that hangs: the desktop ends with its last program.
 run_driver() {
     timeout --foreground --kill-after=10 "${QUENBY_GUI_TIMEOUT:-900}" \

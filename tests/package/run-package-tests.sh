@@ -4,8 +4,11 @@
 #
 #   tests/package/run-package-tests.sh ARCH DIST BUILD [SIGNED_DIST CERT]
 #
+#   manifests  winget's and Scoop's valid against their official schemas, each
+#              hash that of its package
 #   zip        unpacked into a folder with spaces: Quenby starts, Help opens
-#              the help window
+#              the help window; the scheduled clean's task, as the console
+#              program makes it, valid against Task Scheduler's schema
 #   installer  /S gives the files, the Start-menu shortcut and the uninstall
 #              entry with its values; the installed Quenby starts and shows
 #              its window; "Auto run when windows start" is turned on through
@@ -15,9 +18,12 @@
 #              QuietUninstallString removes files, shortcut, entry and Run
 #              value and keeps the settings key; installing over an older
 #              copy, and again over itself, leaves one entry, and its
-#              uninstall also removes an unquoted Run value of earlier versions
-#   MSI        (win64) msiexec /i /qn installs it, the program starts,
-#              msiexec /x /qn removes it
+#              uninstall also removes an unquoted Run value of earlier versions;
+#              a scheduled clean stays through the upgrade, running the
+#              installed program, and goes with the uninstall
+#   MSI        (win64) msiexec /i /qn installs it under the manifest's product
+#              code, the program starts, a later version replaces it,
+#              msiexec /x /qn removes it with the scheduled clean
 #   running    the MSI's /x /qn, a silent upgrade and the silent uninstall
 #              while the installed Quenby runs hidden in the notification
 #              area: it ends, or what is left waits for the restart (3010); a
@@ -52,6 +58,7 @@ settings_key='HKCU\Software\Marlowick software\Quenby'
 shortcut=$(winepath -u 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Quenby.lnk')
 appdata=$(wine cmd /c echo %APPDATA% | tr -d '\r')
 user_shortcut="$(winepath -u "$appdata")/Microsoft/Windows/Start Menu/Programs/Quenby.lnk"
+tasks=$(winepath -u 'C:\windows\system32\tasks\Quenby')
 failures=0 passes=0
 trap 'echo "run-package-tests: stopped at line $LINENO: $BASH_COMMAND" >&2' ERR
 
@@ -87,6 +94,19 @@ run_line() { printf '%s\r\n' "@$1" >"$QUENBY_SANDBOX/line.cmd"; wine cmd /c "$(w
 # wait until what it removes is gone.
 wait_until() { local i; for ((i = 0; i < 60; i++)); do "$@" && return 0; sleep 0.5; done; return 1; }
 
+echo "== $arch manifests"
+check "winget and Scoop manifests valid, with the packages' hashes" eval \
+    '/usr/bin/python3 "$here/check-manifests.py" "$dist" "$(schema_dir)" >"$QUENBY_SANDBOX/manifests.log" ||
+     { grep FAIL "$QUENBY_SANDBOX/manifests.log"; false; }'
+
+# Task Scheduler's service, which Windows always runs: a Wine prefix starts it
+# only when asked. Wine 8 keeps a task without its trigger and command, so
+# that a task is registered shows only as its file in the tasks folder.
+wine net start schedule >/dev/null 2>&1 || true
+scheduled() { [ -n "$(ls -A "$tasks" 2>/dev/null)" ]; }
+not_scheduled() { ! scheduled; }
+schedule() { wine "$program_dir\\QuenbyCmd.exe" schedule "$@" >/dev/null; }
+
 echo "== $arch zip"
 unpacked="$QUENBY_SANDBOX/unpacked with spaces"
 mkdir -p "$unpacked"
@@ -97,6 +117,33 @@ check "unpacked: programs, help, README.txt, LICENSE.txt" \
     -a -f "$unpacked/$base/README.txt" -a -f "$unpacked/$base/LICENSE.txt"
 check "Quenby starts and Help opens the help window" \
     drive "$unpacked/$base/Quenby.exe" 'MainWindowTest.IsAVisible*:HelpCommandTest.OpensTheHelpShipped*'
+
+# The task, as the program registers it, from a folder whose name XML must
+# escape: valid against Task Scheduler's schema, with each field it needs.
+xsd=$QUENBY_SANDBOX/task.xsd odd="$QUENBY_SANDBOX/R&D tools"
+awk '/^```XML/ { on = 1; next } /^```/ { on = 0 } on' "$(schema_dir)/task-scheduler-schema.md" >"$xsd"
+mkdir -p "$odd" && cp "$unpacked/$base/QuenbyCmd.exe" "$odd/"
+field() { xmllint --xpath "string(//*[local-name()='$2'])" "$QUENBY_SANDBOX/$1.xml"; }
+for when in "daily 07:30" "weekly sunday 23:59" logon; do
+    wine "$odd/QuenbyCmd.exe" schedule $when --xml >"$QUENBY_SANDBOX/${when%% *}.xml"
+    check "the task of '$when' is valid against Task Scheduler's schema" \
+        xmllint --noout --schema "$xsd" "$QUENBY_SANDBOX/${when%% *}.xml"
+done
+check "its command: the console program, quoted" \
+    test "$(field daily Command)" = "\"$(winepath -w "$odd")\\QuenbyCmd.exe\""
+check "its arguments: a clean of the saved selection, asking and saying nothing" \
+    test "$(field weekly Arguments)" = "clean --saved --yes --quiet"
+check "its triggers: daily at 07:30, Sundays at 23:59, at this user's sign-in" \
+    eval '[[ $(field daily StartBoundary) == *T07:30:00 && $(field daily DaysInterval) == 1 &&
+             $(field weekly StartBoundary) == *T23:59:00 && -n $(xmllint --xpath \
+             "//*[local-name()=\"DaysOfWeek\"]/*[local-name()=\"Sunday\"]" "$QUENBY_SANDBOX/weekly.xml") &&
+             $(field logon LogonTrigger) == S-1-* &&
+             $(field logon Principal) == "$(field logon LogonTrigger)"* ]]'
+check "no start on batteries, stopped after an hour" \
+    test "$(field logon DisallowStartIfOnBatteries) $(field logon ExecutionTimeLimit)" = "true PT1H"
+check "the user's own task, interactive, least privilege, in \\Quenby\\" \
+    eval '[[ "$(field daily LogonType) $(field daily RunLevel) $(field daily URI)" == \
+             "InteractiveToken LeastPrivilege \\Quenby\\Scheduled clean S-1-"* ]]'
 
 echo "== $arch installer"
 wine "$dist/$base-setup.exe" /S
@@ -116,6 +163,7 @@ check "the installed console program lists its targets" \
     eval 'wine "$program_dir\\QuenbyCmd.exe" list | grep -q recycle-bin'
 check "Run value names the installed program, quoted" test "$(reg_value "$run_key" Quenby.exe)" = "\"$installed\""
 check "settings key written" key_exists "$settings_key"
+check "the installed console program schedules a clean" eval 'schedule daily 07:30 && scheduled'
 
 check "the quiet uninstall runs" run_line "$quiet"
 check "uninstall removes the program folder" wait_until no_program_folder
@@ -123,6 +171,7 @@ check "uninstall removes the shortcut" wait_until test ! -e "$shortcut"
 check "uninstall removes the entry" wait_until eval '! key_exists "$entry"'
 check "uninstall removes the Run value" test -z "$(reg_value "$run_key" Quenby.exe)"
 check "uninstall keeps the settings key" key_exists "$settings_key"
+check "uninstall removes the scheduled clean" not_scheduled
 
 # An upgrade: an older copy (the same tree, labelled 1.0.0.0), then this one
 # over it, twice.
@@ -130,25 +179,43 @@ makensis -V1 -DARCH="$arch" -DVERSION=1.0.0.0 -DSTAGE="$build/stage" -DSOURCE="$
     -DOUTFILE="$QUENBY_SANDBOX/older-setup.exe" "$here/../../packaging/Quenby.nsi" >/dev/null
 wine "$QUENBY_SANDBOX/older-setup.exe" /S
 check "an older copy installed" test "$(reg_value "$entry" DisplayVersion)" = 1.0.0.0
+schedule logon
 wine "$dist/$base-setup.exe" /S
 wine "$dist/$base-setup.exe" /S
 check "installing over it leaves one entry" test "$(entries_named Quenby)" = 1
 check "which shows this version" test "$(reg_value "$entry" DisplayVersion)" = "$version"
 check "and the program in place" installed_files
+check "and the scheduled clean, which runs the installed program" eval 'scheduled &&
+    wine "$program_dir\\QuenbyCmd.exe" schedule show | grep -qF "Command: \"$program_dir\\QuenbyCmd.exe\" clean"'
 wine reg add "$run_key" /v Quenby.exe /d "$installed" /f >/dev/null
 run_line "$quiet" && wait_until no_program_folder || true
 check "uninstall removes an unquoted Run value" test -z "$(reg_value "$run_key" Quenby.exe)"
+check "and the scheduled clean" not_scheduled
 
 if [ "$arch" = win64 ]; then
     echo "== $arch MSI"
     wine msiexec /i "$(winepath -w "$dist/$base.msi")" /qn
     check "msiexec /i /qn installs the files" installed_files
+    check "under the winget manifest's product code" key_exists "$uninstall_key\\$(sed -n \
+        "s/^  ProductCode: '\(.*\)'$/\1/p" "$dist/winget/Marlowick.Quenby.installer.yaml")"
     # Wine's installer service resolves ProgramMenuFolder to the user's Start
     # menu even for a per-machine package (Windows: the common one).
     check "and the Start-menu shortcut" test -f "$shortcut" -o -f "$user_shortcut"
     check "one Add/Remove Programs entry" test "$(entries_named Quenby)" = 1
     check "the program starts" drive "$installed" 'MainWindowTest.IsAVisible*'
-    wine msiexec /x "$(winepath -w "$dist/$base.msi")" /qn
+    # A later version (the same files under another version and product
+    # code) replaces it. Wine's installer runs the earlier version's removal
+    # without UPGRADINGPRODUCTCODE, so there its uninstall action removes the
+    # scheduled clean, which Windows keeps: only the uninstall is proven here.
+    (cd "$here/../../packaging" && wixl -a x64 -D Version=1.0.99.0 -D Console=yes \
+        -D ProductCode="$(cat /proc/sys/kernel/random/uuid)" -D Source=.. -o "$QUENBY_SANDBOX/later.msi" \
+        -D Stage="$(realpath --relative-to=. "$build/stage")" Quenby.wxs)
+    wine msiexec /i "$(winepath -w "$QUENBY_SANDBOX/later.msi")" /qn
+    check "an MSI upgrade leaves the program and one entry" eval 'installed_files &&
+        test "$(entries_named Quenby)" = 1'
+    schedule weekly monday 09:00
+    wine msiexec /x "$(winepath -w "$QUENBY_SANDBOX/later.msi")" /qn
+    check "msiexec /x /qn removes the scheduled clean" not_scheduled
     check "msiexec /x /qn removes the files" no_program_folder
     check "and the shortcut" test ! -e "$shortcut" -a ! -e "$user_shortcut"
     check "and the entry" test "$(entries_named Quenby)" = 0

@@ -180,6 +180,7 @@ DialogTemplate ReadDialogEx(ResourceBytes bytes) {
 const char *const kButton = "#128";
 const char *const kEdit = "#129";
 const char *const kStatic = "#130";
+const char* const kComboBox = "#133";
 
 const DWORD kNoId = static_cast<DWORD>(-1);
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
@@ -244,7 +245,7 @@ const std::vector<ExpectedItem> kAboutBoxItems = {
 
 // clang-format off
 const ExpectedDialog kOptionDialog =
-    {IDD_OPTION, kPopupDialogStyle, 0, 0, 0, 168, 87, "", "Option", 400};
+    {IDD_OPTION, kPopupDialogStyle, 0, 0, 0, 330, 109, "", "Option", 400};
 // clang-format on
 
 const std::vector<ExpectedItem> kOptionDialogItems = {
@@ -256,6 +257,15 @@ const std::vector<ExpectedItem> kOptionDialogItems = {
      "Save settings as default when exit"},
     {1004, kButton, kChild | BS_AUTOCHECKBOX | WS_TABSTOP, 7, 42, 126, 10,
      "Auto run when windows start"},
+    // The scheduled clean, after the three boxes and in a group of its own.
+    {1020, kButton, kChild | BS_GROUPBOX | WS_GROUP, 170, 3, 153, 99, "Clean on a schedule"},
+    {1021, kStatic, kChild | SS_LEFT, 178, 17, 50, 8, "&Run:"},
+    {1022, kComboBox, kChild | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 230, 15, 86, 60, ""},
+    {1023, kStatic, kChild | SS_LEFT, 178, 33, 50, 8, "&Day:"},
+    {1024, kComboBox, kChild | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 230, 31, 86, 100, ""},
+    {1025, kStatic, kChild | SS_LEFT, 178, 49, 50, 8, "&Time (HH:MM):"},
+    {1026, kEdit, kChild | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 230, 47, 32, 12, ""},
+    {1027, kStatic, kChild | SS_LEFT | SS_NOPREFIX, 178, 64, 138, 34, ""},
 };
 
 void ExpectHeader(const DialogTemplate &dialog, const ExpectedDialog &expected) {
@@ -312,7 +322,7 @@ TEST(ResourceTest, AboutBoxTemplateShowsIconNameAndOkButton) {
     ExpectDialog(kAboutBox, kAboutBoxItems);
 }
 
-TEST(ResourceTest, OptionDialogTemplateHasThreeOptionBoxes) {
+TEST(ResourceTest, OptionDialogTemplateHasThreeOptionBoxesThenTheSchedule) {
     ExpectDialog(kOptionDialog, kOptionDialogItems);
 }
 

@@ -1,5 +1,6 @@
-// The settings store and the start-with-Windows entry, against the real
-// registry of the sandbox.
+// The settings store, the start-with-Windows entry, the scheduled clean's
+// task text and the last clean's report, against the real registry and
+// files of the sandbox.
 //
 // The executable doubles as its own helper: started with --set-autorun=N it
 // only calls SetAutoRun(N) and exits with its result, so a copy placed in a
@@ -10,13 +11,19 @@
 
 #include <shlwapi.h>
 #include "settings/AutoRun.h"
+#include "settings/CleanSchedule.h"
+#include "settings/LastClean.h"
 #include "settings/SavedSelection.h"
+#include "settings/ScheduledTask.h"
 #include "settings/Settings.h"
 
 #include <gtest/gtest.h>
 
+#include <winsvc.h>
+
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -291,6 +298,145 @@ TEST_F(AutoRunTest, ModulePathsOf127To200CharactersAreWrittenWhole) {
         EXPECT_FALSE(ReadValue(kRunKey, "Quenby Copy.exe").exists) << copy;
         DeleteFileA(copy.c_str());
     }
+}
+
+// The schedule's words, as the console takes them and the settings keep
+// them, come back as they were; anything else is refused.
+TEST(CleanScheduleTest, TextReadsBackAndBadWordsAreRefused) {
+    const std::vector<std::vector<std::wstring>> good = {
+        {L"daily", L"7:05"}, {L"WEEKLY", L"sun", L"23:59"}, {L"logon"}, {L"off"}};
+    for (const std::vector<std::wstring>& words : good) {
+        CleanSchedule schedule, again;
+        std::wstring error;
+        ASSERT_TRUE(ParseSchedule(words, schedule, error)) << words[0];
+        EXPECT_TRUE(ParseScheduleText(ScheduleText(schedule), again, error) && again == schedule)
+            << ScheduleText(schedule);
+    }
+    EXPECT_EQ(L"weekly sunday 23:59", ScheduleText({ScheduleKind::Weekly, 0, 23, 59}));
+    for (const std::vector<std::wstring>& bad :
+         std::vector<std::vector<std::wstring>>{{L"daily", L"24:00"},
+                                                {L"daily", L"7:5"},
+                                                {L"daily", L"07:30x"},
+                                                {L"daily"},
+                                                {L"weekly", L"funday", L"07:30"},
+                                                {L"logon", L"x"},
+                                                {}}) {
+        CleanSchedule schedule;
+        std::wstring error;
+        EXPECT_FALSE(ParseSchedule(bad, schedule, error)) << (bad.empty() ? L"" : bad.back());
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+// The task starts at the schedule's next time, never in the past (Task
+// Scheduler would run a clean at once), its command is the quoted program
+// with markup escaped, and reading it back gives the schedule and the exact
+// command line; a task as Wine 8 keeps it (no trigger, an empty action) reads
+// as nothing.
+TEST(CleanScheduleTest, TaskXmlStartsAtTheNextTimeAndReadsBack) {
+    const SYSTEMTIME tuesdayEvening = {2026, 12, 2, 8, 21, 0, 0, 0};
+    const std::wstring program = L"C:\\R&D <tools>\\QuenbyCmd.exe";
+    const std::pair<CleanSchedule, const wchar_t*> cases[] = {
+        {{ScheduleKind::Daily, 0, 7, 30}, L"<StartBoundary>2026-12-09T07:30:00<"},
+        {{ScheduleKind::Daily, 0, 22, 0}, L"<StartBoundary>2026-12-08T22:00:00<"},
+        {{ScheduleKind::Weekly, 1, 7, 30}, L"<StartBoundary>2026-12-14T07:30:00<"},
+        {{ScheduleKind::Weekly, 2, 21, 0}, L"<StartBoundary>2026-12-15T21:00:00<"},
+        {{ScheduleKind::Logon, 1, 0, 0}, L"<LogonTrigger><UserId>S-1-5-21-1</UserId>"}};
+    for (const auto& [schedule, start] : cases) {
+        const std::wstring xml = ScheduledTaskXml(schedule, L"S-1-5-21-1", program, tuesdayEvening);
+        EXPECT_NE(xml.find(start), std::wstring::npos) << xml;
+        EXPECT_NE(xml.find(L"<Command>\"C:\\R&amp;D &lt;tools&gt;\\QuenbyCmd.exe\"</Command>"),
+                  std::wstring::npos);
+        CleanSchedule read;
+        std::wstring commandLine;
+        ASSERT_TRUE(ReadTaskXml(xml, read, commandLine)) << xml;
+        EXPECT_TRUE(read == schedule) << ScheduleText(read);
+        EXPECT_EQ(ScheduledCommandLine(program), commandLine);
+        EXPECT_EQ(program, ProgramOf(commandLine));
+    }
+    const std::wstring stripped = L"<Task><Triggers/><Actions><Exec/></Actions></Task>";
+    CleanSchedule read;
+    std::wstring commandLine;
+    EXPECT_FALSE(ReadTaskXml(stripped, read, commandLine));
+    const std::wstring longest = L"C:\\" + std::wstring(258 - 3, L'x');
+    EXPECT_FALSE(ScheduledTaskXml(cases[0].first, L"S-1", longest, tuesdayEvening).empty());
+    EXPECT_TRUE(ScheduledTaskXml(cases[0].first, L"S-1", longest + L"x", tuesdayEvening).empty())
+        << "Task Scheduler takes a command of 260 characters at most";
+}
+
+// The report replaces the earlier one whole, and reads as how the clean ended.
+TEST(LastCleanTest, ReportIsReplacedWholeAndReadAsItsOutcome) {
+    const std::string finished = "\"finished\": \"2026-12-08T06:30:02Z\", ";
+    const std::pair<std::string, LastCleanState> reports[] = {
+        {"{" + finished + "\"succeeded\": true, \"targets\": [{}]}", LastCleanState::AllGone},
+        {"{" + finished + "\"succeeded\": true, \"targets\": []}", LastCleanState::NothingChosen},
+        {"{" + finished + "\"succeeded\": false, \"targets\": [{}]}", LastCleanState::NotAllGone},
+        {"{" + finished + "\"succeeded\": true}", LastCleanState::Unreadable},
+        {"{\"finished\": \"yesterday\", \"succeeded\": true, \"targets\": []}",
+         LastCleanState::Unreadable},
+        {"{" + finished, LastCleanState::Unreadable}};
+    for (const auto& [report, state] : reports) {
+        ASSERT_TRUE(ReplaceLastClean(report));
+        const LastCleanResult read = ReadLastClean();
+        EXPECT_EQ(int(state), int(read.state)) << report;
+        EXPECT_EQ(state == LastCleanState::Unreadable, read.finished.wYear == 0) << report;
+    }
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((LastCleanPath() + L".new").c_str()));
+    ASSERT_TRUE(DeleteFileW(LastCleanPath().c_str()));
+    EXPECT_EQ(int(LastCleanState::None), int(ReadLastClean().state));
+}
+
+struct ServiceCloser {
+    void operator()(SC_HANDLE handle) const { CloseServiceHandle(handle); }
+};
+using ServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceCloser>;
+
+// Without Task Scheduler's service (disabled before anything started it),
+// the schedule is refused, saying so, and Quenby's copy stays as it was.
+TEST(ScheduledTaskTest, WithoutTheServiceTheScheduleIsRefusedSayingSo) {
+    ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    ServiceHandle service(
+        OpenServiceW(manager.get(), L"Schedule", SERVICE_QUERY_STATUS | SERVICE_CHANGE_CONFIG));
+    SERVICE_STATUS status = {};
+    ASSERT_TRUE(service && QueryServiceStatus(service.get(), &status));
+    if (status.dwCurrentState != SERVICE_STOPPED)
+        GTEST_SKIP() << "the service runs already, and Wine cannot stop it";
+    ASSERT_TRUE(ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_DISABLED,
+                                     SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                     nullptr, nullptr));
+    const HRESULT hr = SetScheduledClean({ScheduleKind::Daily, 0, 7, 30}, L"C:\\QuenbyCmd.exe");
+    ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_DEMAND_START, SERVICE_NO_CHANGE,
+                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(SCHED_E_SERVICE_NOT_RUNNING, hr);
+    EXPECT_NE(std::wstring::npos, ScheduleFailureText(hr).find(L"service is not running"));
+    EXPECT_EQ(int(ScheduleKind::Off), int(ReadStoredSchedule().schedule.kind));
+}
+
+// Through the COM interface, with the service started as Windows always has
+// it: the task registered and read back, replaced, and removed as the
+// uninstallers remove it; Off then finds none and clears Quenby's copy.
+TEST(ScheduledTaskTest, TaskIsRegisteredReadBackReplacedAndRemoved) {
+    ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    ServiceHandle service(OpenServiceW(manager.get(), L"Schedule", SERVICE_START));
+    ASSERT_TRUE(service && (StartServiceW(service.get(), 0, nullptr) ||
+                            GetLastError() == ERROR_SERVICE_ALREADY_RUNNING));
+    std::wstring program(MAX_PATH, L'\0');
+    program.resize(GetModuleFileNameW(nullptr, &program[0], MAX_PATH));
+    ScheduledClean clean;
+    for (const CleanSchedule& schedule : {CleanSchedule{ScheduleKind::Daily, 0, 7, 30},
+                                          CleanSchedule{ScheduleKind::Weekly, 5, 18, 0}}) {
+        ASSERT_EQ(S_OK, SetScheduledClean(schedule, program));
+        ASSERT_EQ(S_OK, ReadScheduledClean(clean));
+        EXPECT_TRUE(clean.registered && clean.schedule == schedule) << ScheduleText(clean.schedule);
+        EXPECT_EQ(ScheduledCommandLine(program), clean.commandLine);
+    }
+    int removed = 0;
+    EXPECT_EQ(S_OK, RemoveScheduledCleansOf(program.substr(0, program.rfind(L'\\')), removed));
+    EXPECT_EQ(1, removed);
+    ASSERT_EQ(S_OK, ReadScheduledClean(clean));
+    EXPECT_FALSE(clean.registered);
+    EXPECT_EQ(S_OK, SetScheduledClean(CleanSchedule(), program));
+    EXPECT_EQ(L"", ReadStoredSchedule().commandLine);
 }
 
 int main(int argc, char** argv) {
