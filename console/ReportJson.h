@@ -3,7 +3,7 @@
 #pragma once
 
 #include "catalogue/Catalogue.h"
-#include "console/ReportSummary.h"
+#include "clean/ReportSummary.h"
 
 #include <string>
 #include <vector>

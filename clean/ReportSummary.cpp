@@ -1,4 +1,4 @@
-#include "console/ReportSummary.h"
+#include "clean/ReportSummary.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
-// One target's report grouped as the console program shows it: one list of
-// kinds, each with its items. The text and the JSON form are both made from
+// One target's report grouped by kind, each with its items. The console
+// program's text and JSON forms and the window's preview are all made from
 // it, so they hold the same content.
 #pragma once
 
