@@ -20,12 +20,6 @@ constexpr DWORD ConsoleTimeoutMs = 60000;
 constexpr DWORD ReadSize = 4096;
 constexpr const char* SavedEntry = "Place";
 
-struct ConsoleRun {
-    DWORD exitCode = STILL_ACTIVE;
-    std::string out;
-    std::string err;
-};
-
 // Moves what the pipe holds into `text`.
 void Drain(HANDLE pipe, std::string& text) {
     DWORD available = 0;
@@ -36,9 +30,9 @@ void Drain(HANDLE pipe, std::string& text) {
         text.append(buffer, read);
 }
 
-// Runs the console program beside the program under test, with `input` as
-// its standard input and its output read through pipes.
-ConsoleRun RunConsole(const std::string& arguments, const std::string& input = "") {
+} // namespace
+
+ConsoleRun RunConsole(const std::string& arguments, const std::string& input) {
     ConsoleRun run;
     const std::string exe =
         Options().quenbyPath.substr(0, Options().quenbyPath.find_last_of('\\') + 1) +
@@ -80,6 +74,8 @@ ConsoleRun RunConsole(const std::string& arguments, const std::string& input = "
     GetExitCodeProcess(process.get(), &run.exitCode);
     return run;
 }
+
+namespace {
 
 bool Says(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
