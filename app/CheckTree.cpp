@@ -16,13 +16,12 @@ constexpr COLORREF kTransparent = RGB(255, 0, 255);
 
 UINT FrameFlags(int image) {
     const int state = (image - 1) % kStateCount;
-    const UINT greyed = image > kStateCount ? DFCS_INACTIVE : 0;
-    const UINT flat = DFCS_FLAT | greyed;
+    const UINT look = DFCS_FLAT | (image > kStateCount ? DFCS_INACTIVE : 0);
     if (state == int(CheckState::Checked))
-        return DFCS_BUTTONCHECK | DFCS_CHECKED | flat;
+        return DFCS_BUTTONCHECK | DFCS_CHECKED | look;
     if (state == int(CheckState::Mixed))
-        return DFCS_BUTTON3STATE | DFCS_CHECKED | flat;
-    return DFCS_BUTTONCHECK | flat;
+        return DFCS_BUTTON3STATE | DFCS_CHECKED | look;
+    return DFCS_BUTTONCHECK | look;
 }
 
 void DeleteGdiObject(HGDIOBJ object) {

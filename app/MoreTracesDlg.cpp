@@ -1,5 +1,6 @@
 #include "app/MoreTracesDlg.h"
 
+#include "app/MoreTracesClean.h"
 #include "app/PreviewDlg.h"
 #include "app/UiText.h"
 #include "res/resource.h"
@@ -23,11 +24,6 @@ const std::vector<Anchor> kAnchors = {
     {IDCANCEL, kFollows, kFollows, kFollows, kFollows},
 };
 
-TraceSet StoredMoreTraces() {
-    std::vector<std::wstring> unknown;
-    return MoreTracesNamed(ReadMoreTraces(), unknown);
-}
-
 } // namespace
 
 BEGIN_MESSAGE_MAP(MoreTracesDlg, ResizableDlg)
@@ -42,16 +38,12 @@ MoreTracesDlg::MoreTracesDlg(CWnd* pParent, const TraceSet& windowTraces)
 BOOL MoreTracesDlg::OnInitDialog() {
     ResizableDlg::OnInitDialog();
     AnchorControls(kAnchors);
-    const Catalogue& catalogue = Catalogue::BuiltIn();
-    m_choice = std::make_unique<TraceChoice>(catalogue, StoredMoreTraces());
-    m_programItems.assign(catalogue.Programs().size(), nullptr);
-    m_traceItems.assign(catalogue.Traces().size(), nullptr);
+    m_choice = std::make_unique<TraceChoice>(m_catalogue, ChosenMoreTraces());
+    m_programItems.assign(m_catalogue.Programs().size(), nullptr);
+    m_traceItems.assign(m_catalogue.Traces().size(), nullptr);
     m_tree.Take(IDC_CHOOSER_TREE, this, [this](HTREEITEM item) { OnToggle(item); });
     // Only what is found: with thousands of programs known, a PC has a few.
-    for (size_t program = 0; program < m_programItems.size(); ++program) {
-        if (m_choice->ProgramFound(program))
-            AddProgram(program);
-    }
+    AddPrograms(true);
     if (HTREEITEM first = TreeView_GetRoot(m_tree.m_hWnd))
         TreeView_SelectItem(m_tree.m_hWnd, first);
     ::SetFocus(m_tree.m_hWnd);
@@ -60,7 +52,6 @@ BOOL MoreTracesDlg::OnInitDialog() {
 
 // In the catalogue's order: after the nearest program before it that is shown.
 void MoreTracesDlg::AddProgram(size_t program) {
-    const Catalogue& catalogue = m_choice->Traces();
     HTREEITEM after = TVI_FIRST;
     for (size_t before = program; before-- > 0;) {
         if (m_programItems[before]) {
@@ -68,31 +59,30 @@ void MoreTracesDlg::AddProgram(size_t program) {
             break;
         }
     }
-    const Program& shown = catalogue.Programs()[program];
+    const Program& shown = m_catalogue.Programs()[program];
     HTREEITEM item =
         m_tree.Add(TVI_ROOT, after, shown.name, kProgramItem | static_cast<LPARAM>(program));
     m_programItems[program] = item;
     for (size_t trace : shown.traces)
-        m_traceItems[trace] = m_tree.Add(item, TVI_LAST, catalogue.Traces()[trace].itemLabel,
+        m_traceItems[trace] = m_tree.Add(item, TVI_LAST, m_catalogue.Traces()[trace].itemLabel,
                                          static_cast<LPARAM>(trace));
     ShowChecks(program);
     TreeView_Expand(m_tree.m_hWnd, item, TVE_EXPAND);
 }
 
 void MoreTracesDlg::RemoveMissingPrograms() {
-    const Catalogue& catalogue = m_choice->Traces();
     for (size_t program = 0; program < m_programItems.size(); ++program) {
         if (m_choice->ProgramFound(program) || !m_programItems[program])
             continue;
         TreeView_DeleteItem(m_tree.m_hWnd, m_programItems[program]);
         m_programItems[program] = nullptr;
-        for (size_t trace : catalogue.Programs()[program].traces)
+        for (size_t trace : m_catalogue.Programs()[program].traces)
             m_traceItems[trace] = nullptr;
     }
 }
 
 void MoreTracesDlg::ShowChecks(size_t program) {
-    const Program& shown = m_choice->Traces().Programs()[program];
+    const Program& shown = m_catalogue.Programs()[program];
     m_tree.SetCheck(m_programItems[program], m_choice->StateOf(shown.traces),
                     !m_choice->ProgramFound(program));
     for (size_t trace : shown.traces) {
@@ -107,15 +97,23 @@ void MoreTracesDlg::OnShowAll() {
         RemoveMissingPrograms();
         return;
     }
+    AddPrograms(false);
+}
+
+// Drawn once, when all are in.
+void MoreTracesDlg::AddPrograms(bool found) {
+    m_tree.SendMessage(WM_SETREDRAW, FALSE);
     for (size_t program = 0; program < m_programItems.size(); ++program) {
-        if (!m_programItems[program])
+        if (m_choice->ProgramFound(program) == found && !m_programItems[program])
             AddProgram(program);
     }
+    m_tree.SendMessage(WM_SETREDRAW, TRUE);
+    ::InvalidateRect(m_tree.m_hWnd, nullptr, TRUE);
 }
 
 const std::vector<size_t>& MoreTracesDlg::TracesOf(LPARAM data, std::vector<size_t>& one) const {
     if (data & kProgramItem)
-        return m_choice->Traces().Programs()[size_t(data & ~kProgramItem)].traces;
+        return m_catalogue.Programs()[size_t(data & ~kProgramItem)].traces;
     one.assign(1, size_t(data));
     return one;
 }
@@ -130,13 +128,13 @@ void MoreTracesDlg::OnToggle(HTREEITEM item) {
     if (!warned.empty() && !ConfirmWarnings(warned))
         return;
     m_choice->Apply(toggle);
-    ShowChecks(m_choice->Traces().ProgramIndexOf(toggle.traces.front()));
+    ShowChecks(m_catalogue.ProgramIndexOf(toggle.traces.front()));
 }
 
 bool MoreTracesDlg::ConfirmWarnings(const std::vector<size_t>& traces) {
     std::wstring lines;
     for (size_t trace : traces) {
-        const Trace& warned = m_choice->Traces().Traces()[trace];
+        const Trace& warned = m_catalogue.Traces()[trace];
         lines += (lines.empty() ? L"" : kLine) +
                  LoadText(IDS_CHOOSER_CONFIRM_LINE, {warned.label, warned.warning});
     }
@@ -147,16 +145,16 @@ bool MoreTracesDlg::ConfirmWarnings(const std::vector<size_t>& traces) {
 std::wstring MoreTracesDlg::ProgramText(size_t program) const {
     return LoadText(m_choice->ProgramFound(program) ? IDS_CHOOSER_PROGRAM_FOUND
                                                     : IDS_CHOOSER_PROGRAM_MISSING,
-                    {m_choice->Traces().Programs()[program].name});
+                    {m_catalogue.Programs()[program].name});
 }
 
 std::wstring MoreTracesDlg::TraceText(size_t index) const {
-    const Trace& trace = m_choice->Traces().Traces()[index];
+    const Trace& trace = m_catalogue.Traces()[index];
     std::wstring text = trace.label + kParagraph + LoadText(IDS_CHOOSER_GOES, {trace.goes}) +
                         kParagraph + LoadText(IDS_CHOOSER_STAYS, {trace.stays});
     if (!trace.warning.empty())
         text += kParagraph + LoadText(IDS_CHOOSER_WARNING, {trace.warning});
-    const size_t program = m_choice->Traces().ProgramIndexOf(index);
+    const size_t program = m_catalogue.ProgramIndexOf(index);
     if (!m_choice->ProgramFound(program))
         text += kParagraph + ProgramText(program);
     return text;

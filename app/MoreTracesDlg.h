@@ -31,6 +31,8 @@ protected:
     LRESULT OnNotify(WPARAM id, LPARAM header);
 
 private:
+    // The programs found, or those not found, that the tree does not show yet.
+    void AddPrograms(bool found);
     void AddProgram(size_t program);
     void RemoveMissingPrograms();
     void ShowChecks(size_t program);
@@ -41,6 +43,7 @@ private:
     std::wstring TraceText(size_t trace) const;
     const std::vector<size_t>& TracesOf(LPARAM data, std::vector<size_t>& one) const;
 
+    const Catalogue& m_catalogue = Catalogue::BuiltIn();
     TraceSet m_windowTraces;
     std::unique_ptr<TraceChoice> m_choice;
     CheckTree m_tree;

@@ -11,11 +11,38 @@ const wchar_t PartSeparator[] = L"; ";
 const wchar_t PathSeparator[] = L": ";
 const wchar_t TableWord[] = L"table";
 
-// The groups that count as items, and those whose items have bytes.
-const Group ItemGroups[] = {Group::Files,       Group::Folders,      Group::IndexFiles,
-                            Group::FolderLinks, Group::RegistryKeys, Group::RegistryValues,
-                            Group::RecycleBin,  Group::Databases};
-const Group SizedGroups[] = {Group::Files, Group::IndexFiles, Group::RecycleBin};
+// What the row adds up, item by item: no item is copied, so that a trace of
+// tens of thousands of files keeps the window's thread for a moment only.
+struct Totals {
+    ULONGLONG items = 0;
+    ULONGLONG files = 0;
+    ULONGLONG bytes = 0;
+    ULONGLONG rows = 0;
+};
+
+void Count(const CleanItem& item, Group group, Totals& totals) {
+    // The recycle bin is one entry for all its items.
+    const ULONGLONG entries = group == Group::RecycleBin ? item.count : 1;
+    switch (group) {
+    case Group::Files:
+    case Group::IndexFiles:
+    case Group::RecycleBin:
+        totals.files += entries;
+        totals.bytes += item.bytes;
+        break;
+    case Group::Databases:
+        totals.rows += item.count;
+        break;
+    case Group::Folders:
+    case Group::FolderLinks:
+    case Group::RegistryKeys:
+    case Group::RegistryValues:
+        break;
+    default:
+        return; // stays, or cannot go: not what would go
+    }
+    totals.items += entries;
+}
 
 std::wstring FilesText(ULONGLONG files, ULONGLONG bytes) {
     return files == 1 ? LoadText(IDS_PREVIEW_ONE_FILE, {ByteSizeText(bytes)})
@@ -27,20 +54,10 @@ std::wstring RowsText(ULONGLONG rows) {
                      : LoadText(IDS_PREVIEW_ROWS, {std::to_wstring(rows)});
 }
 
-// The recycle bin counts its items; every other group one item per entry.
-ULONGLONG ItemsIn(const TargetSummary& summary, Group group) {
-    return group == Group::RecycleBin ? summary.Count(group) : summary.In(group).size();
-}
-
-std::wstring SizeText(const TargetSummary& summary) {
-    ULONGLONG files = 0, bytes = 0;
-    for (Group group : SizedGroups) {
-        files += ItemsIn(summary, group);
-        bytes += summary.Bytes(group);
-    }
-    std::wstring text = files ? FilesText(files, bytes) : std::wstring();
-    if (const ULONGLONG rows = summary.Count(Group::Databases))
-        text += (text.empty() ? L"" : PartSeparator) + RowsText(rows);
+std::wstring SizeText(const Totals& totals) {
+    std::wstring text = totals.files ? FilesText(totals.files, totals.bytes) : std::wstring();
+    if (totals.rows)
+        text += (text.empty() ? L"" : PartSeparator) + RowsText(totals.rows);
     return text;
 }
 
@@ -73,11 +90,10 @@ std::wstring FailureText(const std::vector<const CleanItem*>& failures) {
 }
 
 PreviewRow RowOf(const Trace& trace, const CleanReport& report) {
-    const TargetSummary summary = Summarise(report, trace.inUseIsNormal);
-    ULONGLONG items = 0;
-    for (Group group : ItemGroups)
-        items += ItemsIn(summary, group);
-    return {trace.label, std::to_wstring(items), SizeText(summary),
+    Totals totals;
+    for (const CleanItem& item : report.Items())
+        Count(item, GroupOf(item, trace.inUseIsNormal), totals);
+    return {trace.label, std::to_wstring(totals.items), SizeText(totals),
             FailureText(report.Failures(trace.inUseIsNormal))};
 }
 

@@ -21,7 +21,6 @@ public:
     // Finds every program once (a quick look at the disk and registry each).
     TraceChoice(const Catalogue& catalogue, const TraceSet& chosen);
 
-    const Catalogue& Traces() const { return m_catalogue; }
     bool ProgramFound(size_t program) const { return m_programFound[program]; }
     // Whether the user may change the trace: it is found on this PC.
     bool Changeable(size_t trace) const { return m_found[trace]; }

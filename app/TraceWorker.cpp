@@ -46,8 +46,14 @@ bool TraceWorker::Start(RunFn run, const TraceSet& selection) {
         return false;
     m_run = run;
     m_selection = selection;
-    m_thread.reset(CreateThread(nullptr, 0, &TraceWorker::ThreadMain, this, 0, nullptr));
-    return static_cast<bool>(m_thread);
+    m_thread.reset(CreateThread(nullptr, 0, &TraceWorker::ThreadMain, this, CREATE_SUSPENDED,
+                                nullptr));
+    if (!m_thread)
+        return false;
+    // Where the processors are busy, the window's thread comes first.
+    SetThreadPriority(m_thread.get(), THREAD_PRIORITY_BELOW_NORMAL);
+    ResumeThread(m_thread.get());
+    return true;
 }
 
 DWORD WINAPI TraceWorker::ThreadMain(void* self) {

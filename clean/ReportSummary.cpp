@@ -32,6 +32,8 @@ Group GroupOfKind(CleanItemKind kind) {
     }
 }
 
+} // namespace
+
 Group GroupOf(const CleanItem& item, bool inUseIsNormal) {
     if (item.status == CleanStatus::InUse)
         return inUseIsNormal ? Group::KeptInUse : Group::Problems;
@@ -39,8 +41,6 @@ Group GroupOf(const CleanItem& item, bool inUseIsNormal) {
         return Group::Problems;
     return GroupOfKind(item.kind);
 }
-
-} // namespace
 
 ULONGLONG TargetSummary::Bytes(Group group) const {
     ULONGLONG total = 0;

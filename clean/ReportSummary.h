@@ -40,7 +40,9 @@ private:
     std::vector<CleanItem> m_groups[GroupCount];
 };
 
-// `inUseIsNormal`: an item held open by another program is kept, not a problem.
+// The group of one item. `inUseIsNormal`: an item held open by another
+// program is kept, not a problem.
+Group GroupOf(const CleanItem& item, bool inUseIsNormal);
 TargetSummary Summarise(const CleanReport& report, bool inUseIsNormal);
 
 // A word for the kind of an item: "file", "folder", "key"...

@@ -26,7 +26,8 @@
 #                 opening "Options..." in the same Quenby, and a preview of
 #                 chrome-cache (the walk's tree as a cache) and chrome-history
 #                 (that History): its time, and the longest the window's
-#                 thread took to answer a message meanwhile
+#                 thread took to answer a message meanwhile, against the
+#                 longest an idle dialog program took in the same turns
 #
 # Every contender gets its own copy of the same seeded tree, made just before
 # its run; the contenders take turns within each round (the order rotates),
@@ -391,14 +392,17 @@ run_chooser() {
     cd "$work"
     wine explorer /desktop=bench,1024x768 "$(winepath -w "$build/tests/bench_chooser.exe")" \
         "$(winepath -w "$out")" "$chooser_rounds" "$preview_rounds" \
-        "$(winepath -w "$build/Quenby.exe")" >/dev/null 2>&1 || true
+        "$(winepath -w "$build/Quenby.exe")" \
+        "$(winepath -w "$build/tests/bench_minimal_dialog.exe")" "$minimal_title" \
+        >/dev/null 2>&1 || true
     cd - >/dev/null
     [ -s "$out" ] && [ "$(tr -d '\r' <"$out" | grep -c '^preview')" = "$preview_rounds" ] ||
         fail "the chooser's timer did not finish (see $out)"
     [ "$(tree_state "$history_profile")" = "$before" ] || fail "the preview changed the profile"
     # Round 0 is the warm-up.
     tr -d '\r' <"$out" | awk '$1 != "preview" && $2 > 0 { print "chooser." $1, $2, $3 }
-        $1 == "preview" { print "preview.total", $2, $3; print "preview.wait", $2, $4 }' >>"$results"
+        $1 == "preview" { print "preview.total", $2, $3; print "preview.wait", $2, $4
+                          print "preview.idle", $2, $5 }' >>"$results"
 }
 
 # rotate LIST... by ROUND: the contenders' order in that round.
@@ -520,6 +524,7 @@ row "Opening \"More traces...\", programs looked for" chooser.chooser \
 row "Opening \"Options...\"" chooser.options
 row "Preview, chrome-cache and chrome-history" preview.total
 row "longest wait for the window during it" preview.wait
+row "longest wait for an idle dialog program meanwhile" preview.idle
 row "Empty run: wine quenby_bench none" empty.bench
 row "Empty run: wine cmd /c rem" empty.cmd
 
