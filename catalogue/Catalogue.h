@@ -51,7 +51,7 @@ class Catalogue {
 public:
     static constexpr size_t npos = static_cast<size_t>(-1);
 
-    // The window's eight, then Chrome, Edge, Firefox and Windows. Built at the
+    // The window's eight, then the browsers and Windows. Built at the
     // first call, labels and descriptions loaded from the resources then.
     static const Catalogue& BuiltIn();
 

@@ -18,6 +18,7 @@ enum class CleanItemKind {
     IndexFile,      // an index file zeroed after its header (bytes: those zeroed)
     KeptDesktopIni, // a "desktop.ini" that stays by rule
     KeptLink,       // a link that cannot be told from its target, left alone
+    KeptHardLink,   // a read-only file with other names: its name goes only with the bit they share
     RecycleBin,     // the recycle bins' items (count) and bytes
     Problem,        // something the cleaner could not look at (a folder it cannot list)
     DatabaseRows,   // rows of one table (detail) of a database (path) deleted (count)
@@ -35,7 +36,8 @@ enum class CleanStatus {
 // The status of an item of `kind` from the platform's reason.
 inline CleanStatus StatusOf(CleanItemKind kind, DWORD error) {
     if (error == ERROR_SUCCESS) {
-        const bool kept = kind == CleanItemKind::KeptDesktopIni || kind == CleanItemKind::KeptLink;
+        const bool kept = kind == CleanItemKind::KeptDesktopIni ||
+                          kind == CleanItemKind::KeptLink || kind == CleanItemKind::KeptHardLink;
         return kept ? CleanStatus::Kept : CleanStatus::Gone;
     }
     const bool inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||

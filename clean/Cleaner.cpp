@@ -179,7 +179,7 @@ int Cleaner::CleanIEHistory(FolderVisitor& visitor) {
 void Cleaner::EmptySpecialFolder(const GUID& id, int csidl, FolderVisitor& visitor) {
     const std::wstring wide = platform::KnownFolderPath(id);
     if (!wide.empty()) {
-        FolderWalk(KeepDesktopIni != 0, WipeIndexFiles != 0, visitor).EmptyFolder(wide);
+        DeleteFolderContents(wide, KeepDesktopIni, WipeIndexFiles, visitor);
         return;
     }
     char folder[FolderPathSize] = {};
@@ -190,8 +190,18 @@ void Cleaner::EmptySpecialFolder(const GUID& id, int csidl, FolderVisitor& visit
 
 int Cleaner::DeleteFolderContents(const char* folder, int includeDesktopIni, int wipeIndexFiles,
                                   FolderVisitor& visitor) {
-    const FolderWalk walk(includeDesktopIni != 0, wipeIndexFiles != 0, visitor);
-    return walk.EmptyFolder(WidePath::FromAnsi(folder));
+    return DeleteFolderContents(WidePath::FromAnsi(folder), includeDesktopIni, wipeIndexFiles,
+                                visitor);
+}
+
+int Cleaner::DeleteFolderContents(const std::wstring& folder, int includeDesktopIni,
+                                  int wipeIndexFiles, FolderVisitor& visitor) {
+    FolderWalk walk(visitor);
+    if (!includeDesktopIni)
+        walk.KeepDesktopIni();
+    if (wipeIndexFiles)
+        walk.WipeIndexFiles();
+    return walk.EmptyFolder(folder);
 }
 
 int Cleaner::WipeIndexFile(const char* folder, const char* name) {

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class FolderVisitor;
 class ShellVisitor;
 class RegistryVisitor;
@@ -70,4 +72,7 @@ private:
     // Empties the shell folder `id` (or, where the platform has no such
     // call, `csidl`), keeping "desktop.ini", wiping index files.
     void EmptySpecialFolder(const GUID& id, int csidl, FolderVisitor& visitor);
+    // The folder operation on a path in wide characters.
+    int DeleteFolderContents(const std::wstring& folder, int includeDesktopIni, int wipeIndexFiles,
+                             FolderVisitor& visitor);
 };

@@ -1,6 +1,6 @@
 #include "clean/FolderNotes.h"
 
-#include "clean/FolderWalk.h"
+#include "clean/IndexWipe.h"
 #include "clean/WidePath.h"
 
 CleanStatus NotedFolderCleaning::Note(CleanItemKind kind, const FolderEntry& entry,

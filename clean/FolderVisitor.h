@@ -28,6 +28,12 @@ struct FolderEntry {
     // A file's size; for an index file, the bytes to zero after its header.
     ULONGLONG bytes;
     DWORD error;
+    // A file that another program holds open too, sharing its deletion: its
+    // name may stay until that program closes it.
+    bool heldByOthers = false;
+    // A read-only file with other names: it goes without its read-only bit
+    // being cleared, since that bit is its other names' too.
+    bool keepsReadOnly = false;
 };
 
 class FolderVisitor {
@@ -41,6 +47,7 @@ public:
     virtual bool ChangesFiles() const = 0;
 
     // Clears the read-only bit of the entry; `attributes` are its current ones.
+    // The walk never asks it of a file with other names.
     virtual void ClearReadOnly(const FolderEntry& entry, DWORD attributes) = 0;
     // Zeros `entry.bytes` bytes after the header of the index file.
     virtual CleanStatus WipeIndexFile(const FolderEntry& entry) = 0;

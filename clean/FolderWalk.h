@@ -9,6 +9,8 @@
 // one listed (Wine, which resolves Unix links), and either stays outside the
 // walk. The walk keeps its own stack, so no depth of folders can exhaust the
 // thread's stack.
+//
+//   FolderWalk(visitors.folders).KeepDesktopIni().WipeIndexFiles().EmptyFolder(folder);
 #pragma once
 
 #include "clean/FolderVisitor.h"
@@ -20,7 +22,15 @@
 
 class FolderWalk {
 public:
-    FolderWalk(bool includeDesktopIni, bool wipeIndexFiles, FolderVisitor& visitor);
+    // By default every entry goes as it is: "desktop.ini" files too, and an
+    // index file is deleted without being zeroed first.
+    explicit FolderWalk(FolderVisitor& visitor);
+
+    // "desktop.ini" files stay, in any case of their name (noted as kept),
+    // and so do the folders that hold them.
+    FolderWalk& KeepDesktopIni();
+    // Each "index.dat" is zeroed after its header before its deletion is tried.
+    FolderWalk& WipeIndexFiles();
 
     // Which entries of the folder given to EmptyFolder are the walk's: all
     // of them (the default), all but these names, or only these names
@@ -38,27 +48,9 @@ public:
     static int WipeIndexFile(const std::wstring& folder, const std::wstring& name);
 
 private:
-    bool m_includeDesktopIni;
-    bool m_wipeIndexFiles;
     FolderVisitor& m_visitor;
+    bool m_keepDesktopIni = false;
+    bool m_wipeIndexFiles = false;
     std::vector<std::wstring> m_names;
     bool m_onlyNames = false;
 };
-
-// What a wipe wrote: the bytes zeroed, and why it stopped short (0 when it
-// zeroed all it was asked to and reached the disk).
-struct WipeResult {
-    ULONGLONG zeroed;
-    DWORD error;
-};
-
-// Zeros `bytes` bytes of the open index file from its 64th byte on, in blocks
-// of 10000 bytes, checking every seek and write, and flushes them to the disk
-// before the caller closes (and deletes) the file. A block that fails does
-// not stop the wipe; the next one is written at its own place.
-WipeResult ZeroAfterHeader(HANDLE file, ULONGLONG bytes);
-
-// Whether the files of a walk need the check that their handle reached the
-// entry itself: only where the platform shows a link as a plain file and
-// resolves every open of it. Decided once per process.
-bool FileHandlesMayReachLinkTargets();

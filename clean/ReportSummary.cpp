@@ -19,6 +19,7 @@ Group GroupOfKind(CleanItemKind kind) {
     case CleanItemKind::KeptDesktopIni:
         return Group::KeptDesktopIni;
     case CleanItemKind::KeptLink:
+    case CleanItemKind::KeptHardLink:
         return Group::KeptLinks;
     case CleanItemKind::RecycleBin:
         return Group::RecycleBin;

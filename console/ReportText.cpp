@@ -80,8 +80,14 @@ void DescribeFiles(const TargetSummary& summary, Section& out) {
                L"desktop.ini files", L":");
     out.Listed(summary.In(Group::FolderLinks), RemoveWords, L"folder link", L"folder links",
                L" without following them:");
-    out.Listed(summary.In(Group::KeptLinks), LeaveWords, L"link", L"links",
+    std::vector<CleanItem> links, readOnly;
+    for (const CleanItem& item : summary.In(Group::KeptLinks))
+        (item.kind == CleanItemKind::KeptHardLink ? readOnly : links).push_back(item);
+    out.Listed(links, LeaveWords, L"link", L"links",
                L" alone (a link that cannot be told from its target):");
+    out.Listed(readOnly, LeaveWords, L"read-only file", L"read-only files",
+               L" with other names alone (a name that cannot go without clearing the read-only "
+               L"bit its other names share):");
 }
 
 void DescribeOthers(const TargetSummary& summary, Section& out) {

@@ -1,5 +1,6 @@
-// Chrome's and Edge's profiles: both keep the same files with the same
-// tables.
+// The profiles of Chromium's family (Chrome, Edge, Brave, Opera...): all keep the
+// same files with the same tables.
+#include "clean/Database.h"
 #include "clean/FolderWalk.h"
 #include "clean/WidePath.h"
 #include "moretraces/ProfileCleaners.h"
@@ -12,10 +13,20 @@ namespace {
 const wchar_t* const CacheFolders[] = {L"Cache", L"Code Cache", L"GPUCache"};
 const wchar_t HistoryFile[] = L"History";
 const wchar_t FaviconsFile[] = L"Favicons";
-const wchar_t BookmarksFile[] = L"Bookmarks";
+// The bookmarks of the profile and those of the signed-in account, each in a
+// JSON file. Newer versions also write an encrypted copy of each, and may
+// keep that copy alone: it is then the only record of the bookmarks.
+struct BookmarksFile {
+    const wchar_t* json;
+    const wchar_t* encrypted;
+};
+const BookmarksFile BookmarksFiles[] = {{L"Bookmarks", L"EncryptedBookmarks2"},
+                                        {L"AccountBookmarks", L"EncryptedAccountBookmarks2"}};
 const wchar_t* const CookieFiles[] = {L"Network\\Cookies", L"Cookies"};
-const wchar_t FormsFile[] = L"Web Data";
-// The address bar's own stores, rebuilt by the browser from what is left.
+// The profile's own form data, and that of the signed-in account.
+const wchar_t* const FormsFiles[] = {L"Web Data", L"Account Web Data"};
+// The address bar's own stores, rebuilt by the browser from what is left:
+// the only files a clean deletes (the first three are SQLite databases).
 const wchar_t* const OmniboxFiles[] = {L"Top Sites",
                                        L"Top Sites-journal",
                                        L"Shortcuts",
@@ -40,10 +51,15 @@ const std::vector<const char*> VisitTables = {"visits",
                                               "clusters_and_visits",
                                               "cluster_keywords",
                                               "cluster_visit_duplicates",
-                                              "visited_links"};
+                                              "visited_links",
+                                              "journeys",
+                                              "journey_history_entries",
+                                              "journey_continuation_queries"};
 const char BookmarkedTable[] = "bookmarked";
 const wchar_t UnreadableBookmarks[] =
     L"the bookmarks file cannot be read, so the history stays: no bookmarked address may go";
+const wchar_t EncryptedBookmarks[] =
+    L"the bookmarks are kept only encrypted, so the history stays: no bookmarked address may go";
 const char UnbookmarkedUrls[] = "url NOT IN (SELECT value FROM temp.bookmarked)";
 const char UnbookmarkedMappings[] = "page_url NOT IN (SELECT value FROM temp.bookmarked)";
 // A subquery of NOT IN must give no NULL, or it matches nothing.
@@ -53,9 +69,13 @@ const char UnbookmarkedBitmaps[] = "icon_id NOT IN (SELECT icon_id FROM icon_map
 const char UnbookmarkedIcons[] = "id NOT IN (SELECT icon_id FROM icon_mapping WHERE "
                                  "icon_id IS NOT NULL AND page_url IN "
                                  "(SELECT value FROM temp.bookmarked))";
-// Form entries, and the addresses and profiles autofill keeps, in their
-// tables of every schema; "keywords" (search engines) is not among them.
-const std::vector<const char*> FormTables = {"autofill",
+// Form entries ("autocomplete" in today's schema, "autofill" in older ones
+// and still used beside it) and the saved addresses, in their tables of every
+// schema. Search engines ("keywords") stay, and so do the saved valuables:
+// cards ("credit_cards", "masked_credit_cards", "local_stored_cvc"...),
+// IBANs, bank accounts, loyalty cards, and Autofill AI's saved entities.
+const std::vector<const char*> FormTables = {"autocomplete",
+                                             "autofill",
                                              "autofill_profiles",
                                              "autofill_profile_names",
                                              "autofill_profile_emails",
@@ -147,6 +167,25 @@ bool ReadBookmarkedUrls(const std::wstring& path, std::vector<std::wstring>& url
     return nlohmann::json::sax_parse(text, &collector);
 }
 
+// The addresses of both bookmarks files; false, with the problem reported,
+// when one of them cannot be read.
+bool ReadAllBookmarks(const BrowserProfile& profile, TraceNotes& notes,
+                      std::vector<std::wstring>& urls) {
+    for (const BookmarksFile& file : BookmarksFiles) {
+        const std::wstring json = WidePath::Join(profile.folder, file.json);
+        const std::wstring encrypted = WidePath::Join(profile.folder, file.encrypted);
+        if (!database::Exists(json) && database::Exists(encrypted)) {
+            notes.Problem(encrypted, ERROR_FILE_ENCRYPTED, EncryptedBookmarks);
+            return false;
+        }
+        if (!ReadBookmarkedUrls(json, urls)) {
+            notes.Problem(json, ERROR_FILE_CORRUPT, UnreadableBookmarks);
+            return false;
+        }
+    }
+    return true;
+}
+
 RowPlan HistoryPlan(const std::vector<std::wstring>& bookmarks,
                     const std::set<std::string>& tables) {
     RowPlan plan = WholeTables(VisitTables, tables);
@@ -175,28 +214,30 @@ RowPlan FaviconsPlan(const std::vector<std::wstring>& bookmarks,
 
 namespace chromium {
 
+// A profile whose caches are kept apart (Opera's) may still keep some of them
+// in itself: both folders are emptied.
 void CleanCache(const BrowserProfile& profile, Visitors& visitors) {
-    for (const wchar_t* cache : CacheFolders)
-        FolderWalk(true, false, visitors.folders)
-            .EmptyFolder(WidePath::Join(profile.localFolder, cache));
+    std::vector<std::wstring> homes = {profile.localFolder};
+    if (!WidePath::NameIs(profile.folder.c_str(), profile.localFolder.c_str()))
+        homes.push_back(profile.folder);
+    for (const std::wstring& home : homes)
+        for (const wchar_t* cache : CacheFolders)
+            FolderWalk(visitors.folders).EmptyFolder(WidePath::Join(home, cache));
 }
 
-// The bookmarks decide which addresses stay: when they cannot be read,
-// nothing goes.
+// The bookmarks decide which addresses stay: when one of the files cannot be
+// read, or only its encrypted copy is there, nothing goes.
 void CleanHistory(const BrowserProfile& profile, Visitors& visitors) {
     std::vector<std::wstring> bookmarks;
-    const std::wstring bookmarksFile = WidePath::Join(profile.folder, BookmarksFile);
-    if (!ReadBookmarkedUrls(bookmarksFile, bookmarks)) {
-        visitors.notes.Problem(bookmarksFile, ERROR_FILE_CORRUPT, UnreadableBookmarks);
+    if (!ReadAllBookmarks(profile, visitors.notes, bookmarks))
         return;
-    }
     visitors.databases.ChangeRows(
         WidePath::Join(profile.folder, HistoryFile),
         [&](const std::set<std::string>& tables) { return HistoryPlan(bookmarks, tables); });
     visitors.databases.ChangeRows(
         WidePath::Join(profile.folder, FaviconsFile),
         [&](const std::set<std::string>& tables) { return FaviconsPlan(bookmarks, tables); });
-    FolderWalk(true, false, visitors.folders)
+    FolderWalk(visitors.folders)
         .Only(std::vector<std::wstring>(std::begin(OmniboxFiles), std::end(OmniboxFiles)))
         .EmptyFolder(profile.folder);
 }
@@ -209,9 +250,10 @@ void CleanCookies(const BrowserProfile& profile, Visitors& visitors) {
 }
 
 void CleanForms(const BrowserProfile& profile, Visitors& visitors) {
-    visitors.databases.ChangeRows(
-        WidePath::Join(profile.folder, FormsFile),
-        [](const std::set<std::string>& tables) { return WholeTables(FormTables, tables); });
+    for (const wchar_t* file : FormsFiles)
+        visitors.databases.ChangeRows(
+            WidePath::Join(profile.folder, file),
+            [](const std::set<std::string>& tables) { return WholeTables(FormTables, tables); });
 }
 
 } // namespace chromium

@@ -13,7 +13,8 @@ const wchar_t FaviconsFile[] = L"favicons.sqlite";
 const wchar_t CookiesFile[] = L"cookies.sqlite";
 const wchar_t FormsFile[] = L"formhistory.sqlite";
 
-// Tables of visits and of what was typed or read, and those keyed by them.
+// Tables of visits and of what was typed or read, and those keyed by them
+// (clicks on the new tab's shortcuts name the place and the time).
 const std::vector<const char*> VisitTables = {"moz_historyvisits",
                                               "moz_historyvisits_extra",
                                               "moz_inputhistory",
@@ -24,7 +25,8 @@ const std::vector<const char*> VisitTables = {"moz_historyvisits",
                                               "moz_places_metadata_snapshots_groups",
                                               "moz_places_metadata_groups_to_snapshots",
                                               "moz_session_metadata",
-                                              "moz_session_to_places"};
+                                              "moz_session_to_places",
+                                              "moz_newtab_shortcuts_interaction"};
 const std::vector<const char*> FormTables = {"moz_formhistory", "moz_history_to_sources",
                                              "moz_sources"};
 const std::vector<const char*> CookieTables = {"moz_cookies"};
@@ -125,8 +127,7 @@ std::wstring In(const BrowserProfile& profile, const wchar_t* file) {
 namespace firefox {
 
 void CleanCache(const BrowserProfile& profile, Visitors& visitors) {
-    FolderWalk(true, false, visitors.folders)
-        .EmptyFolder(WidePath::Join(profile.localFolder, CacheFolder));
+    FolderWalk(visitors.folders).EmptyFolder(WidePath::Join(profile.localFolder, CacheFolder));
 }
 
 void CleanHistory(const BrowserProfile& profile, Visitors& visitors) {

@@ -1,5 +1,6 @@
 // What Explorer remembers, and the temporary files.
 #include "clean/FolderWalk.h"
+#include "clean/RegistryNotes.h"
 #include "clean/WidePath.h"
 #include "moretraces/MoreTraces.h"
 #include "platform/Handles.h"
@@ -29,18 +30,34 @@ const ExplorerList ExplorerLists[] = {
 };
 const DWORD KeyNameSize = 256;
 const DWORD ValueNameSize = 16384;
+// The one value of a registry link: the path of the key it stands for.
+const wchar_t LinkValue[] = L"SymbolicLinkValue";
 
 const wchar_t LowIntegrityFolder[] = L"Low";
-const wchar_t NotATemporaryFolder[] =
-    L"the temporary folder is set to a drive's root or a folder of the system or the profile, "
-    L"so nothing in it was touched";
+const wchar_t RootRefused[] = L"the temporary folder is the root of a drive or a share, so nothing "
+                              L"in it was touched";
+const wchar_t KnownFolderRefused[] =
+    L"the temporary folder is, or holds, a folder of the system or the profile (";
+const wchar_t KnownFolderRefusedEnd[] = L"), so nothing in it was touched";
+// What emptying %TEMP% must never reach: these folders, or any folder above one.
+const GUID* const ProtectedFolders[] = {
+    &FOLDERID_Profile,        &FOLDERID_UserProfiles,    &FOLDERID_Public,
+    &FOLDERID_ProgramData,    &FOLDERID_Windows,         &FOLDERID_System,
+    &FOLDERID_ProgramFiles,   &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramFilesX64,
+    &FOLDERID_Desktop,        &FOLDERID_Documents,       &FOLDERID_Downloads,
+    &FOLDERID_Pictures,       &FOLDERID_Music,           &FOLDERID_Videos,
+    &FOLDERID_RoamingAppData, &FOLDERID_LocalAppData,    &FOLDERID_LocalAppDataLow,
+    &FOLDERID_SkyDrive,
+};
 
-std::vector<std::wstring> ValueNames(HKEY key) {
+// The names of the key's values; the status that ended the listing is kept
+// in `status` (ERROR_NO_MORE_ITEMS when it listed them all).
+std::vector<std::wstring> ValueNames(HKEY key, LONG& status) {
     std::vector<std::wstring> names;
     std::vector<wchar_t> name(ValueNameSize);
     for (DWORD index = 0;; ++index) {
         DWORD length = ValueNameSize;
-        const LONG status =
+        status =
             RegEnumValueW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_MORE_DATA)
             continue;
@@ -50,13 +67,12 @@ std::vector<std::wstring> ValueNames(HKEY key) {
     }
 }
 
-std::vector<std::wstring> SubkeyNames(HKEY key) {
+std::vector<std::wstring> SubkeyNames(HKEY key, LONG& status) {
     std::vector<std::wstring> names;
     wchar_t name[KeyNameSize];
     for (DWORD index = 0;; ++index) {
         DWORD length = KeyNameSize;
-        const LONG status =
-            RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        status = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_MORE_DATA)
             continue;
         if (status != ERROR_SUCCESS)
@@ -65,65 +81,140 @@ std::vector<std::wstring> SubkeyNames(HKEY key) {
     }
 }
 
-// The values go, the key stays with its access rights; the names are read
-// first, since a listing by index moves on as values go.
-void ClearValues(const std::wstring& path, bool withSubkeys, RegistryVisitor& visitor) {
-    platform::UniqueHKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_SET_VALUE, key.put()) !=
-        ERROR_SUCCESS)
-        return;
-    for (const std::wstring& name : ValueNames(key.get()))
-        visitor.DeleteValueW(HKEY_CURRENT_USER, key.get(), path, name);
-    if (!withSubkeys)
-        return;
-    for (const std::wstring& subkey : SubkeyNames(key.get()))
-        ClearValues(path + L'\\' + subkey, true, visitor);
+// A list the clean cannot open or read whole is named, with the platform's
+// reason, in the preview as in the clean; a missing one is nothing to clear.
+void NoteUnreadList(const std::wstring& path, LONG status, Visitors& visitors) {
+    if (status != ERROR_SUCCESS && status != ERROR_NO_MORE_ITEMS && status != ERROR_FILE_NOT_FOUND)
+        visitors.notes.Problem(registrynotes::Shown(HKEY_CURRENT_USER, path), DWORD(status),
+                               std::wstring());
 }
 
-// The user's temporary folder, without its trailing backslash.
-std::wstring TemporaryFolder() {
-    const DWORD needed = GetTempPathW(0, nullptr);
-    std::wstring path(needed, L'\0');
-    const DWORD length = needed ? GetTempPathW(needed, &path[0]) : 0;
-    path.resize(length < needed ? length : 0);
+// A registry link's values are its target's, which is no list of Explorer's.
+bool IsLink(HKEY key) {
+    DWORD type = REG_NONE;
+    return RegQueryValueExW(key, LinkValue, nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
+// The values go, the key stays with its access rights; the names are read
+// first, since a listing by index moves on as values go. Each key is opened
+// as itself (REG_OPTION_OPEN_LINK), so a link is left alone, never followed.
+void ClearValues(HKEY parent, const std::wstring& name, const std::wstring& path, bool withSubkeys,
+                 Visitors& visitors) {
+    platform::UniqueHKey key;
+    LONG status = RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK,
+                                KEY_READ | KEY_SET_VALUE, key.put());
+    NoteUnreadList(path, status, visitors);
+    if (status != ERROR_SUCCESS || IsLink(key.get()))
+        return;
+    for (const std::wstring& value : ValueNames(key.get(), status))
+        visitors.registry.DeleteValueW(HKEY_CURRENT_USER, key.get(), path, value);
+    NoteUnreadList(path, status, visitors);
+    if (!withSubkeys)
+        return;
+    for (const std::wstring& subkey : SubkeyNames(key.get(), status))
+        ClearValues(key.get(), subkey, path + L'\\' + subkey, true, visitors);
+    NoteUnreadList(path, status, visitors);
+}
+
+std::wstring WithoutTrailingBackslash(std::wstring path) {
     while (!path.empty() && path.back() == L'\\')
         path.pop_back();
     return path;
 }
 
-// A %TEMP% set to a drive's root, the profile or a system folder would
-// empty far more than temporary files: such a folder is refused.
-bool IsSafeTemporaryFolder(const std::wstring& folder) {
-    if (folder.size() <= 2 || folder.find(L'\\') == std::wstring::npos)
-        return false;
-    for (const GUID* id : {&FOLDERID_Profile, &FOLDERID_Windows, &FOLDERID_System,
-                           &FOLDERID_ProgramFiles, &FOLDERID_Desktop, &FOLDERID_Documents,
-                           &FOLDERID_LocalAppData, &FOLDERID_RoamingAppData}) {
+// The user's temporary folder as GetTempPathW gives it, with its trailing
+// backslash: a drive's root without it ("C:") names the current folder on C.
+std::wstring TemporaryFolder() {
+    const DWORD needed = GetTempPathW(0, nullptr);
+    std::wstring path(needed, L'\0');
+    const DWORD length = needed ? GetTempPathW(needed, &path[0]) : 0;
+    path.resize(length < needed ? length : 0);
+    return path;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// Whether `folder` is `known` or lies above it; both resolved, no trailing backslash.
+bool IsOrHolds(const std::wstring& folder, const std::wstring& known) {
+    return SamePath(folder, known) ||
+           (known.size() > folder.size() && known[folder.size()] == L'\\' &&
+            SamePath(folder, known.substr(0, folder.size())));
+}
+
+// "\\server\share" or "\\?\UNC\server\share", without a trailing backslash:
+// a share's root, which no volume call may know of.
+bool IsShareRoot(const std::wstring& path) {
+    size_t server = 0;
+    if (WidePath::StartsWith(path, WidePath::kExtendedUncPrefix))
+        server = wcslen(WidePath::kExtendedUncPrefix);
+    else if (!WidePath::StartsWith(path, WidePath::kExtendedPrefix) &&
+             WidePath::StartsWith(path, WidePath::kUncStart))
+        server = wcslen(WidePath::kUncStart);
+    const size_t share = server ? path.find(L'\\', server) : std::wstring::npos;
+    return share != std::wstring::npos && path.find(L'\\', share + 1) == std::wstring::npos;
+}
+
+// Whether `path` is the root of its volume or of a share.
+bool IsRoot(const std::wstring& path) {
+    const std::wstring trimmed = WithoutTrailingBackslash(path);
+    std::wstring volume(path.size() + 2, L'\0');
+    return IsShareRoot(trimmed) ||
+           (GetVolumePathNameW(path.c_str(), &volume[0], DWORD(volume.size())) &&
+            SamePath(trimmed, WithoutTrailingBackslash(volume.c_str())));
+}
+
+// Why emptying `folder`, which resolves to `final`, would reach far more than
+// temporary files; empty when it would not. The folder is compared as the
+// platform resolves it, so no link, short name or prefix hides what it is. A
+// known folder that is missing here cannot be reached through it.
+std::wstring Refusal(const std::wstring& folder, const std::wstring& final) {
+    if (IsRoot(folder) || IsRoot(final))
+        return RootRefused;
+    for (const GUID* id : ProtectedFolders) {
         const std::wstring known = platform::KnownFolderPath(*id);
-        if (!known.empty() && WidePath::NameIs(folder.c_str(), known.c_str()))
-            return false;
+        std::wstring knownFinal;
+        if (known.empty() || platform::FinalFolderPath(known, knownFinal) != ERROR_SUCCESS)
+            continue;
+        if (IsOrHolds(WithoutTrailingBackslash(final), WithoutTrailingBackslash(knownFinal)))
+            return KnownFolderRefused + known + KnownFolderRefusedEnd;
     }
-    return true;
+    return std::wstring();
 }
 
 } // namespace
 
 void CleanExplorerLists(Visitors& visitors) {
-    for (const ExplorerList& list : ExplorerLists)
-        ClearValues(std::wstring(ExplorerKey) + L'\\' + list.key, list.withSubkeys,
-                    visitors.registry);
+    for (const ExplorerList& list : ExplorerLists) {
+        const std::wstring path = std::wstring(ExplorerKey) + L'\\' + list.key;
+        ClearValues(HKEY_CURRENT_USER, path, path, list.withSubkeys, visitors);
+    }
     visitors.shell.ClearRecentDocuments();
 }
 
 // "Low" is the temporary folder of programs that run at low integrity (a
-// browser's sandbox): not this user's own files to clean.
+// browser's sandbox): not this user's own files to clean. A %TEMP% that does
+// not exist holds nothing to clean.
 void CleanTemporaryFiles(Visitors& visitors) {
     const std::wstring folder = TemporaryFolder();
-    if (folder.empty())
+    std::wstring final;
+    const DWORD error =
+        folder.empty() ? ERROR_PATH_NOT_FOUND : platform::FinalFolderPath(folder, final);
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
         return;
-    if (!IsSafeTemporaryFolder(folder)) {
-        visitors.notes.Problem(folder, ERROR_BAD_PATHNAME, NotATemporaryFolder);
+    if (error != ERROR_SUCCESS) {
+        visitors.notes.Problem(folder, error, std::wstring());
         return;
     }
-    FolderWalk(true, false, visitors.folders).Except({LowIntegrityFolder}).EmptyFolder(folder);
+    const std::wstring refusal = Refusal(folder, final);
+    if (!refusal.empty()) {
+        visitors.notes.Problem(folder, ERROR_BAD_PATHNAME, refusal);
+        return;
+    }
+    FolderWalk(visitors.folders)
+        .Except({LowIntegrityFolder})
+        .EmptyFolder(WithoutTrailingBackslash(folder));
 }

@@ -1,5 +1,8 @@
 #include "platform/Seams.h"
 
+// In ntdll since Windows 2000; the MinGW headers leave it to the driver kit's.
+extern "C" NTSYSAPI NTSTATUS NTAPI RtlGetVersion(PRTL_OSVERSIONINFOW version);
+
 namespace platform::seam {
 
 BOOL(WINAPI* GetVersionExA)(LPOSVERSIONINFOA info) = ::GetVersionExA;
@@ -9,6 +12,10 @@ LPVOID(WINAPI* HeapAlloc)(HANDLE heap, DWORD flags, SIZE_T bytes) = ::HeapAlloc;
 NTSTATUS(NTAPI* NtQueryObject)
 (HANDLE handle, OBJECT_INFORMATION_CLASS kind, PVOID info, ULONG size,
  PULONG needed) = ::NtQueryObject;
+NTSTATUS(NTAPI* NtSetInformationFile)
+(HANDLE file, PIO_STATUS_BLOCK status, PVOID info, ULONG size,
+ FILE_INFORMATION_CLASS kind) = ::NtSetInformationFile;
+NTSTATUS(NTAPI* RtlGetVersion)(PRTL_OSVERSIONINFOW version) = ::RtlGetVersion;
 BOOL(WINAPI* GetFileInformationByHandleEx)
 (HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info,
  DWORD size) = ::GetFileInformationByHandleEx;

@@ -4,7 +4,8 @@
 // process token that cannot be opened, a process heap that is out of memory,
 // a handle whose path cannot be read, a write or flush that fails, a registry
 // key that another program deletes while it is being listed, a folder swapped
-// for a link between its listing and the walk into it.
+// for a link between its listing and the walk into it, a newer Windows that
+// deletes a name at once or leaves its read-only bit alone.
 //
 // Production code calls these through the pointers below, which start out as
 // the real functions, so `platform::seam::GetVersionExA(&info)` still reads as
@@ -23,6 +24,9 @@ extern BOOL(WINAPI* OpenProcessToken)(HANDLE process, DWORD access, PHANDLE toke
 extern LPVOID(WINAPI* HeapAlloc)(HANDLE heap, DWORD flags, SIZE_T bytes);
 extern NTSTATUS(NTAPI* NtQueryObject)(HANDLE handle, OBJECT_INFORMATION_CLASS kind, PVOID info,
                                       ULONG size, PULONG needed);
+extern NTSTATUS(NTAPI* NtSetInformationFile)(HANDLE file, PIO_STATUS_BLOCK status, PVOID info,
+                                             ULONG size, FILE_INFORMATION_CLASS kind);
+extern NTSTATUS(NTAPI* RtlGetVersion)(PRTL_OSVERSIONINFOW version);
 extern BOOL(WINAPI* GetFileInformationByHandleEx)(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind,
                                                   LPVOID info, DWORD size);
 extern BOOL(WINAPI* WriteFile)(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,

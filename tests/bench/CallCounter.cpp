@@ -64,6 +64,7 @@ Counted g_table[] = {
     QUENBY_SEAM(16, GetFileInformationByHandleEx),
     QUENBY_SEAM(17, WriteFile),
     QUENBY_SEAM(18, FlushFileBuffers),
+    QUENBY_SEAM(19, NtSetInformationFile),
 };
 // clang-format on
 

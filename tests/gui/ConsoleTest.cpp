@@ -10,6 +10,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <sstream>
 #include <utility>
 
 namespace gui {
@@ -76,6 +78,16 @@ ConsoleRun RunConsole(const std::string& arguments, const std::string& input) {
 }
 
 namespace {
+
+// A target's line as `list --all` prints it (`all`): its label starts two
+// blanks after the longest name of all.
+std::string ListLine(const std::string& all, const std::string& name, const std::string& label) {
+    size_t widest = 0;
+    std::istringstream lines(all);
+    for (std::string line; std::getline(lines, line);)
+        widest = line.empty() || line.back() == ':' ? widest : std::max(widest, line.find(' '));
+    return name + std::string(widest + 2 - name.size(), ' ') + label + "\n";
+}
 
 bool Says(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -153,6 +165,15 @@ TEST_F(QuenbyTest, ConsoleBadInputAndNoAnswerCleanNothing) {
         EXPECT_EQ(JoinLines(Differences(before, traces.Capture())), "") << arguments;
     }
     EXPECT_TRUE(Says(RunConsole("clean nosuch").err, "realplayer, mediaplayer, recent, history"));
+    // A temporary folder above the profiles' shared folders is refused as a whole.
+    wchar_t given[MAX_PATH + 1] = {}, shared[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TMP", given, MAX_PATH + 1);
+    SHGetSpecialFolderPathW(nullptr, shared, CSIDL_COMMON_DOCUMENTS, FALSE);
+    SetEnvironmentVariableW(L"TMP", (std::wstring(shared) + L"\\..").c_str());
+    const ConsoleRun temp = RunConsole("clean temp --yes");
+    SetEnvironmentVariableW(L"TMP", given[0] ? given : nullptr);
+    EXPECT_EQ(temp.exitCode, 1u);
+    EXPECT_TRUE(Says(temp.out, "a folder of the system or the profile")) << temp.out;
     // A saved name that is no more trace is left out and said, and no usage error.
     ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), "MoreTraces", "temp, bogus"));
     const ConsoleRun saved = RunConsole("preview --saved");
@@ -223,8 +244,9 @@ TEST_F(QuenbyTest, ConsolePreviewJsonReadsBackNamesThatNeedEscaping) {
 }
 
 // Two Chrome profiles, one of Edge and one of Firefox: the preview names
-// every profile's rows and changes nothing; the clean keeps the bookmarks;
-// a Firefox held by another program is left alone and named.
+// every profile's rows and changes nothing; the clean keeps the bookmarks,
+// and the form clean the saved cards; a Firefox held by another program is
+// left alone and named.
 TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
     const std::wstring chrome = UserFolder(CSIDL_LOCAL_APPDATA, L"Google\\Chrome\\User Data");
     const std::wstring edge = UserFolder(CSIDL_LOCAL_APPDATA, L"Microsoft\\Edge\\User Data");
@@ -254,12 +276,20 @@ TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
         EXPECT_EQ(2u, fixtures::Column(profile + L"\\History", "SELECT url FROM urls").size());
     EXPECT_EQ(2u,
               fixtures::Column(firefox + L"\\places.sqlite", "SELECT url FROM moz_places").size());
+    const ConsoleRun forms = RunConsole("clean chrome-forms --yes");
+    EXPECT_EQ(forms.exitCode, 0u) << forms.out << forms.err;
+    EXPECT_TRUE(
+        fixtures::Column(chrome + L"\\Default\\Web Data", "SELECT * FROM autocomplete").empty());
+    EXPECT_EQ(std::vector<std::string>{fixtures::Valuables[0]},
+              fixtures::Column(chrome + L"\\Default\\Web Data",
+                               "SELECT card_number_encrypted FROM credit_cards"));
 
     fixtures::WriteText(firefox + L"\\parent.lock", "");
     platform::UniqueFile lock(CreateFileW((firefox + L"\\parent.lock").c_str(), GENERIC_READ, 0,
                                           nullptr, OPEN_EXISTING, 0, nullptr));
-    fixtures::MakeDatabase(firefox + L"\\places.sqlite",
-                           "INSERT INTO moz_historyvisits VALUES(9,0,2,1,1,0)");
+    fixtures::MakeDatabase(
+        firefox + L"\\places.sqlite",
+        "INSERT INTO moz_historyvisits(id, place_id, visit_date) VALUES(9, 2, 1)");
     const ConsoleRun held = RunConsole("clean firefox-history --yes");
     EXPECT_EQ(held.exitCode, 1u) << held.out;
     EXPECT_TRUE(
@@ -270,25 +300,35 @@ TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
         fixtures::Column(firefox + L"\\places.sqlite", "SELECT id FROM moz_historyvisits").size());
 }
 
-// Chrome with a profile is found, Edge and Firefox without one are not: list
-// names only what is found, list --all every program, and the JSON says so.
+// Chrome with a profile and Opera GX's folder are found, Edge, Firefox and
+// the channels without one are not: list names only what is found, list
+// --all every program, and the JSON says so.
 TEST_F(QuenbyTest, ConsoleListAndJsonFollowTheProgramsFoundOnThisPc) {
     for (const char* root : {"\\Google", "\\Microsoft\\Edge"})
         RemovePath(SpecialFolder(CSIDL_LOCAL_APPDATA) + root);
     RemovePath(SpecialFolder(CSIDL_APPDATA) + "\\Mozilla");
     ASSERT_TRUE(fixtures::SeedChromiumProfile(
         UserFolder(CSIDL_LOCAL_APPDATA, L"Google\\Chrome\\User Data\\Default")));
+    UserFolder(CSIDL_APPDATA, L"Opera Software\\Opera GX Stable");
 
     const ConsoleRun list = RunConsole("list"), all = RunConsole("list --all");
     EXPECT_EQ(list.exitCode + all.exitCode, 0u) << list.err << all.err;
+    auto line = [&](const char* name, const char* label) { return ListLine(all.out, name, label); };
     for (const ConsoleRun* run : {&list, &all})
-        EXPECT_TRUE(Says(run->out, "recycle-bin     Recycle bin\n\nGoogle Chrome:\n"
-                                   "chrome-cache    Chrome: cache\n") &&
-                    Says(run->out, "\nWindows:\nexplorer-lists  Explorer: run"))
+        EXPECT_TRUE(Says(run->out, line("recycle-bin", "Recycle bin") + "\nGoogle Chrome:\n" +
+                                       line("chrome-cache", "Chrome: cache")) &&
+                    Says(run->out, "\nWindows:\n" + line("explorer-lists", "Explorer: run, search "
+                                                                           "and address lists")))
             << run->out;
-    EXPECT_FALSE(Says(list.out, "Edge") || Says(list.out, "Firefox")) << list.out;
-    EXPECT_TRUE(Says(all.out, "\nMicrosoft Edge (not found):\nedge-cache      Edge: cache\n") &&
-                Says(all.out, "\nMozilla Firefox (not found):\n"))
+    EXPECT_TRUE(Says(list.out, "\nOpera GX:\n" + line("opera-gx-cache", "Opera GX: cache")))
+        << list.out;
+    EXPECT_FALSE(Says(list.out, "Edge") || Says(list.out, "Firefox") || Says(list.out, "Canary"))
+        << list.out;
+    EXPECT_TRUE(
+        Says(all.out, "\nMicrosoft Edge (not found):\n" + line("edge-cache", "Edge: cache")) &&
+        Says(all.out, "\nMozilla Firefox (not found):\n") &&
+        Says(all.out, "\nGoogle Chrome Canary (not found):\n" +
+                          line("chrome-canary-cache", "Chrome Canary: cache")))
         << all.out;
 
     const ConsoleRun json = RunConsole("preview --json history chrome-cookies edge-forms");
@@ -298,6 +338,7 @@ TEST_F(QuenbyTest, ConsoleListAndJsonFollowTheProgramsFoundOnThisPc) {
     EXPECT_TRUE(targets[1].at("program") == "Google Chrome" && targets[1].at("found") == true);
     EXPECT_TRUE(targets[2].at("program") == "Microsoft Edge" && targets[2].at("found") == false);
     RemovePath(SpecialFolder(CSIDL_LOCAL_APPDATA) + "\\Google");
+    RemovePath(SpecialFolder(CSIDL_APPDATA) + "\\Opera Software");
 }
 
 } // namespace

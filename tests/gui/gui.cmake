@@ -18,7 +18,7 @@ target_include_directories(quenby_driver PRIVATE ${CMAKE_SOURCE_DIR})
 # The console program's JSON is read back with the same JSON library.
 target_include_directories(quenby_driver SYSTEM PRIVATE ${QUENBY_JSON_INCLUDE})
 # The browser profiles it seeds are made with the programs' own SQLite.
-target_link_libraries(quenby_driver PRIVATE quenby_clean gtest user32 gdi32 advapi32 shell32 shlwapi)
+target_link_libraries(quenby_driver PRIVATE quenby_clean quenby_browser_fixtures gtest user32 gdi32 advapi32 shell32 shlwapi)
 # The driver loads the probe from its own folder.
 add_dependencies(quenby_driver quenby_gui_probe)
 

@@ -1,15 +1,18 @@
-// Browser profiles as the browsers write them, for the cleaner tests and the
-// end-to-end console test: the tables and columns of Chromium's History,
-// Favicons, Cookies and Web Data and of Firefox's places, favicons, cookies
-// and form history, with rows of the user's that must go and of bookmarks
-// that must stay.
+// Browser profiles as the browsers write them, for the cleaner tests, the
+// end-to-end driver and the demo. Every database is made from the schema a
+// real browser wrote (tests/fixtures/browsers: today's Chromium and Firefox,
+// and older Chromium profiles), then given rows of the user's that a clean
+// must remove, of bookmarks that must stay, and of saved cards that must stay.
 #pragma once
 
+#include "BrowserFixtureFiles.h"
 #include "clean/WidePath.h"
 #include "platform/SqliteHandles.h"
 
 #include <windows.h>
 
+#include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,121 +20,170 @@ namespace fixtures {
 
 // Addresses and values a clean must leave nowhere in a file's bytes.
 constexpr const char* Secrets[] = {"https://visited.example/secret-page", "cookie-value-0f1e2d",
-                                   "form-value-7a6b5c", "searched-for-thing"};
+                                   "form-value-7a6b5c", "searched-for-thing",
+                                   "address-line-5e4d3c"};
+// A saved card, IBAN and loyalty card: a form clean keeps them, as passwords.
+constexpr const char* Valuables[] = {"kept-card-4111", "kept-iban-DE89", "kept-loyalty-77"};
 // A bookmark whose address holds quotes, as a pasted SQL text would break on.
 constexpr const char* ScriptBookmark = "javascript:alert(\"it's\")";
 constexpr const char* PageBookmark = "https://kept.example/";
 
-constexpr const char* HistorySchema =
-    "CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);"
-    "INSERT INTO meta VALUES('version','66');"
-    "CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT,url LONGVARCHAR,title LONGVARCHAR,"
-    "visit_count INTEGER DEFAULT 0 NOT NULL,typed_count INTEGER DEFAULT 0 NOT NULL,"
-    "last_visit_time INTEGER NOT NULL,hidden INTEGER DEFAULT 0 NOT NULL);"
-    "CREATE INDEX urls_url_index ON urls (url);"
-    "CREATE TABLE visits(id INTEGER PRIMARY KEY AUTOINCREMENT,url INTEGER NOT NULL,"
-    "visit_time INTEGER NOT NULL,from_visit INTEGER,transition INTEGER DEFAULT 0 NOT NULL,"
-    "segment_id INTEGER,visit_duration INTEGER DEFAULT 0 NOT NULL);"
-    "CREATE TABLE keyword_search_terms (keyword_id INTEGER NOT NULL,url_id INTEGER NOT NULL,"
-    "term LONGVARCHAR NOT NULL,normalized_term LONGVARCHAR NOT NULL);"
-    "CREATE TABLE downloads (id INTEGER PRIMARY KEY,guid VARCHAR NOT NULL,current_path LONGVARCHAR"
-    " NOT NULL,target_path LONGVARCHAR NOT NULL,start_time INTEGER NOT NULL,tab_url VARCHAR);"
-    "CREATE TABLE downloads_url_chains (id INTEGER NOT NULL,chain_index INTEGER NOT NULL,"
-    "url LONGVARCHAR NOT NULL, PRIMARY KEY (id, chain_index));"
-    "CREATE TABLE segments (id INTEGER PRIMARY KEY,name VARCHAR,url_id INTEGER NON NULL);"
-    "CREATE TABLE segment_usage (id INTEGER PRIMARY KEY,segment_id INTEGER NOT NULL,"
-    "time_slot INTEGER NOT NULL,visit_count INTEGER DEFAULT 0 NOT NULL);";
-// Rows of a visited, searched and downloaded page and of two bookmarks.
-constexpr const char* HistoryRows =
-    "INSERT INTO urls VALUES(1,'https://visited.example/secret-page','t',3,1,1,0);"
-    "INSERT INTO urls VALUES(2,'https://kept.example/','kept',2,0,1,0);"
-    "INSERT INTO urls VALUES(3,'javascript:alert(\"it''s\")','script',0,0,1,0);"
-    "INSERT INTO visits VALUES(1,1,1,0,0,1,5),(2,2,1,0,0,0,5);"
-    "INSERT INTO keyword_search_terms VALUES(1,1,'searched-for-thing','searched-for-thing');"
-    "INSERT INTO downloads VALUES(1,'g','C:\\d.bin','C:\\d.bin',1,"
-    "'https://visited.example/secret-page');"
-    "INSERT INTO downloads_url_chains VALUES(1,0,'https://visited.example/secret-page');"
-    "INSERT INTO segments VALUES(1,'visited.example',1);"
-    "INSERT INTO segment_usage VALUES(1,1,1,3);";
-constexpr const char* FaviconsDatabase =
-    "CREATE TABLE icon_mapping(id INTEGER PRIMARY KEY,page_url LONGVARCHAR NOT NULL,"
-    "icon_id INTEGER);"
-    "CREATE TABLE favicons(id INTEGER PRIMARY KEY,url LONGVARCHAR NOT NULL,icon_type INTEGER);"
-    "CREATE TABLE favicon_bitmaps(id INTEGER PRIMARY KEY,icon_id INTEGER NOT NULL,"
-    "image_data BLOB);"
-    "INSERT INTO favicons VALUES(1,'https://visited.example/secret-page/i.ico',1),"
-    "(2,'https://kept.example/i.ico',1);"
-    "INSERT INTO icon_mapping VALUES(1,'https://visited.example/secret-page',1),"
-    "(2,'https://kept.example/',2);"
-    "INSERT INTO favicon_bitmaps VALUES(1,1,x'00'),(2,2,x'01');";
-constexpr const char* CookiesDatabase =
-    "CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);"
-    "CREATE TABLE cookies(creation_utc INTEGER NOT NULL,host_key TEXT NOT NULL,name TEXT NOT NULL,"
-    "value TEXT NOT NULL,encrypted_value BLOB NOT NULL,path TEXT NOT NULL);"
-    "INSERT INTO cookies VALUES(1,'.visited.example','sid','cookie-value-0f1e2d',x'',"
-    "'/'),(2,'.other.example','id','x',x'','/');";
-constexpr const char* WebDataDatabase =
-    "CREATE TABLE autofill (name VARCHAR, value VARCHAR, value_lower VARCHAR, date_created "
-    "INTEGER DEFAULT 0, count INTEGER DEFAULT 1, PRIMARY KEY (name, value));"
-    "CREATE TABLE keywords (id INTEGER PRIMARY KEY,short_name VARCHAR NOT NULL,keyword VARCHAR NOT"
-    " NULL,url VARCHAR NOT NULL);"
-    "CREATE TABLE autofill_profiles (guid VARCHAR PRIMARY KEY, street_address VARCHAR);"
-    "INSERT INTO autofill VALUES('email','form-value-7a6b5c','form-value-7a6b5c',1,1);"
-    "INSERT INTO keywords VALUES(1,'Search','s','https://search.example/?q={searchTerms}');"
-    "INSERT INTO autofill_profiles VALUES('g','1 Secret Street');";
+// Today's browsers, and a Chromium profile of before Chrome 96 (cookies in
+// the profile's own folder, form entries in "autofill", addresses in
+// "autofill_profiles"); OlderWebData is one of between, with "local_addresses".
+const std::string Chromium = "chromium-156/";
+const std::string OlderChromium = "chromium-older/";
+const std::string OlderWebData = "chromium-older/Web Data.v120.sql";
+const std::string Firefox = "firefox-153/";
 
-constexpr const char* PlacesDatabase =
-    "CREATE TABLE moz_origins (id INTEGER PRIMARY KEY, prefix TEXT NOT NULL, host TEXT NOT NULL,"
-    " frecency INTEGER NOT NULL, UNIQUE (prefix, host));"
-    "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR, rev_host"
-    " LONGVARCHAR, visit_count INTEGER DEFAULT 0, hidden INTEGER DEFAULT 0 NOT NULL, typed INTEGER"
-    " DEFAULT 0 NOT NULL, frecency INTEGER DEFAULT -1 NOT NULL, last_visit_date INTEGER, guid "
-    "TEXT, foreign_count INTEGER DEFAULT 0 NOT NULL, url_hash INTEGER DEFAULT 0 NOT NULL, "
-    "origin_id INTEGER REFERENCES moz_origins(id));"
-    "CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY, from_visit INTEGER, place_id "
-    "INTEGER, visit_date INTEGER, visit_type INTEGER, session INTEGER);"
-    "CREATE TABLE moz_inputhistory (place_id INTEGER NOT NULL, input LONGVARCHAR NOT NULL, "
-    "use_count INTEGER, PRIMARY KEY (place_id, input));"
-    "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER DEFAULT NULL, "
-    "parent INTEGER, position INTEGER, title LONGVARCHAR, keyword_id INTEGER, guid TEXT);"
-    "CREATE TABLE moz_keywords (id INTEGER PRIMARY KEY AUTOINCREMENT, keyword TEXT UNIQUE, "
-    "place_id INTEGER, post_data TEXT);"
-    "CREATE TABLE moz_annos (id INTEGER PRIMARY KEY, place_id INTEGER NOT NULL, "
-    "anno_attribute_id INTEGER, content LONGVARCHAR);"
-    "CREATE TABLE moz_meta (key TEXT PRIMARY KEY, value NOT NULL) WITHOUT ROWID;"
-    "INSERT INTO moz_origins VALUES(1,'https://','visited.example',1),(2,'https://',"
-    "'kept.example',1);"
-    "INSERT INTO moz_places VALUES(1,'https://visited.example/secret-page','t','elpmaxe.',3,0,1,"
-    "100,1,'a',0,0,1),(2,'https://kept.example/','kept','elpmaxe.',2,0,0,100,1,'b',1,0,2),"
-    "(3,'javascript:alert(\"it''s\")','script','',0,0,0,100,1,'c',2,0,NULL);"
-    "INSERT INTO moz_historyvisits VALUES(1,0,1,1,1,0),(2,0,2,1,1,0);"
-    "INSERT INTO moz_inputhistory VALUES(1,'searched-for-thing',1);"
-    "INSERT INTO moz_bookmarks VALUES(1,2,NULL,0,0,'root',NULL,'r'),(2,1,2,1,0,'kept',NULL,'k'),"
-    "(3,1,3,1,1,'script',1,'s');"
-    "INSERT INTO moz_keywords VALUES(1,'js',3,NULL);"
-    "INSERT INTO moz_annos VALUES(1,1,1,'searched-for-thing'),(2,2,1,'kept note');";
-constexpr const char* FirefoxFaviconsDatabase =
-    "CREATE TABLE moz_icons (id INTEGER PRIMARY KEY, icon_url TEXT NOT NULL, fixed_icon_url_hash"
-    " INTEGER NOT NULL, width INTEGER NOT NULL DEFAULT 0, root INTEGER NOT NULL DEFAULT 0, data "
-    "BLOB);"
-    "CREATE TABLE moz_pages_w_icons (id INTEGER PRIMARY KEY, page_url TEXT NOT NULL, "
-    "page_url_hash INTEGER NOT NULL);"
-    "CREATE TABLE moz_icons_to_pages (page_id INTEGER NOT NULL, icon_id INTEGER NOT NULL, "
-    "PRIMARY KEY (page_id, icon_id)) WITHOUT ROWID;"
-    "INSERT INTO moz_icons VALUES(1,'https://visited.example/secret-page/i.png',0,16,0,x'00'),"
-    "(2,'https://kept.example/i.png',0,16,0,x'01'),(3,'https://visited.example/favicon.ico',0,"
-    "16,1,x'02'),(4,'https://kept.example/favicon.ico',0,16,1,x'03');"
-    "INSERT INTO moz_pages_w_icons VALUES(1,'https://visited.example/secret-page',0),"
-    "(2,'https://kept.example/',0);"
-    "INSERT INTO moz_icons_to_pages VALUES(1,1),(2,2);";
-constexpr const char* FirefoxCookiesDatabase =
-    "CREATE TABLE moz_cookies (id INTEGER PRIMARY KEY, originAttributes TEXT NOT NULL DEFAULT '',"
-    " name TEXT, value TEXT, host TEXT, path TEXT, expiry INTEGER);"
-    "INSERT INTO moz_cookies VALUES(1,'','sid','cookie-value-0f1e2d','.visited.example','/',9);";
-constexpr const char* FormHistoryDatabase =
-    "CREATE TABLE moz_formhistory (id INTEGER PRIMARY KEY, fieldname TEXT NOT NULL, value TEXT "
-    "NOT NULL, timesUsed INTEGER, firstUsed INTEGER, lastUsed INTEGER, guid TEXT);"
-    "INSERT INTO moz_formhistory VALUES(1,'email','form-value-7a6b5c',1,1,1,'g');";
+// The text of a fixture file, or SQL that fails and names it.
+inline std::string FixtureText(const std::string& name) {
+    for (const FixtureFile& file : FixtureFiles)
+        if (name == file.name)
+            return file.text;
+    return "SELECT missing_fixture_file('" + name + "')";
+}
+
+// One row of a test's own: its table, the columns it names (separated by
+// spaces) and their values; a null value is SQL NULL.
+struct Row {
+    const char* table;
+    const char* columns;
+    std::vector<const char*> values;
+};
+using Rows = std::vector<Row>;
+
+// clang-format off
+inline const Rows HistoryRows = {
+    {"urls", "id url title visit_count last_visit_time", {"1", Secrets[0], "t", "3", "1"}},
+    {"urls", "id url title last_visit_time", {"2", PageBookmark, "kept", "1"}},
+    {"urls", "id url title last_visit_time", {"3", ScriptBookmark, "script", "1"}},
+    {"visits", "id url visit_time segment_id", {"1", "1", "1", "1"}},
+    {"visits", "id url visit_time", {"2", "2", "1"}},
+    {"keyword_search_terms", "keyword_id url_id term normalized_term",
+     {"1", "1", Secrets[3], Secrets[3]}},
+    {"downloads", "id tab_url", {"1", Secrets[0]}},
+    {"downloads_url_chains", "id chain_index url", {"1", "0", Secrets[0]}},
+    {"segments", "id name url_id", {"1", "visited.example", "1"}},
+    {"segment_usage", "id segment_id time_slot visit_count", {"1", "1", "1", "3"}},
+    {"content_annotations", "visit_id related_searches", {"1", Secrets[3]}},
+    {"visited_links", "link_url_id top_level_url", {"1", Secrets[0]}},
+    {"journeys", "journey_id title", {"j", Secrets[3]}},
+    {"journey_history_entries", "journey_id visit_timestamp_micros", {"j", "1"}}};
+inline const Rows FaviconsRows = {
+    {"favicons", "id url", {"1", "https://visited.example/secret-page/i.ico"}},
+    {"favicons", "id url", {"2", "https://kept.example/i.ico"}},
+    {"icon_mapping", "id page_url icon_id", {"1", Secrets[0], "1"}},
+    {"icon_mapping", "id page_url icon_id", {"2", PageBookmark, "2"}},
+    {"favicon_bitmaps", "id icon_id image_data", {"1", "1", "a"}},
+    {"favicon_bitmaps", "id icon_id image_data", {"2", "2", "b"}}};
+inline const Rows CookiesRows = {
+    {"cookies", "creation_utc host_key value", {"1", ".visited.example", Secrets[1]}},
+    {"cookies", "creation_utc host_key value", {"2", ".other.example", "x"}}};
+// Form entries and addresses of every schema, the search engine and the
+// saved cards, in whichever of these tables the file has.
+inline const Rows WebDataRows = {
+    {"autocomplete", "name label value value_lower", {"email", "E-mail", Secrets[2], Secrets[2]}},
+    {"autofill", "name value value_lower", {"email", Secrets[2], Secrets[2]}},
+    {"addresses", "guid", {"a"}},
+    {"address_type_tokens", "guid type value", {"a", "77", Secrets[4]}},
+    {"local_addresses", "guid", {"a"}},
+    {"local_addresses_type_tokens", "guid type value", {"a", "77", Secrets[4]}},
+    {"contact_info", "guid", {"c"}},
+    {"contact_info_type_tokens", "guid type value", {"c", "77", Secrets[4]}},
+    {"autofill_profiles", "guid street_address", {"a", Secrets[4]}},
+    {"autofill_profile_addresses", "guid street_address", {"a", Secrets[4]}},
+    {"keywords", "id short_name keyword url",
+     {"1", "Search", "s", "https://search.example/?q={searchTerms}"}},
+    {"credit_cards", "guid name_on_card card_number_encrypted", {"c", "Holder", Valuables[0]}},
+    {"local_ibans", "guid value_encrypted", {"i", Valuables[1]}},
+    {"loyalty_cards", "loyalty_card_id loyalty_card_number", {"l", Valuables[2]}}};
+// What the address bar keeps of the history, in the files it rebuilds.
+inline const Rows OmniboxRows = {
+    {"top_sites", "url title", {Secrets[0], "t"}},
+    {"omni_box_shortcuts", "id text url", {"s", Secrets[3], Secrets[0]}},
+    {"network_action_predictor", "id user_text url", {"p", Secrets[3], Secrets[0]}}};
+
+inline const Rows PlacesRows = {
+    {"moz_origins", "id prefix host", {"1", "https://", "visited.example"}},
+    {"moz_origins", "id prefix host", {"2", "https://", "kept.example"}},
+    {"moz_places", "id url title visit_count last_visit_date origin_id",
+     {"1", Secrets[0], "t", "3", "1", "1"}},
+    {"moz_places", "id url title visit_count last_visit_date origin_id",
+     {"2", PageBookmark, "kept", "2", "1", "2"}},
+    {"moz_places", "id url title last_visit_date", {"3", ScriptBookmark, "script", "1"}},
+    {"moz_historyvisits", "id place_id visit_date", {"1", "1", "1"}},
+    {"moz_historyvisits", "id place_id visit_date", {"2", "2", "1"}},
+    {"moz_inputhistory", "place_id input", {"1", Secrets[3]}},
+    {"moz_places_metadata_search_queries", "id terms", {"1", Secrets[3]}},
+    {"moz_newtab_shortcuts_interaction", "place_id timestamp_s", {"1", "1"}},
+    {"moz_bookmarks", "id type parent title", {"1", "2", "0", "root"}},
+    {"moz_bookmarks", "id type fk parent title", {"2", "1", "2", "1", "kept"}},
+    {"moz_bookmarks", "id type fk parent title keyword_id", {"3", "1", "3", "1", "script", "1"}},
+    {"moz_keywords", "id keyword place_id", {"1", "js", "3"}},
+    {"moz_annos", "id place_id content", {"1", "1", Secrets[3]}},
+    {"moz_annos", "id place_id content", {"2", "2", "kept note"}}};
+inline const Rows FirefoxFaviconsRows = {
+    {"moz_icons", "id icon_url data", {"1", "https://visited.example/secret-page/i.png", "a"}},
+    {"moz_icons", "id icon_url data", {"2", "https://kept.example/i.png", "b"}},
+    {"moz_icons", "id icon_url root", {"3", "https://visited.example/favicon.ico", "1"}},
+    {"moz_icons", "id icon_url root", {"4", "https://kept.example/favicon.ico", "1"}},
+    {"moz_pages_w_icons", "id page_url", {"1", Secrets[0]}},
+    {"moz_pages_w_icons", "id page_url", {"2", PageBookmark}},
+    {"moz_icons_to_pages", "page_id icon_id", {"1", "1"}},
+    {"moz_icons_to_pages", "page_id icon_id", {"2", "2"}}};
+inline const Rows FirefoxCookiesRows = {
+    {"moz_cookies", "id name value host path", {"1", "sid", Secrets[1], ".visited.example", "/"}}};
+inline const Rows FormHistoryRows = {
+    {"moz_formhistory", "id fieldname value guid", {"1", "email", Secrets[2], "g"}}};
+// clang-format on
+
+// Runs one INSERT of `columns` with `values` bound (a null value is NULL).
+inline int Insert(sqlite3* db, const std::string& table, const std::vector<std::string>& columns,
+                  const std::vector<const char*>& values) {
+    std::string names, marks;
+    for (const std::string& column : columns) {
+        names += (names.empty() ? "\"" : ",\"") + column + "\"";
+        marks += marks.empty() ? "?" : ",?";
+    }
+    platform::UniqueStatement insert;
+    const std::string sql = "INSERT INTO " + table + "(" + names + ") VALUES(" + marks + ")";
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, insert.put(), nullptr) != SQLITE_OK)
+        return sqlite3_extended_errcode(db);
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] ? sqlite3_bind_text(insert.get(), int(i + 1), values[i], -1, SQLITE_STATIC)
+                  : sqlite3_bind_null(insert.get(), int(i + 1));
+    return sqlite3_step(insert.get()) == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db);
+}
+
+// Inserts `row` when the database has its table (a schema of another version
+// may not). A column the row does not name keeps its default; where the
+// schema allows no NULL and gives no default, it gets 0. This SQLite has no
+// schema pragmas, so those columns are learnt from the insert's own refusals
+// ("NOT NULL constraint failed: table.column").
+inline bool InsertRow(sqlite3* db, const Row& row) {
+    const std::string table = std::string("\"") + row.table + "\"";
+    platform::UniqueStatement probe;
+    if (sqlite3_prepare_v2(db, ("SELECT * FROM " + table).c_str(), -1, probe.put(), nullptr) !=
+        SQLITE_OK)
+        return true;
+    std::vector<std::string> columns;
+    std::istringstream names(row.columns);
+    for (std::string name; names >> name;)
+        columns.push_back(name);
+    std::vector<const char*> values = row.values;
+    if (columns.size() != values.size())
+        return false;
+    for (int column = 0; column <= sqlite3_column_count(probe.get()); ++column) {
+        const int result = Insert(db, table, columns, values);
+        if (result != SQLITE_CONSTRAINT_NOTNULL)
+            return result == SQLITE_OK;
+        const std::string message = sqlite3_errmsg(db);
+        columns.push_back(message.substr(message.rfind('.') + 1));
+        values.push_back("0");
+    }
+    return false;
+}
 
 // Runs `sql` on a new database at `path`; `wal`: in write-ahead-log mode.
 inline bool MakeDatabase(const std::wstring& path, const std::string& sql, bool wal = false) {
@@ -140,6 +192,16 @@ inline bool MakeDatabase(const std::wstring& path, const std::string& sql, bool 
         return false;
     const std::string all = (wal ? "PRAGMA journal_mode=WAL;" : "") + sql;
     return sqlite3_exec(db.get(), all.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// A new database at `path` made from the fixture `schema`, with `rows`.
+inline bool MakeFromFixture(const std::wstring& path, const std::string& schema, const Rows& rows) {
+    platform::UniqueDatabase db;
+    if (!MakeDatabase(path, FixtureText(schema)) ||
+        sqlite3_open(WidePath::ToUtf8(path).c_str(), db.put()) != SQLITE_OK)
+        return false;
+    return std::all_of(rows.begin(), rows.end(),
+                       [&](const Row& row) { return InsertRow(db.get(), row); });
 }
 
 // The first column of every row `query` gives, as text.
@@ -164,37 +226,54 @@ inline void WriteText(const std::wstring& path, const std::string& text) {
     WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr);
 }
 
-// A Chromium profile: History, Favicons, Bookmarks, Cookies (where the
-// browser's version keeps them), Web Data, a cache and an address-bar store.
+// A Chromium profile: History, Favicons, Bookmarks, Cookies, Web Data, a
+// cache and the address bar's stores. `networkCookies`: today's profile, with
+// its cookies in Network and an Account Web Data; else a profile of an older
+// Chrome, with its cookies beside the other files.
 inline bool SeedChromiumProfile(const std::wstring& folder, bool networkCookies = true) {
+    struct Database {
+        const wchar_t* file;
+        const char* schema;
+        const Rows* rows;
+    };
+    std::vector<Database> databases = {
+        {L"History", "History.sql", &HistoryRows},
+        {L"Favicons", "Favicons.sql", &FaviconsRows},
+        {L"Web Data", "Web Data.sql", &WebDataRows},
+        {networkCookies ? L"Network\\Cookies" : L"Cookies", "Cookies.sql", &CookiesRows}};
+    if (networkCookies)
+        databases.insert(
+            databases.end(),
+            {{L"Account Web Data", "Account Web Data.sql", &WebDataRows},
+             {L"Top Sites", "Top Sites.sql", &OmniboxRows},
+             {L"Shortcuts", "Shortcuts.sql", &OmniboxRows},
+             {L"Network Action Predictor", "Network Action Predictor.sql", &OmniboxRows}});
     CreateDirectoryW(folder.c_str(), nullptr);
     CreateDirectoryW((folder + L"\\Network").c_str(), nullptr);
     CreateDirectoryW((folder + L"\\Cache").c_str(), nullptr);
-    WriteText(folder + L"\\Cache\\data_1", "https://visited.example/secret-page");
-    WriteText(folder + L"\\Top Sites", "https://visited.example/secret-page");
-    WriteText(folder + L"\\Bookmarks",
-              R"json({"roots": {"bookmark_bar": {"type": "folder", "children": [
-                 {"type": "url", "name": "k", "url": "https://kept.example/"},
-                 {"type": "folder", "children": [{"type": "url", "name": "s",
-                  "url": "javascript:alert(\"it's\")"}]}]}}, "version": 1})json");
-    return MakeDatabase(folder + L"\\History", std::string(HistorySchema) + HistoryRows) &&
-           MakeDatabase(folder + L"\\Favicons", FaviconsDatabase) &&
-           MakeDatabase(folder + (networkCookies ? L"\\Network\\Cookies" : L"\\Cookies"),
-                        CookiesDatabase) &&
-           MakeDatabase(folder + L"\\Web Data", WebDataDatabase);
+    WriteText(folder + L"\\Cache\\data_1", Secrets[0]);
+    WriteText(folder + L"\\Bookmarks", FixtureText(Chromium + "Bookmarks.json"));
+    const std::string from = networkCookies ? Chromium : OlderChromium;
+    return std::all_of(databases.begin(), databases.end(), [&](const Database& database) {
+        return MakeFromFixture(folder + L"\\" + database.file, from + database.schema,
+                               *database.rows);
+    });
 }
 
-// A Firefox profile (places in write-ahead-log mode, as Firefox keeps it)
-// and its local half with a cache.
+// A Firefox profile (places, favicons and cookies in write-ahead-log mode,
+// as Firefox keeps them) and its local half with a cache.
 inline bool SeedFirefoxProfile(const std::wstring& folder, const std::wstring& local) {
     CreateDirectoryW(folder.c_str(), nullptr);
     CreateDirectoryW(local.c_str(), nullptr);
     CreateDirectoryW((local + L"\\cache2").c_str(), nullptr);
-    WriteText(local + L"\\cache2\\entry", "https://visited.example/secret-page");
-    return MakeDatabase(folder + L"\\places.sqlite", PlacesDatabase, true) &&
-           MakeDatabase(folder + L"\\favicons.sqlite", FirefoxFaviconsDatabase, true) &&
-           MakeDatabase(folder + L"\\cookies.sqlite", FirefoxCookiesDatabase) &&
-           MakeDatabase(folder + L"\\formhistory.sqlite", FormHistoryDatabase);
+    WriteText(local + L"\\cache2\\entry", Secrets[0]);
+    return MakeFromFixture(folder + L"\\places.sqlite", Firefox + "places.sql", PlacesRows) &&
+           MakeFromFixture(folder + L"\\favicons.sqlite", Firefox + "favicons.sql",
+                           FirefoxFaviconsRows) &&
+           MakeFromFixture(folder + L"\\cookies.sqlite", Firefox + "cookies.sql",
+                           FirefoxCookiesRows) &&
+           MakeFromFixture(folder + L"\\formhistory.sqlite", Firefox + "formhistory.sql",
+                           FormHistoryRows);
 }
 
 } // namespace fixtures

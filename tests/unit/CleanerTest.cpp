@@ -2,6 +2,7 @@
 // the sandbox's $XDG_DATA_HOME) and the auto-complete wrapper; and the more
 // traces: browser profiles as the browsers write them, Explorer's lists and
 // the temporary folder.
+#include "catalogue/BrowserTable.h"
 #include "catalogue/CleanTarget.h"
 #include "catalogue/TraceRun.h"
 #include "clean/Cleaner.h"
@@ -145,14 +146,20 @@ TEST_F(CleanerTest, NoHandleStaysOpenAfterTheOneCallCleaners) {
 
 // ---- the more traces ----
 
-// What `name` did (or, previewed, would do), item by item.
-CleanReport RunTarget(const char* name, bool preview) {
+// What `name` did (or, previewed, would do), item by item; with `temp`, the
+// temporary folder meanwhile (TMP, which GetTempPathW reads first).
+CleanReport RunTarget(const char* name, bool preview, const std::wstring& temp = L"") {
+    wchar_t given[MAX_PATH + 1] = {};
+    GetEnvironmentVariableW(L"TMP", given, MAX_PATH + 1);
+    if (!temp.empty())
+        SetEnvironmentVariableW(L"TMP", temp.c_str());
     CleanReport report;
     TraceSet selection;
     selection.Add(Catalogue::BuiltIn().IndexOf(WidePath::FromAnsi(name)));
     PreviewVisitors previewing(report);
     NotedCleaningVisitors cleaning(report);
     RunTraces(selection, preview ? previewing.Get() : cleaning.Get());
+    SetEnvironmentVariableW(L"TMP", given[0] ? given : nullptr);
     return report;
 }
 
@@ -220,11 +227,8 @@ protected:
 TEST_F(MoreTracesTest, ChromeHistoryGoesWhileBookmarksAndTheirIconsStay) {
     const std::wstring userData = Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
     ASSERT_TRUE(fixtures::SeedChromiumProfile(userData + L"\\Default"));
-    // An older schema: no address chains of downloads, no segments.
     const std::wstring older = userData + L"\\Profile 1";
     ASSERT_TRUE(fixtures::SeedChromiumProfile(older, false));
-    fixtures::MakeDatabase(older + L"\\History", "DROP TABLE downloads_url_chains;"
-                                                 "DROP TABLE segments; DROP TABLE segment_usage");
     const auto before = Snapshot(userData);
 
     const CleanReport preview = RunTarget("chrome-history", true);
@@ -241,26 +245,59 @@ TEST_F(MoreTracesTest, ChromeHistoryGoesWhileBookmarksAndTheirIconsStay) {
                   fixtures::Column(profile + L"\\Favicons", "SELECT icon_id FROM icon_mapping"));
         ExpectNoSecretIn(profile + L"\\History");
         ExpectNoSecretIn(profile + L"\\Favicons");
-        EXPECT_FALSE(Exists(profile + L"\\Top Sites"));
         EXPECT_EQ(before.at(profile + L"\\Bookmarks"),
                   Snapshot(profile).at(profile + L"\\Bookmarks"));
     }
+    for (const wchar_t* rebuilt : {L"\\Top Sites", L"\\Shortcuts", L"\\Network Action Predictor"})
+        EXPECT_FALSE(Exists(userData + L"\\Default" + rebuilt)) << Narrow(rebuilt);
+}
+
+// The signed-in account's bookmarks are bookmarks too; a bookmarks file that
+// cannot be read, or that is there only encrypted, keeps the whole history.
+TEST_F(MoreTracesTest, ChromeAccountBookmarksStayAndUnreadableBookmarksKeepTheHistory) {
+    const std::wstring userData = Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
+    const std::wstring account = userData + L"\\Default", unreadable = userData + L"\\Profile 1",
+                       encrypted = userData + L"\\Profile 2";
+    for (const std::wstring& profile : {account, unreadable, encrypted})
+        ASSERT_TRUE(fixtures::SeedChromiumProfile(profile));
+    std::string bookmarks = fixtures::FixtureText(fixtures::Chromium + "Bookmarks.json");
+    const std::string kept = fixtures::PageBookmark;
+    bookmarks.replace(bookmarks.find(kept), kept.size(), "https://account.example/");
+    fixtures::WriteText(account + L"\\AccountBookmarks", bookmarks);
+    fixtures::MakeDatabase(account + L"\\History", "INSERT INTO urls(id, url, last_visit_time) "
+                                                   "VALUES(4, 'https://account.example/', 1)");
+    fixtures::WriteText(unreadable + L"\\AccountBookmarks", "{\"roots\": ");
+    MoveFileW((encrypted + L"\\Bookmarks").c_str(), (encrypted + L"\\EncryptedBookmarks2").c_str());
+
+    const CleanReport clean = RunTarget("chrome-history", false);
+
+    EXPECT_EQ((std::vector<std::string>{fixtures::PageBookmark, fixtures::ScriptBookmark,
+                                        "https://account.example/"}),
+              fixtures::Column(account + L"\\History", "SELECT url FROM urls ORDER BY id"));
+    EXPECT_TRUE(clean.HasFailures());
+    for (const std::wstring& profile : {unreadable, encrypted})
+        EXPECT_EQ(2u, fixtures::Column(profile + L"\\History", "SELECT id FROM visits").size())
+            << Narrow(profile);
 }
 
 TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAndForms) {
     const std::wstring root = Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox");
     const std::wstring local = Made(FOLDERID_LocalAppData, L"Mozilla\\Firefox\\Profiles");
-    const std::wstring absolute = MakePath(m_root.Path(), L"elsewhere");
+    // Firefox writes profiles.ini in UTF-8 without a byte-order mark.
+    const std::wstring absolute = MakePath(m_root.Path(), L"J\u00fcrgen \u4e2d");
     fixtures::WriteText(root + L"\\profiles.ini",
                         "[Profile0]\nName=a\nIsRelative=1\nPath=Profiles/rel.default\n"
                         "[Profile1]\nName=b\nIsRelative=0\nPath=" +
-                            Narrow(absolute) + "\n");
+                            WidePath::ToUtf8(absolute) + "\n");
     ASSERT_TRUE(fixtures::SeedFirefoxProfile(MakePath(root, L"Profiles\\rel.default"),
                                              local + L"\\rel.default"));
     ASSERT_TRUE(fixtures::SeedFirefoxProfile(absolute, absolute));
     ASSERT_TRUE(
         fixtures::SeedFirefoxProfile(MakePath(root, L"Profiles\\unlisted"), local + L"\\unlisted"));
-    ASSERT_EQ(3u, ProfilesOf(Browser::Firefox).size());
+    const std::wstring temp = m_root.Path().substr(0, m_root.Path().rfind(L'\\'));
+    const size_t inTemp = Entries(temp).size();
+    ASSERT_EQ(3u, ProfilesOf(FirefoxBrowsers().front().browser).size());
+    EXPECT_EQ(inTemp, Entries(temp).size()) << "a copy of profiles.ini was left behind";
 
     const CleanReport preview = RunTarget("firefox-history", true);
     const CleanReport clean = RunTarget("firefox-history", false);
@@ -269,7 +306,7 @@ TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAn
     for (const char* name : {"firefox-cookies", "firefox-forms", "firefox-cache"})
         EXPECT_FALSE(RunTarget(name, false).HasFailures()) << name;
 
-    for (const BrowserProfile& profile : ProfilesOf(Browser::Firefox)) {
+    for (const BrowserProfile& profile : ProfilesOf(FirefoxBrowsers().front().browser)) {
         const std::wstring places = profile.folder + L"\\places.sqlite";
         EXPECT_EQ((std::vector<std::string>{"kept|0|NULL", "script|0|NULL"}),
                   fixtures::Column(places, "SELECT title||'|'||visit_count||'|'||"
@@ -278,6 +315,8 @@ TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAn
                   fixtures::Column(places, "SELECT keyword FROM moz_keywords"));
         EXPECT_EQ(std::vector<std::string>{"kept.example"},
                   fixtures::Column(places, "SELECT host FROM moz_origins"));
+        EXPECT_TRUE(
+            fixtures::Column(places, "SELECT * FROM moz_newtab_shortcuts_interaction").empty());
         EXPECT_EQ(
             (std::vector<std::string>{"2", "4"}),
             fixtures::Column(profile.folder + L"\\favicons.sqlite", "SELECT id FROM moz_icons"));
@@ -288,24 +327,44 @@ TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAn
     }
 }
 
-TEST_F(MoreTracesTest, ChromeCookiesAndFormsGoWhileSearchEnginesStay) {
+// Form entries and addresses go from the Web Data of every schema and from
+// the account's; search engines, cards, IBANs and loyalty cards stay.
+TEST_F(MoreTracesTest, ChromeCookiesAndFormsGoWhileSearchEnginesAndCardsStay) {
     const std::wstring userData = Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
-    ASSERT_TRUE(fixtures::SeedChromiumProfile(userData + L"\\Default"));
-    ASSERT_TRUE(fixtures::SeedChromiumProfile(userData + L"\\Profile 2", false));
+    const std::wstring today = userData + L"\\Default", older = userData + L"\\Profile 2",
+                       between = userData + L"\\Profile 3";
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(today));
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(older, false));
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(between, false));
+    DeleteFileW((between + L"\\Web Data").c_str());
+    ASSERT_TRUE(fixtures::MakeFromFixture(between + L"\\Web Data", fixtures::OlderWebData,
+                                          fixtures::WebDataRows));
+    // The preview counts the rows of the schema's own tables, so they were there.
+    auto forms = Rows(RunTarget("chrome-forms", true));
+    for (const std::wstring& table :
+         {today + L"\\Web Data|autocomplete", today + L"\\Web Data|address_type_tokens",
+          older + L"\\Web Data|autofill_profiles", between + L"\\Web Data|local_addresses"})
+        EXPECT_EQ(1u, forms[table]) << Narrow(table);
+
     for (const char* name : {"chrome-cookies", "chrome-forms", "chrome-cache"})
         EXPECT_FALSE(RunTarget(name, false).HasFailures()) << name;
-    for (const wchar_t* profile : {L"\\Default", L"\\Profile 2"}) {
-        const std::wstring folder = userData + profile;
+    for (const std::wstring& folder : {today, older, between}) {
         EXPECT_EQ(std::vector<std::string>{"Search"},
                   fixtures::Column(folder + L"\\Web Data", "SELECT short_name FROM keywords"));
         ExpectNoSecretIn(folder + L"\\Web Data");
-        EXPECT_TRUE(
-            fixtures::Column(folder + L"\\Web Data", "SELECT * FROM autofill_profiles").empty());
+        EXPECT_NE(std::string::npos,
+                  ReadBytes(folder + L"\\Web Data").find(fixtures::Valuables[0]));
         EXPECT_TRUE(Entries(folder + L"\\Cache").empty());
-        EXPECT_TRUE(Exists(folder + L"\\History")) << "no database file is deleted";
+        EXPECT_TRUE(Exists(folder + L"\\History")) << "the databases are cleaned inside";
     }
-    ExpectNoSecretIn(userData + L"\\Default\\Network\\Cookies");
-    ExpectNoSecretIn(userData + L"\\Profile 2\\Cookies");
+    for (const char* valuable : fixtures::Valuables)
+        EXPECT_NE(std::string::npos, ReadBytes(today + L"\\Web Data").find(valuable)) << valuable;
+    ExpectNoSecretIn(today + L"\\Account Web Data");
+    EXPECT_EQ(std::vector<std::string>{fixtures::Valuables[0]},
+              fixtures::Column(today + L"\\Account Web Data",
+                               "SELECT card_number_encrypted FROM credit_cards"));
+    ExpectNoSecretIn(today + L"\\Network\\Cookies");
+    ExpectNoSecretIn(older + L"\\Cookies");
 }
 
 // A running browser holds its lock; a database may be locked by SQLite
@@ -346,6 +405,98 @@ TEST_F(MoreTracesTest, AProfileInUseStaysByteForByteAndIsReported) {
     EXPECT_TRUE(chromeBefore == Snapshot(chrome));
     EXPECT_TRUE(edgeBefore == Snapshot(edge));
     EXPECT_TRUE(firefoxBefore == Snapshot(firefox));
+}
+
+// What one family's profile holds: its databases, the bookmarks that stay,
+// its cache and the files no clean touches.
+struct FamilyFiles {
+    std::vector<const wchar_t*> databases;
+    const char* bookmarked;
+    std::vector<std::string> kept;
+    const wchar_t* cache;
+    std::vector<const wchar_t*> untouched;
+};
+const FamilyFiles ChromiumFiles = {{L"History", L"Favicons", L"Network\\Cookies", L"Web Data"},
+                                   "SELECT url FROM urls ORDER BY id",
+                                   {fixtures::PageBookmark, fixtures::ScriptBookmark},
+                                   L"Cache",
+                                   {L"Local State", L"Login Data", L"Bookmarks"}};
+const FamilyFiles FirefoxFiles = {
+    {L"places.sqlite", L"favicons.sqlite", L"cookies.sqlite", L"formhistory.sqlite"},
+    "SELECT title FROM moz_places ORDER BY id",
+    {"kept", "script"},
+    L"cache2",
+    {L"key4.db", L"logins.json"}};
+
+// One browser of each layout, its profiles where its row says: the same
+// fixtures lose every visit, cookie and form entry to the bytes, and keep
+// their bookmarks, keys, passwords and database files; the preview changes
+// nothing, and a held lock names the browser.
+TEST_F(MoreTracesTest, EachLayoutsProfilesAreCleanedAsChromesAndFirefoxs) {
+    const std::wstring opera = Made(FOLDERID_RoamingAppData, L"Opera Software\\Opera GX Stable");
+    const std::wstring operaLocal = Made(FOLDERID_LocalAppData, L"Opera Software\\Opera GX Stable");
+    const std::wstring brave =
+        Made(FOLDERID_LocalAppData, L"BraveSoftware\\Brave-Browser\\User Data");
+    const std::wstring wolf = Made(FOLDERID_RoamingAppData, L"librewolf");
+    const std::wstring wolfLocal = Made(FOLDERID_LocalAppData, L"librewolf\\Profiles\\x");
+    fixtures::WriteText(wolf + L"\\profiles.ini", "[Profile0]\nIsRelative=1\nPath=Profiles/x\n");
+    const struct Case {
+        const FamilyFiles& files;
+        std::wstring folder, local;
+    } cases[] = {{ChromiumFiles, MakePath(brave, L"Default"), brave + L"\\Default"},
+                 {ChromiumFiles, opera, operaLocal},
+                 {ChromiumFiles, MakePath(opera, L"_side_profiles\\p"),
+                  MakePath(operaLocal, L"_side_profiles\\p")},
+                 {FirefoxFiles, MakePath(wolf, L"Profiles\\x"), wolfLocal}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(&c.files == &FirefoxFiles ? fixtures::SeedFirefoxProfile(c.folder, c.local)
+                                              : fixtures::SeedChromiumProfile(c.folder));
+        MakeFolder(c.local + L"\\" + c.files.cache);
+        fixtures::WriteText(c.local + L"\\" + c.files.cache + L"\\entry", fixtures::Secrets[0]);
+        for (const wchar_t* file : c.files.untouched)
+            if (!Exists(c.folder + L"\\" + file))
+                fixtures::WriteText(c.folder + L"\\" + file, "key");
+    }
+    auto everything = [&] {
+        std::map<std::wstring, std::string> files;
+        for (const std::wstring& root : {opera, operaLocal, brave, wolf, wolfLocal}) {
+            const auto part = Snapshot(root);
+            files.insert(part.begin(), part.end());
+        }
+        return files;
+    };
+    const auto before = everything();
+    for (const char* prefix : {"brave", "opera-gx", "librewolf"}) {
+        const std::string history = std::string(prefix) + "-history";
+        const auto unpreviewed = everything();
+        const CleanReport preview = RunTarget(history.c_str(), true);
+        EXPECT_TRUE(unpreviewed == everything()) << "the preview changed a file";
+        const CleanReport clean = RunTarget(history.c_str(), false);
+        EXPECT_TRUE(!Rows(clean).empty() && Rows(preview) == Rows(clean)) << prefix;
+        for (const char* kind : {"-cookies", "-forms", "-cache"})
+            EXPECT_FALSE(RunTarget((prefix + std::string(kind)).c_str(), false).HasFailures());
+    }
+    const auto after = everything();
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.files.kept,
+                  fixtures::Column(c.folder + L"\\" + c.files.databases[0], c.files.bookmarked));
+        for (const wchar_t* database : c.files.databases)
+            ExpectNoSecretIn(c.folder + L"\\" + database);
+        for (const wchar_t* file : c.files.untouched)
+            EXPECT_EQ(before.at(c.folder + L"\\" + file), after.at(c.folder + L"\\" + file));
+        EXPECT_TRUE(Entries(c.local + L"\\" + c.files.cache).empty()) << Narrow(c.local);
+    }
+
+    fixtures::WriteText(opera + L"\\lockfile", "");
+    platform::UniqueFile lock(CreateFileW((opera + L"\\lockfile").c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    const auto held = everything();
+    const CleanReport report = RunTarget("opera-gx-cookies", false);
+    ASSERT_EQ(2u, report.Items().size()) << "the profile and its side profile";
+    EXPECT_EQ(L"Opera GX is running (profile \"Opera GX Stable\"): close it, including its "
+              L"background process, and clean again",
+              report.Items()[0].detail);
+    EXPECT_TRUE(held == everything());
 }
 
 TEST_F(MoreTracesTest, ExplorerListsLoseTheirValuesAndKeepTheirKeys) {
@@ -433,19 +584,87 @@ TEST(CatalogueTest, StoredNamesChooseMoreTracesAndUnknownNamesAreKept) {
 TEST_F(MoreTracesTest, ABrowserIsFoundByItsProfilesFolderAndWindowsAlways) {
     const Catalogue& catalogue = Catalogue::BuiltIn();
     auto found = [&](const wchar_t* name) { return catalogue.Found(catalogue.IndexOf(name)); };
-    EXPECT_FALSE(found(L"chrome-history") || found(L"edge-cache") || found(L"firefox-forms"));
+    EXPECT_FALSE(found(L"chrome-history") || found(L"edge-cache") || found(L"firefox-forms") ||
+                 found(L"opera-cookies"));
     EXPECT_TRUE(found(L"temp"));
     Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
     Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles");
-    EXPECT_TRUE(found(L"chrome-history") && found(L"firefox-forms"));
-    EXPECT_FALSE(found(L"edge-cache"));
+    Made(FOLDERID_RoamingAppData, L"Opera Software\\Opera Stable");
+    EXPECT_TRUE(found(L"chrome-history") && found(L"firefox-forms") && found(L"opera-cookies"));
+    EXPECT_FALSE(found(L"edge-cache") || found(L"chrome-beta-cache"));
 }
 
-// Files held open are normal in the temporary folder: kept, and no failure.
+// A registry link among the lists is left alone, and its target's values with
+// it; a list the user may not change is named, in the preview as in the clean.
+TEST_F(MoreTracesTest, ExplorerListsLeaveLinksAloneAndNameKeysTheyCannotClear) {
+    const std::string recent = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
+    const std::string target = "Software\\Quenby link target", sid = UserSidText();
+    SetStringValue(target, "a", "not a list");
+    SetStringValue(recent + "\\.locked", "a", "C:\\secret.txt");
+    SetSecurity(HKEY_CURRENT_USER, recent + "\\.locked", "D:P(A;;KRWDWO;;;" + sid + ")");
+    platform::UniqueHKey link;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (recent + "\\.link").c_str(), 0,
+                                             nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS,
+                                             nullptr, link.put(), nullptr));
+    const std::wstring to =
+        WidePath::FromAnsi(("\\Registry\\User\\" + sid + "\\" + target).c_str());
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK,
+                                            reinterpret_cast<const BYTE*>(to.c_str()),
+                                            DWORD(to.size() * sizeof(wchar_t))));
+
+    for (const bool preview : {true, false}) {
+        const CleanReport report = RunTarget("explorer-lists", preview);
+        const std::vector<const CleanItem*> failures = report.Failures();
+        EXPECT_EQ(1u, failures.size()) << (preview ? "preview" : "clean");
+        for (const CleanItem* failure : failures)
+            EXPECT_EQ(L"HKCU\\" + WidePath::FromAnsi(recent.c_str()) + L"\\.locked|5",
+                      failure->path + L"|" + DecimalText(failure->error));
+    }
+    EXPECT_TRUE(ValueExists(recent + "\\.link", "a")) << "the link was followed";
+    SetSecurity(HKEY_CURRENT_USER, recent + "\\.locked", "D:P(A;;KA;;;" + sid + ")");
+    RegDeleteKeyA(HKEY_CURRENT_USER, (recent + "\\.locked").c_str());
+    RegDeleteKeyW(link.get(), L""); // the link itself, opened as created
+    RegDeleteKeyA(HKEY_CURRENT_USER, target.c_str());
+}
+
+// However it is written, a %TEMP% that is or holds a folder of the system or
+// the profile, or is a drive's root, is one problem with its reason, in the
+// preview and the clean, and nothing in it changes.
+TEST_F(MoreTracesTest, ATemporaryFolderThatIsOrHoldsAKnownFolderOrARootIsRefused) {
+    const std::wstring roaming = platform::KnownFolderPath(FOLDERID_RoamingAppData);
+    wchar_t shortName[MAX_PATH] = {};
+    ASSERT_NE(0u, GetShortPathNameW(L"C:\\Program Files", shortName, MAX_PATH));
+    MakeSymlink(roaming, m_root / L"link");
+    // Drive Q: is a folder of the sandbox.
+    MakeFolder(m_root / L"drive");
+    WriteBytes(m_root / L"drive\\kept.txt", "x");
+    const std::string drive = std::string(std::getenv("WINEPREFIX")) + "/dosdevices/q:";
+    ASSERT_TRUE(RunUnix("/bin/ln -s " + UnixPath(m_root / L"drive") + " " + drive));
+    ASSERT_TRUE(WaitFor([] { return Exists(L"Q:\\kept.txt"); }));
+
+    for (const std::wstring& folder :
+         {std::wstring(L"C:\\Users"), platform::KnownFolderPath(FOLDERID_Downloads),
+          std::wstring(L"C:\\ProgramData"), L"\\\\?\\" + roaming, std::wstring(shortName),
+          m_root / L"link", std::wstring(L"Q:\\")}) {
+        for (const bool preview : {true, false}) {
+            const CleanReport report = RunTarget("temp", preview, folder);
+            // Only a refused preview lets the clean run.
+            ASSERT_EQ(1u, report.Items().size()) << Narrow(folder);
+            ASSERT_EQ(DWORD(ERROR_BAD_PATHNAME), report.Items()[0].error) << Narrow(folder);
+            EXPECT_NE(std::wstring::npos, report.Items()[0].detail.find(L"nothing in it was"));
+        }
+    }
+    EXPECT_TRUE(Exists(L"Q:\\kept.txt"));
+    RunUnix("/bin/rm -f " + drive);
+    RemoveSymlink(m_root / L"link");
+}
+
+// Files held open are normal in the temporary folder: kept, and no failure. So
+// are running programs and DLLs, and files held with their deletion shared.
 TEST_F(MoreTracesTest, TemporaryFilesGoButTheFolderLowAndFilesInUseStay) {
-    wchar_t given[MAX_PATH] = {};
+    wchar_t given[MAX_PATH] = {}, self[MAX_PATH] = {};
     ASSERT_GT(GetTempPathW(MAX_PATH, given), 3u);
-    const std::wstring temp(given, wcslen(given) - 1);
+    const std::wstring temp(given, wcslen(given) - 1), running = temp + L"\\setup.exe";
     MakeFolder(temp + L"\\Low");
     WriteBytes(temp + L"\\Low\\sandboxed.tmp", "x");
     MakeFolder(temp + L"\\old");
@@ -453,11 +672,24 @@ TEST_F(MoreTracesTest, TemporaryFilesGoButTheFolderLowAndFilesInUseStay) {
     WriteBytes(temp + L"\\held.tmp", "x");
     platform::UniqueFile held(CreateFileW((temp + L"\\held.tmp").c_str(), GENERIC_READ, 0, nullptr,
                                           OPEN_EXISTING, 0, nullptr));
+    MakeFolder(temp + L"\\log");
+    WriteBytes(temp + L"\\log\\shared.tmp", "x");
+    platform::UniqueFile sharing(CreateFileW((temp + L"\\log\\shared.tmp").c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    ASSERT_TRUE(CopyFileW(self, running.c_str(), FALSE));
+    // Mapped as the image of a running program or a loaded DLL is.
+    const HMODULE image = LoadLibraryExW(running.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(nullptr, image);
 
     const CleanReport report = RunTarget("temp", false);
 
+    FreeLibrary(image);
     const Catalogue& catalogue = Catalogue::BuiltIn();
     EXPECT_FALSE(report.HasFailures(catalogue.Traces()[catalogue.IndexOf(L"temp")].inUseIsNormal));
+    sharing.reset();
+    EXPECT_FALSE(Exists(temp + L"\\log\\shared.tmp")) << "it goes once its holder closes it";
     EXPECT_FALSE(Exists(temp + L"\\old"));
     EXPECT_TRUE(Exists(temp + L"\\Low\\sandboxed.tmp"));
     EXPECT_TRUE(Exists(temp + L"\\held.tmp"));

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -82,6 +84,20 @@ inline bool ValueExists(const std::string& path, const std::string& name) {
         return false;
     return RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
            ERROR_SUCCESS;
+}
+
+// Sets the key's security descriptor from its SDDL text.
+inline void SetSecurity(HKEY hive, const std::string& path, const std::string& sddl,
+                        SECURITY_INFORMATION parts = DACL_SECURITY_INFORMATION) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    platform::UniqueHKey key;
+    LONG status = RegOpenKeyExA(hive, path.c_str(), 0, WRITE_DAC | WRITE_OWNER, key.put());
+    if (status == ERROR_SUCCESS)
+        status = RegSetKeySecurity(key.get(), parts, descriptor);
+    LocalFree(descriptor);
+    ASSERT_EQ(ERROR_SUCCESS, status) << "setting " << sddl << " on " << path;
 }
 
 // ---- files ----

@@ -384,7 +384,7 @@ CleanReport Noted(const std::wstring& folder, bool preview) {
     FolderPreview previewing(report);
     NotedFolderCleaning cleaning(report);
     FolderVisitor& visitor = preview ? static_cast<FolderVisitor&>(previewing) : cleaning;
-    FolderWalk(false, true, visitor).EmptyFolder(folder);
+    FolderWalk(visitor).KeepDesktopIni().WipeIndexFiles().EmptyFolder(folder);
     return report;
 }
 
@@ -486,7 +486,7 @@ struct DeepWalk {
 DWORD WINAPI WalkDeepTree(LPVOID context) {
     auto* walk = static_cast<DeepWalk*>(context);
     FolderCleaning cleaning;
-    walk->listed = FolderWalk(false, true, cleaning).EmptyFolder(walk->folder);
+    walk->listed = FolderWalk(cleaning).KeepDesktopIni().WipeIndexFiles().EmptyFolder(walk->folder);
     return 0;
 }
 
@@ -546,6 +546,51 @@ TEST_F(FolderCleanerTest, AFileThatCannotBeToldFromALinkTargetStaysAndIsAProblem
     }
     EXPECT_EQ(1, m_cleaner.WipeIndexFile(Folder().c_str(), "index.dat"));
     EXPECT_EQ(original, ReadBytes(At(L"index.dat"))) << "neither deleted nor zeroed";
+}
+
+std::vector<ULONG> g_markFlags;
+NTSTATUS NTAPI Windows1809(PRTL_OSVERSIONINFOW version) {
+    version->dwMajorVersion = 10;
+    version->dwBuildNumber = 17763;
+    return 0;
+}
+// Takes a mark that names its flags, as newer Windows does (the names stay under Wine).
+NTSTATUS NTAPI FlaggedMarks(HANDLE file, PIO_STATUS_BLOCK io, PVOID info, ULONG size,
+                            FILE_INFORMATION_CLASS kind) {
+    if (kind != FILE_INFORMATION_CLASS(64))
+        return NtSetInformationFile(file, io, info, size, kind);
+    g_markFlags.push_back(*static_cast<ULONG*>(info));
+    return 0;
+}
+
+// The read-only bit is the file's, not the name's: a file with other names keeps
+// it, and stays where the platform cannot delete it otherwise (Wine 8).
+TEST_F(FolderCleanerTest, AReadOnlyFileWithOtherNamesKeepsItsBit) {
+    const wchar_t* const names[] = {L"doc.txt", L"index.dat", L"held.txt"};
+    MakeFolder(At(L"cleaned"));
+    for (const std::wstring name : names) {
+        WriteBytes(At(name), Pattern(IndexSize));
+        ASSERT_TRUE(CreateHardLinkW(At(L"cleaned\\" + name).c_str(), At(name).c_str(), nullptr));
+        SetFileAttributesW(At(name).c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    platform::UniqueFile held = HoldUndeletable(At(L"cleaned\\held.txt"));
+    const CleanReport previewed = Noted(At(L"cleaned"), true),
+                      cleaned = Noted(At(L"cleaned"), false);
+    const auto kept = [](const CleanItem& i) { return i.kind == CleanItemKind::KeptHardLink; };
+    EXPECT_EQ(3, std::count_if(previewed.Items().begin(), previewed.Items().end(), kept));
+    EXPECT_EQ(2, std::count_if(cleaned.Items().begin(), cleaned.Items().end(), kept));
+    EXPECT_FALSE(cleaned.HasFailures(true)) << "the held one is in use";
+    // Newer Windows deletes them, the bit untouched, and a held one sharing its deletion at once.
+    held.reset(CreateFileW(At(L"cleaned\\doc.txt").c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr));
+    platform::seam::ScopedOverride version(platform::seam::RtlGetVersion, &Windows1809);
+    platform::seam::ScopedOverride marks(platform::seam::NtSetInformationFile, &FlaggedMarks);
+    EXPECT_FALSE(Noted(At(L"cleaned"), false).HasFailures());
+    std::sort(g_markFlags.begin(), g_markFlags.end());
+    EXPECT_EQ((std::vector<ULONG>{0x11, 0x11, 0x13}), g_markFlags) << "POSIX for the held one";
+    for (const std::wstring name : names)
+        EXPECT_TRUE(GetFileAttributesW(At(name).c_str()) & FILE_ATTRIBUTE_READONLY) << Narrow(name);
 }
 
 // ---- randomised trees: the preview names exactly what the clean removes ----
@@ -626,9 +671,12 @@ private:
             case 1: // sizes around the kept header of an index file
                 WriteBytes(api, Pattern(size_t(std::max(0, 64 + Pick(5) - 2 + 100 * Pick(2)))));
                 break;
-            case 2: // a hard link to a file outside
+            case 2: // a hard link to a file outside, read-only at times
                 WriteBytes(m_outside + L"\\h" + name, Pattern(200));
                 CreateHardLinkW(api.c_str(), (m_outside + L"\\h" + name).c_str(), nullptr);
+                if (Pick(3) == 0)
+                    SetFileAttributesW((m_outside + L"\\h" + name).c_str(),
+                                       FILE_ATTRIBUTE_READONLY);
                 continue; // its attributes are those of the name outside
             case 3:       // a link to a folder or a file outside
                 if (!asciiName)

@@ -22,8 +22,10 @@
 
 #include "platform/Handles.h"
 #include "platform/Seams.h"
+#include "tests/unit/CleanerTestSupport.h"
 #include "tests/unit/ResourceCensus.h"
 
+using cleanertest::SetSecurity;
 using platform::UniqueHeapBlock;
 using platform::UniqueHKey;
 using platform::seam::ScopedOverride;
@@ -76,19 +78,6 @@ void CreateKey(HKEY hive, const std::string& path) {
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                              nullptr, key.put(), nullptr))
         << path;
-}
-
-void SetSecurity(HKEY hive, const std::string& path, const std::string& sddl,
-                 SECURITY_INFORMATION parts = DACL_SECURITY_INFORMATION) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
-                                                                     &descriptor, nullptr));
-    UniqueHKey key;
-    LONG status = RegOpenKeyExA(hive, path.c_str(), 0, WRITE_DAC | WRITE_OWNER, key.put());
-    if (status == ERROR_SUCCESS)
-        status = RegSetKeySecurity(key.get(), parts, descriptor);
-    LocalFree(descriptor);
-    ASSERT_EQ(ERROR_SUCCESS, status) << "setting " << sddl << " on " << path;
 }
 
 std::vector<BYTE> ReadDacl(HKEY hive, const std::string& path) {

@@ -1,0 +1,75 @@
+#include "platform/UnicodeIniCopy.h"
+
+#include "platform/Handles.h"
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+// An ini file holds a few lines; a larger file is read where it is.
+const LONGLONG LargestIni = 1 << 20;
+const char Utf8Mark[] = "\xEF\xBB\xBF";
+const wchar_t Utf16Mark = 0xFEFF;
+const wchar_t CopyPrefix[] = L"ini";
+
+// The file's bytes; empty when it cannot be read whole.
+std::string ReadAll(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > LargestIni)
+        return std::string();
+    std::string bytes(size_t(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && (!ReadFile(file.get(), &bytes[0], DWORD(bytes.size()), &read, nullptr) ||
+                           read != bytes.size()))
+        return std::string();
+    return bytes;
+}
+
+// The text with the UTF-16 byte-order mark in front, when `bytes` are UTF-8
+// the platform would misread: with the UTF-8 mark, or with a character beyond
+// ASCII. Empty otherwise.
+std::wstring Utf16Text(std::string bytes) {
+    const bool marked = bytes.compare(0, strlen(Utf8Mark), Utf8Mark) == 0;
+    if (marked)
+        bytes.erase(0, strlen(Utf8Mark));
+    else if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; }))
+        return std::wstring();
+    const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                         int(bytes.size()), nullptr, 0);
+    if (size <= 0)
+        return std::wstring();
+    std::wstring text(size_t(size) + 1, Utf16Mark);
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()), &text[1],
+                        size);
+    return text;
+}
+
+} // namespace
+
+UnicodeIniCopy::UnicodeIniCopy(const std::wstring& ini) : m_path(ini) {
+    const std::wstring text = Utf16Text(ReadAll(ini));
+    wchar_t folder[MAX_PATH + 1];
+    wchar_t name[MAX_PATH];
+    if (text.empty() || !GetTempPathW(MAX_PATH + 1, folder) ||
+        !GetTempFileNameW(folder, CopyPrefix, 0, name))
+        return;
+    m_copy = name;
+    UniqueFile file(CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                FILE_ATTRIBUTE_TEMPORARY, nullptr));
+    const DWORD bytes = DWORD(text.size() * sizeof(wchar_t));
+    DWORD written = 0;
+    if (file && WriteFile(file.get(), text.data(), bytes, &written, nullptr) && written == bytes)
+        m_path = m_copy;
+}
+
+UnicodeIniCopy::~UnicodeIniCopy() {
+    if (!m_copy.empty())
+        DeleteFileW(m_copy.c_str());
+}
+
+} // namespace platform

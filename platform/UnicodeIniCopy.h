@@ -1,0 +1,30 @@
+// An ini file as other programs write it, in UTF-8 without a byte-order mark
+// (Firefox's profiles.ini), for the platform's profile calls: those read such
+// a file in the ANSI code page, so a name outside it comes back garbled. They
+// read a file that starts with the UTF-16 byte-order mark as Unicode, so the
+// text is handed to them as such a copy, in the temporary folder.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+class UnicodeIniCopy {
+public:
+    explicit UnicodeIniCopy(const std::wstring& ini);
+    // The copy is deleted.
+    ~UnicodeIniCopy();
+    UnicodeIniCopy(const UnicodeIniCopy&) = delete;
+    UnicodeIniCopy& operator=(const UnicodeIniCopy&) = delete;
+
+    // The file to hand to the GetPrivateProfile*W calls: the copy, or the ini
+    // itself where they read it right as it is (plain ASCII, UTF-16, text that
+    // is no UTF-8 and so in the code page) or no copy could be written.
+    const std::wstring& Path() const { return m_path; }
+
+private:
+    std::wstring m_path;
+    std::wstring m_copy;
+};
+
+} // namespace platform
