@@ -1,6 +1,6 @@
 // Firefox's profiles: places.sqlite holds the history and the bookmarks
 // together, so the history is cleaned out of it and the file stays.
-#include "clean/Database.h"
+#include "clean/DatabaseCopy.h"
 #include "clean/FolderWalk.h"
 #include "clean/WidePath.h"
 #include "moretraces/ProfileCleaners.h"
@@ -35,6 +35,8 @@ const char KeptPagesTable[] = "kept_pages";
 const char KeptRootIconsTable[] = "kept_root_icons";
 const char RootIcon[] = "/favicon.ico";
 const char UrlStart[] = "://";
+const wchar_t UnreadableKeptPages[] =
+    L"the bookmarked pages cannot be read, so every icon stays: no bookmark's icon may go";
 
 // A place stays when a bookmark or a keyword names it; with neither table
 // (a stale or empty profile) none does.
@@ -105,17 +107,21 @@ std::wstring RootIconOf(const std::wstring& url) {
     return WidePath::FromUtf8(text.substr(0, end) + RootIcon);
 }
 
-// The addresses of the places that stay, read from places.sqlite as it is.
-std::vector<std::wstring> KeptPageUrls(const std::wstring& places) {
-    std::vector<std::wstring> urls;
-    platform::UniqueDatabase db;
-    if (!database::Exists(places) || database::OpenReadOnly(places, db))
-        return urls;
-    const std::set<std::string> tables = database::Tables(db.get());
-    if (tables.count("moz_places"))
-        database::Strings(db.get(),
-                          ("SELECT url FROM moz_places WHERE " + KeptPlaces(tables)).c_str(), urls);
-    return urls;
+// The addresses of the places that stay, read from a copy of places.sqlite
+// as it is; none when there is no such file or table.
+database::Failure KeptPageUrls(const std::wstring& places, std::vector<std::wstring>& urls) {
+    if (!database::Exists(places))
+        return database::Failure();
+    DatabaseCopy db;
+    std::set<std::string> tables;
+    if (database::Failure failure = db.Open(places))
+        return failure;
+    if (database::Failure failure = database::Tables(db.get(), tables))
+        return failure;
+    if (!tables.count("moz_places"))
+        return database::Failure();
+    return database::Strings(
+        db.get(), ("SELECT url FROM moz_places WHERE " + KeptPlaces(tables)).c_str(), urls);
 }
 
 std::wstring In(const BrowserProfile& profile, const wchar_t* file) {
@@ -130,15 +136,23 @@ void CleanCache(const BrowserProfile& profile, Visitors& visitors) {
     FolderWalk(visitors.folders).EmptyFolder(WidePath::Join(profile.localFolder, CacheFolder));
 }
 
+// The bookmarked pages decide which icons stay: when they cannot be read,
+// the icons are not touched.
 void CleanHistory(const BrowserProfile& profile, Visitors& visitors) {
-    const std::vector<std::wstring> pages = KeptPageUrls(In(profile, PlacesFile));
+    const std::wstring places = In(profile, PlacesFile);
+    std::vector<std::wstring> pages;
+    const database::Failure unread = KeptPageUrls(places, pages);
+    if (unread)
+        visitors.notes.Problem(places, unread.error, UnreadableKeptPages);
+    visitors.databases.ChangeRows(places, PlacesPlan);
+    if (unread)
+        return;
     std::vector<std::wstring> roots;
     for (const std::wstring& page : pages) {
         const std::wstring root = RootIconOf(page);
         if (!root.empty())
             roots.push_back(root);
     }
-    visitors.databases.ChangeRows(In(profile, PlacesFile), PlacesPlan);
     visitors.databases.ChangeRows(
         In(profile, FaviconsFile),
         [&](const std::set<std::string>& tables) { return FaviconsPlan(pages, roots, tables); });
