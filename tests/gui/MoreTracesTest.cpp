@@ -15,6 +15,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <set>
+
 namespace gui {
 namespace {
 
@@ -23,7 +25,7 @@ constexpr int IdTree = 1201, IdShowAll = 1204, IdPreview = 1205;
 constexpr int IdPreviewStatus = 1210, IdPreviewList = 1212, IdItemsList = 1221;
 constexpr int IdProgressText = 1230;
 // State images: clear, checked, mixed (4 to 6: the same greyed).
-constexpr int Clear = 1, Checked = 2, Mixed = 3;
+constexpr int Clear = 1, Checked = 2, Mixed = 3, Greyed = 3;
 // The window's thread answers within this while a run goes on.
 constexpr DWORD AnswerMs = 250;
 
@@ -85,12 +87,17 @@ protected:
         EXPECT_TRUE(items) << "the program did not describe its tree";
         return items.value_or(std::vector<TreeItem>());
     }
-    // The tree as text: each item indented by its depth, with its state image.
-    std::string Shown(HWND dialog) {
+    // The tree as text: each item indented by its depth, with its state
+    // image; with `programs`, theirs alone.
+    std::string Shown(HWND dialog, const std::set<std::string>& programs = {}) {
         std::string text;
-        for (const TreeItem& item : Items(dialog))
-            text += std::string(2 * item.depth, ' ') + item.text + " " +
-                    std::to_string(item.state) + "\n";
+        bool chosen = true;
+        for (const TreeItem& item : Items(dialog)) {
+            chosen = item.depth == 0 ? programs.empty() || programs.count(item.text) : chosen;
+            if (chosen)
+                text += std::string(2 * item.depth, ' ') + item.text + " " +
+                        std::to_string(item.state) + "\n";
+        }
         return text;
     }
     // The item `child` ("" for the program itself) of the program `program`.
@@ -158,11 +165,21 @@ TEST_F(MoreTracesTest, TheTreeShowsTheFoundProgramsAndEnterStoresWhatIsChecked) 
     Click(dialog, Find(dialog, "Windows"));
     EXPECT_TRUE(SendWithin(GetDlgItem(dialog, IdShowAll), BM_CLICK, 0, 0));
     Toggle(dialog, Find(dialog, "Microsoft Edge", "History"));
-    EXPECT_EQ(Shown(dialog),
+    const std::set<std::string> programs = {"Google Chrome", "Microsoft Edge", "Mozilla Firefox",
+                                            "Windows"};
+    EXPECT_EQ(Shown(dialog, programs),
               "Google Chrome 3\n  Cache 1\n  History 2\n  Cookies 1\n  Form data 1\n"
               "Microsoft Edge 6\n  Cache 5\n  History 4\n  Cookies 4\n  Form data 4\n"
               "Mozilla Firefox 4\n  Cache 4\n  History 4\n  Cookies 4\n  Form data 4\n"
               "Windows 2\n  Explorer lists 2\n  Temporary files 2\n");
+    size_t others = 0;
+    for (const TreeItem& item : Items(dialog)) {
+        if (item.depth != 0 || programs.count(item.text))
+            continue;
+        ++others;
+        EXPECT_EQ(item.state, Greyed + Clear) << item.text << " is not found";
+    }
+    EXPECT_GT(others, 10u) << "every browser of Chromium's and Firefox's families";
     EXPECT_TRUE(SendWithin(GetDlgItem(dialog, IdShowAll), BM_CLICK, 0, 0));
     EXPECT_EQ(Find(dialog, "Windows").state, Checked);
     EXPECT_EQ(Items(dialog).size(), 8u) << "the programs not found went again";
