@@ -33,6 +33,10 @@ void Count(const CleanItem& item, Group group, Totals& totals) {
     case Group::Databases:
         totals.rows += item.count;
         break;
+    case Group::JumpLists:
+        if (item.kind == CleanItemKind::PinnedEntry)
+            return; // pinned: stays
+        break;
     case Group::Folders:
     case Group::FolderLinks:
     case Group::RegistryKeys:
@@ -104,6 +108,9 @@ ItemRow ItemRowOf(const CleanItem& item, bool inUseIsNormal) {
         row.kind = TableWord;
         row.path += PathSeparator + item.detail;
         row.size = RowsText(item.count);
+    } else if (item.kind == CleanItemKind::JumpListEntry ||
+               item.kind == CleanItemKind::PinnedEntry) {
+        row.path += PathSeparator + item.detail;
     } else if (item.kind == CleanItemKind::RecycleBin) {
         row.size = FilesText(item.count, item.bytes);
     } else if (item.bytes) {

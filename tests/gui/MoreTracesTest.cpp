@@ -247,6 +247,8 @@ std::string RowFromJson(const nlohmann::json& t) {
         t["files"]["bytes"].get<ULONGLONG>() + t["recycleBin"]["bytes"].get<ULONGLONG>();
     for (const auto& index : t["indexFiles"])
         bytes += index["bytes"].get<ULONGLONG>();
+    for (const auto& list : t["jumpLists"])
+        items += list["removed"].size();
     size_t rows = 0;
     for (const auto& database : t["databases"]) {
         items += database["rows"].size();
