@@ -15,12 +15,17 @@ TraceChoice::TraceChoice(const Catalogue& catalogue, const TraceSet& chosen)
 }
 
 CheckState TraceChoice::StateOf(const std::vector<size_t>& traces) const {
-    size_t checked = 0;
+    bool anyFound = false;
     for (size_t trace : traces)
+        anyFound = anyFound || m_found[trace];
+    size_t checked = 0, counted = 0;
+    for (size_t trace : traces) {
         checked += m_checked[trace];
+        counted += !anyFound || m_checked[trace] || m_found[trace];
+    }
     if (checked == 0)
         return CheckState::Unchecked;
-    return checked == traces.size() ? CheckState::Checked : CheckState::Mixed;
+    return checked == counted ? CheckState::Checked : CheckState::Mixed;
 }
 
 Toggle TraceChoice::ToggleOf(const std::vector<size_t>& traces) const {

@@ -27,6 +27,8 @@ public:
     bool Checked(size_t trace) const { return m_checked[trace]; }
 
     // Checked when every trace is, unchecked when none is, mixed otherwise.
+    // Beside traces found, one not found counts only when checked (its stored
+    // choice): checking all that can be checked shows a program checked.
     CheckState StateOf(const std::vector<size_t>& traces) const;
 
     // A toggle of the changeable ones among `traces`: clears them when they

@@ -330,6 +330,10 @@ TEST(TraceChoiceTest, ProgramsAreMixedAndTogglesKeepWhatIsNotFound) {
     const TraceSet chosen = choice.Chosen();
     EXPECT_TRUE(!chosen.Has(0) && !chosen.Has(1) && chosen.Has(3) && chosen.Has(4))
         << "the window's traces are never among them; the stored ones not found are";
+
+    TraceChoice none(test.catalogue, TraceSet());
+    none.Apply(none.ToggleOf(a));
+    EXPECT_EQ(CheckState::Checked, none.StateOf(a)) << "a3, not found and clear, does not count";
 }
 
 // The row: what goes (tables count as items), the sizes of what has one with
