@@ -1,6 +1,7 @@
 #include "app/CleanerDlg.h"
 
 #include "app/AboutDlg.h"
+#include "app/CleanProgress.h"
 #include "app/MoreTracesClean.h"
 #include "app/MoreTracesDlg.h"
 #include "catalogue/TraceRun.h"
@@ -140,16 +141,24 @@ void CleanerDlg::RestoreSelection() {
     }
 }
 
-void CleanerDlg::SaveSelection() {
-    CleanSelection selection = 0;
+TraceSet CleanerDlg::BoxesOnScreen() {
+    TraceSet boxes;
     for (int i = 0; i < CleanTargetCount; ++i) {
         if (SendDlgItemMessage(IDC_CHECK_REALPLAYER + i, BM_GETCHECK) == BST_CHECKED)
-            selection |= 1u << i;
+            boxes.Add(i);
     }
-    WriteCleanSelection(selection);
+    return boxes;
+}
+
+void CleanerDlg::SaveSelection() {
+    WriteCleanSelection(BoxesOnScreen().Place());
 }
 
 void CleanerDlg::OnClean() {
+    // The clean before has not ended: its button still sends while the
+    // window is disabled.
+    if (m_runningClean)
+        return;
     // Only Yes cleans: the box also ends without an answer (0) when a quit
     // request (the tray menu's "Exit", an installer's close request) ends
     // the loop it runs.
@@ -166,10 +175,23 @@ void CleanerDlg::OnClean() {
         }
         CleaningVisitors cleaning;
         RunTraces(selection, cleaning.Get());
-        const std::string notGone = CleanMoreTraces(ChosenMoreTraces(), m_sessionEnding);
+        const std::string notGone = CleanChosenMoreTraces();
         EndWaitCursor();
         MessageBox(FinishedText(notGone).c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
     }
+}
+
+std::string CleanerDlg::CleanChosenMoreTraces() {
+    const TraceSet chosen = ChosenMoreTraces();
+    if (chosen.IsEmpty())
+        return std::string();
+    if (m_sessionEnding)
+        return CleanMoreTraces(chosen, true);
+    CleanProgress progress(m_hWnd);
+    m_runningClean = &progress;
+    const std::string notGone = progress.Run(chosen);
+    m_runningClean = nullptr;
+    return notGone;
 }
 
 std::string CleanerDlg::FinishedText(const std::string& notGone) {
@@ -191,6 +213,9 @@ void CleanerDlg::OnCancel() {
 BOOL CleanerDlg::OnQueryEndSession() {
     if (!Default())
         return FALSE;
+    // A clean already running ends first, and no second one starts.
+    if (m_runningClean)
+        m_runningClean->WaitForEnd();
 
     OptionFlags options = ReadOptionFlags();
     m_cleanAtShutdown = static_cast<int>(options & OptionCleanAtShutdown);
@@ -216,7 +241,7 @@ void CleanerDlg::OnOptions() {
 }
 
 void CleanerDlg::OnMoreTraces() {
-    MoreTracesDlg moreTraces(this);
+    MoreTracesDlg moreTraces(this, BoxesOnScreen());
     moreTraces.DoModal();
 }
 

@@ -6,9 +6,12 @@
 #include "adpane/CWndBrowser.h"
 #include "app/CNotifyIconDlg.h"
 #include "catalogue/CleanTarget.h"
+#include "catalogue/TraceSet.h"
 #include "platform/Handles.h"
 
 #include <string>
+
+class CleanProgress;
 
 class CleanerDlg : public CNotifyIconDlg {
 public:
@@ -51,6 +54,11 @@ protected:
 private:
     void AppendAboutItem();
     void RestoreSelection();
+    // The eight as their boxes show them now.
+    TraceSet BoxesOnScreen();
+    // The chosen more traces, after the eight: on this thread at shutdown,
+    // else on a worker while the window goes on painting.
+    std::string CleanChosenMoreTraces();
     // The completion text: "Clean finish.\t\t", then the more traces that
     // did not go, one a line.
     static std::string FinishedText(const std::string& notGone);
@@ -58,6 +66,8 @@ private:
     // Set while the shutdown query runs the clean: a browser that still runs
     // then is skipped without a word.
     bool m_sessionEnding = false;
+    // Set while the more traces of a clean run on their worker.
+    CleanProgress* m_runningClean = nullptr;
 
     DECLARE_MESSAGE_MAP()
 };

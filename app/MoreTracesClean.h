@@ -5,6 +5,7 @@
 #pragma once
 
 #include "catalogue/TraceSet.h"
+#include "clean/CleanReport.h"
 
 #include <string>
 
@@ -12,10 +13,13 @@
 // trace is left out.
 TraceSet ChosenMoreTraces();
 
-// Cleans the more traces of `selection` in the catalogue's order. Answers one
-// line per trace that did not go, with the first reason and how many more
-// items did not go ("Firefox: history - Firefox is running (...): close it and
-// clean again"), each line ended by a line feed, in the ANSI code page.
+// The line of a trace that did not go, with the first reason and how many
+// more items did not go ("Firefox: history - Firefox is running (...): close
+// it and clean again"), ended by a line feed; empty when it went.
 // `inUseIsNormal`: what another program holds open (a running browser's
-// profile) is left without a line, as at shutdown.
+// profile) gets no line, as at shutdown.
+std::wstring NotGoneLine(const Trace& trace, const CleanReport& report, bool inUseIsNormal);
+
+// Cleans the more traces of `selection` in the catalogue's order, on this
+// thread, and answers their not-gone lines in the ANSI code page.
 std::string CleanMoreTraces(const TraceSet& selection, bool inUseIsNormal);

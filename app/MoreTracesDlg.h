@@ -1,24 +1,55 @@
-// "Settings > More traces...": chooses the traces beside the eight, grouped
-// by browser, one check box per target with what it removes and what stays.
-// "OK" stores the choice in "MoreTraces" at once, keeping the stored names
-// Quenby does not know; "Cancel" writes nothing. The boxes of a browser not
-// found on this PC are disabled, and its group says "(not installed)".
+// "Settings > More traces...": the chooser. A tree of the programs found on
+// this PC, each with its traces, every item with a check box (a program's is
+// checked, clear or mixed as its traces are); "Show programs that are not
+// installed" adds the others, greyed, and their stored choice stays. A pane
+// describes the selected item: what goes, what stays, what the user loses.
+// Checking a trace with a warning asks once. "Preview" previews what is
+// checked here and the eight checked in the main window. "OK" stores the
+// choice in "MoreTraces" at once, keeping the stored names Quenby does not
+// know; "Cancel" writes nothing.
 #pragma once
 
-#include "framework/CDialog.h"
+#include "app/CheckTree.h"
+#include "app/ResizableDlg.h"
+#include "app/TraceChoice.h"
 
-class MoreTracesDlg : public CDialog {
+#include <memory>
+#include <vector>
+
+class MoreTracesDlg : public ResizableDlg {
 public:
-    explicit MoreTracesDlg(CWnd* pParent = nullptr);
+    // `windowTraces`: the eight checked in the main window.
+    MoreTracesDlg(CWnd* pParent, const TraceSet& windowTraces);
     ~MoreTracesDlg() override = default;
 
     BOOL OnInitDialog() override;
 
 protected:
     void OnOK() override;
+    void OnShowAll();
+    void OnPreview();
+    LRESULT OnNotify(WPARAM id, LPARAM header);
 
 private:
-    void DisableMissingBrowsers();
+    // The programs found, or those not found, that the tree does not show yet.
+    void AddPrograms(bool found);
+    void AddProgram(size_t program);
+    void RemoveMissingPrograms();
+    void ShowChecks(size_t program);
+    void OnToggle(HTREEITEM item);
+    bool ConfirmWarnings(const std::vector<size_t>& traces);
+    void Describe(HTREEITEM item);
+    std::wstring ProgramText(size_t program) const;
+    std::wstring TraceText(size_t trace) const;
+    const std::vector<size_t>& TracesOf(LPARAM data, std::vector<size_t>& one) const;
+
+    const Catalogue& m_catalogue = Catalogue::BuiltIn();
+    TraceSet m_windowTraces;
+    std::unique_ptr<TraceChoice> m_choice;
+    CheckTree m_tree;
+    // The tree's items, per program and per trace; null while not shown.
+    std::vector<HTREEITEM> m_programItems;
+    std::vector<HTREEITEM> m_traceItems;
 
     DECLARE_MESSAGE_MAP()
 };

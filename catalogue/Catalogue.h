@@ -68,6 +68,10 @@ public:
     size_t IndexOf(const std::wstring& name) const;
     // The program of a trace; null for the window's eight.
     const Program* ProgramOf(size_t trace) const;
+    // The index of the program of a trace; npos for the window's eight.
+    size_t ProgramIndexOf(size_t trace) const {
+        return trace < m_programOf.size() ? m_programOf[trace] : npos;
+    }
     bool IsWindowTrace(size_t trace) const { return ProgramOf(trace) == nullptr; }
     // Whether the trace is found on this PC; the window's eight always are.
     bool Found(size_t trace) const;

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "catalogue/Catalogue.h"
-#include "console/ReportSummary.h"
+#include "clean/ReportSummary.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "catalogue/Catalogue.h"
-#include "console/ReportSummary.h"
+#include "clean/ReportSummary.h"
 
 #include <string>
 

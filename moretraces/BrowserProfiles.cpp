@@ -188,8 +188,10 @@ bool Held(const std::wstring& lock, DWORD access, DWORD sharing) {
 
 } // namespace
 
+// The profiles' folder alone: the chooser asks this of every browser as it
+// opens, and each known folder is a few requests to the system.
 bool BrowserFound(const Browser& browser) {
-    const std::wstring root = RootsOf(browser).profiles;
+    const std::wstring root = Below(browser.profilesIn, browser.folder);
     if (root.empty())
         return false;
     if (!IsFirefoxFamily(browser))

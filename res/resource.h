@@ -9,7 +9,12 @@
 #define IDR_MAINFRAME 128
 #define IDR_MAIN_MENU 129
 #define IDD_OPTION 136
+// "More traces": the chooser, its preview, the items of one trace, and the
+// progress of a clean's more traces.
 #define IDD_MORE_TRACES 137
+#define IDD_PREVIEW 138
+#define IDD_PREVIEW_ITEMS 139
+#define IDD_CLEAN_PROGRESS 140
 
 // Labels of the cleaning targets (res/targets.rc), which the console program
 // shows too: the eight are the texts of their check boxes.
@@ -118,26 +123,61 @@
 #define IDC_SCHEDULE_TIME 1026
 #define IDC_SCHEDULE_LAST 1027
 
-// Controls of IDD_MORE_TRACES. The boxes are consecutive in the order of the
-// catalogue's more traces: box IDC_MORE_CHROME_CACHE + i is more trace i.
-#define IDC_MORE_CHROME_CACHE 1100
-#define IDC_MORE_CHROME_HISTORY 1101
-#define IDC_MORE_CHROME_COOKIES 1102
-#define IDC_MORE_CHROME_FORMS 1103
-#define IDC_MORE_EDGE_CACHE 1104
-#define IDC_MORE_EDGE_HISTORY 1105
-#define IDC_MORE_EDGE_COOKIES 1106
-#define IDC_MORE_EDGE_FORMS 1107
-#define IDC_MORE_FIREFOX_CACHE 1108
-#define IDC_MORE_FIREFOX_HISTORY 1109
-#define IDC_MORE_FIREFOX_COOKIES 1110
-#define IDC_MORE_FIREFOX_FORMS 1111
-#define IDC_MORE_EXPLORER_LISTS 1112
-#define IDC_MORE_TEMP 1113
-#define IDC_MORE_GROUP_CHROME 1120
-#define IDC_MORE_GROUP_EDGE 1121
-#define IDC_MORE_GROUP_FIREFOX 1122
-#define IDC_MORE_GROUP_WINDOWS 1123
+// Controls of the chooser (IDD_MORE_TRACES): the tree of programs and their
+// traces with its label, the pane that describes the focused one with its
+// label, the box that shows the programs not found and "Preview".
+#define IDC_CHOOSER_TREE_LABEL 1200
+#define IDC_CHOOSER_TREE 1201
+#define IDC_CHOOSER_ABOUT_LABEL 1202
+#define IDC_CHOOSER_ABOUT 1203
+#define IDC_CHOOSER_SHOW_ALL 1204
+#define IDC_CHOOSER_PREVIEW 1205
+// Controls of IDD_PREVIEW: the trace at work, the progress, one row per
+// trace, and the button that lists the items of the selected row.
+#define IDC_PREVIEW_STATUS 1210
+#define IDC_PREVIEW_PROGRESS 1211
+#define IDC_PREVIEW_LIST 1212
+#define IDC_PREVIEW_ITEMS 1213
+// Controls of IDD_PREVIEW_ITEMS: what the list holds, and one row per item.
+#define IDC_ITEMS_SUMMARY 1220
+#define IDC_ITEMS_LIST 1221
+// Controls of IDD_CLEAN_PROGRESS: the trace at work and the progress.
+#define IDC_CLEAN_PROGRESS_TEXT 1230
+#define IDC_CLEAN_PROGRESS_BAR 1231
+
+// Texts of the chooser, its preview and the clean's progress (%1, %2...
+// stand for what the code fills in).
+#define IDS_CHOOSER_PROGRAM_FOUND 3300
+#define IDS_CHOOSER_PROGRAM_MISSING 3301
+#define IDS_CHOOSER_GOES 3302
+#define IDS_CHOOSER_STAYS 3303
+#define IDS_CHOOSER_WARNING 3304
+#define IDS_CHOOSER_CONFIRM 3305
+#define IDS_CHOOSER_CONFIRM_LINE 3306
+#define IDS_PREVIEW_WORKING 3310
+#define IDS_PREVIEW_DONE 3311
+#define IDS_PREVIEW_CANCELLED 3312
+#define IDS_PREVIEW_CANCELLING 3313
+#define IDS_PREVIEW_NOTHING 3314
+#define IDS_PREVIEW_CLOSE 3315
+#define IDS_PREVIEW_COLUMN_TRACE 3320
+#define IDS_PREVIEW_COLUMN_ITEMS 3321
+#define IDS_PREVIEW_COLUMN_SIZE 3322
+#define IDS_PREVIEW_COLUMN_PROBLEMS 3323
+#define IDS_PREVIEW_FILES 3324
+#define IDS_PREVIEW_ONE_FILE 3325
+#define IDS_PREVIEW_ROWS 3326
+#define IDS_PREVIEW_ONE_ROW 3327
+#define IDS_PREVIEW_MORE_PROBLEMS 3328
+#define IDS_ITEMS_TITLE 3330
+#define IDS_ITEMS_SUMMARY 3331
+#define IDS_ITEMS_COLUMN_KIND 3332
+#define IDS_ITEMS_COLUMN_PATH 3333
+#define IDS_ITEMS_COLUMN_SIZE 3334
+#define IDS_ITEMS_COLUMN_NOTE 3335
+#define IDS_ITEMS_KEPT 3336
+#define IDS_ITEMS_IN_USE 3337
+#define IDS_CLEAN_PROGRESS 3340
 
 // Static controls that are never addressed by id.
 #ifndef IDC_STATIC

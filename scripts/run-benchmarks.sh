@@ -22,6 +22,12 @@
 #                 visits of 20,000 addresses, against the sqlite3 shell running
 #                 the same statements on a copy of the same file, natively and
 #                 (built for Windows from the same source) under Wine
+#   chooser       opening "More traces..." (every program looked for) against
+#                 opening "Options..." in the same Quenby, and a preview of
+#                 chrome-cache (the walk's tree as a cache) and chrome-history
+#                 (that History): its time, and the longest the window's
+#                 thread took to answer a message meanwhile, against the
+#                 longest an idle dialog program took in the same turns
 #
 # Every contender gets its own copy of the same seeded tree, made just before
 # its run; the contenders take turns within each round (the order rotates),
@@ -48,7 +54,7 @@ if [ "${1:-}" != --inside ]; then
     check_arch "$arch"
     scripts/install-deps.sh
     scripts/build.sh "$arch" --target Quenby QuenbyCmd quenby_bench bench_minimal_dialog \
-        bench_startup bench_quenby_steps bench_sqlite_shell >/dev/null
+        bench_startup bench_quenby_steps bench_sqlite_shell bench_chooser >/dev/null
     exec scripts/sandbox.sh --arch "$arch" --display -- \
         bash "$self" --rounds "$walk_rounds" --inside "$(build_dir_of "$arch")"
 fi
@@ -60,7 +66,7 @@ if [ -z "${QUENBY_SANDBOX:-}" ] || [ ! -d "$QUENBY_SANDBOX" ]; then
     exit 2
 fi
 
-readonly wipe_rounds=5 startup_rounds=11 history_rounds=5
+readonly wipe_rounds=5 startup_rounds=11 history_rounds=5 chooser_rounds=11 preview_rounds=3
 readonly history_urls=20000 history_visits=100000 history_bookmarks=100
 readonly groups=10 folders_per_group=10 files_per_folder=100 file_size=512
 readonly walk_index_size=65536
@@ -373,6 +379,32 @@ history_contender() {
     [ "$left" = "$history_bookmarks 0 ok " ] || fail "history.$name left: $left"
 }
 
+# ---- the chooser -----------------------------------------------------------
+# Chrome found (the History of the history rounds, the walk's tree as its
+# cache), both chosen in "More traces"; Quenby's own settings key.
+run_chooser() {
+    local out=$work/chooser.txt before
+    fresh_copy "$work/history-template" "$history_profile"
+    cp -a "$work/walk-template" "$history_profile/Cache"
+    before=$(tree_state "$history_profile")
+    wine reg add 'HKCU\Software\Marlowick software\Quenby\Settings' /v MoreTraces /t REG_SZ \
+        /d chrome-cache,chrome-history /f >/dev/null 2>&1
+    cd "$work"
+    wine explorer /desktop=bench,1024x768 "$(winepath -w "$build/tests/bench_chooser.exe")" \
+        "$(winepath -w "$out")" "$chooser_rounds" "$preview_rounds" \
+        "$(winepath -w "$build/Quenby.exe")" \
+        "$(winepath -w "$build/tests/bench_minimal_dialog.exe")" "$minimal_title" \
+        >/dev/null 2>&1 || true
+    cd - >/dev/null
+    [ -s "$out" ] && [ "$(tr -d '\r' <"$out" | grep -c '^preview')" = "$preview_rounds" ] ||
+        fail "the chooser's timer did not finish (see $out)"
+    [ "$(tree_state "$history_profile")" = "$before" ] || fail "the preview changed the profile"
+    # Round 0 is the warm-up.
+    tr -d '\r' <"$out" | awk '$1 != "preview" && $2 > 0 { print "chooser." $1, $2, $3 }
+        $1 == "preview" { print "preview.total", $2, $3; print "preview.wait", $2, $4
+                          print "preview.idle", $2, $5 }' >>"$results"
+}
+
 # rotate LIST... by ROUND: the contenders' order in that round.
 rotate() {
     local round=$1
@@ -425,6 +457,8 @@ for ((round = 0; round < history_rounds; round++)); do
     section "browser history, round $((round + 1)) of $history_rounds"
     for name in $(rotate "$round" ours shell wineshell); do history_contender "$name"; done
 done
+section "chooser, $chooser_rounds rounds and a warm-up, $preview_rounds previews"
+run_chooser
 finished=$(now_us)
 load_after=$(machine_load)
 
@@ -485,6 +519,12 @@ row "sqlite3 shell, same statements, wall" history.shell \
     "ours/shell $(ratio history.ours history.shell)"
 row "sqlite3 shell for Windows, under Wine, wall" history.wineshell \
     "ours/Wine's shell $(ratio history.ours history.wineshell)"
+row "Opening \"More traces...\", programs looked for" chooser.chooser \
+    "chooser/options $(ratio chooser.chooser chooser.options)"
+row "Opening \"Options...\"" chooser.options
+row "Preview, chrome-cache and chrome-history" preview.total
+row "longest wait for the window during it" preview.wait
+row "longest wait for an idle dialog program meanwhile" preview.idle
 row "Empty run: wine quenby_bench none" empty.bench
 row "Empty run: wine cmd /c rem" empty.cmd
 

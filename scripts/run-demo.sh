@@ -6,9 +6,9 @@
 # checked, and a Chrome and a Firefox profile are there for
 # "Settings > More traces..."; press "Clean", answer "Yes", then exit, and the
 # traces left are listed. Without a display it runs on a private Xvfb, checks
-# both browsers' history in "More traces", presses "Clean" itself and saves
-# screenshots of the main window, the "More traces" dialog and the completion
-# box.
+# both browsers' history in "More traces", previews them with the eight,
+# presses "Clean" itself and saves screenshots of the main window, the
+# chooser, the preview and the completion box.
 #
 # It runs the 64-bit build; QUENBY_ARCH=win32 runs the 32-bit one instead.
 set -euo pipefail
@@ -40,7 +40,10 @@ QUENBY_SCREEN=640x480 scripts/sandbox.sh --arch "$arch" --display -- bash -c '
     import -window root "$out/quenby-main.png"
     geometry=$(wine "$build/clean_demo.exe" more | tr -d "\r")
     sleep 1
-    import -window root -crop "$geometry" +repage "$out/quenby-more-traces.png"
+    import -window root -crop "$geometry" +repage "$out/quenby-chooser.png"
+    geometry=$(wine "$build/clean_demo.exe" preview | tr -d "\r")
+    sleep 1
+    import -window root -crop "$geometry" +repage "$out/quenby-preview.png"
     wine "$build/clean_demo.exe" ok
     wine "$build/clean_demo.exe" clean
     sleep 1
@@ -51,5 +54,6 @@ QUENBY_SCREEN=640x480 scripts/sandbox.sh --arch "$arch" --display -- bash -c '
 ' demo "$out" "$build"
 echo
 echo "Screenshots: $out/quenby-main.png"
-echo "             $out/quenby-more-traces.png"
+echo "             $out/quenby-chooser.png"
+echo "             $out/quenby-preview.png"
 echo "             $out/quenby-clean-finished.png"

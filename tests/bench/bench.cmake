@@ -7,6 +7,8 @@
 #                        is up, and from IDCANCEL until it has ended
 # bench_quenby_steps     Quenby with a recorder in its step marks, for the
 #                        split of its start-up and exit
+# bench_chooser          opens Quenby's "Options..." and "More traces..." and
+#                        times them, and the window's answers during a preview
 # bench_sqlite_shell     SQLite's own shell built for Windows from the same
 #                        amalgamation (all of it): the history clean's
 #                        statements under Wine, without our program around them
@@ -24,6 +26,11 @@ add_executable(bench_startup bench/StartupTimer.cpp)
 quenby_warnings(bench_startup)
 target_include_directories(bench_startup PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(bench_startup PRIVATE user32)
+
+add_executable(bench_chooser bench/ChooserTimer.cpp)
+quenby_warnings(bench_chooser)
+target_include_directories(bench_chooser PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(bench_chooser PRIVATE user32)
 
 add_executable(bench_quenby_steps WIN32 ${CMAKE_SOURCE_DIR}/app/CleanerApp.cpp bench/StepsEntry.cpp
     ${CMAKE_SOURCE_DIR}/res/Quenby.rc)

@@ -4,9 +4,12 @@
 //                       a Firefox profile, checks all eight boxes of Quenby's
 //                       stored selection, lists the traces
 //   clean_demo more     opens "Settings > More traces..." in the running
-//                       Quenby, checks both browsers' history and prints the
-//                       dialog's place on the screen (WIDTHxHEIGHT+X+Y)
-//   clean_demo ok       presses "OK" in that dialog
+//                       Quenby, checks both browsers' history in the chooser
+//                       with the keyboard and prints the chooser's place on
+//                       the screen (WIDTHxHEIGHT+X+Y)
+//   clean_demo preview  presses "Preview" in the chooser, waits for the
+//                       preview's end and prints its window's place
+//   clean_demo ok       closes the preview and presses "OK" in the chooser
 //   clean_demo show     lists the traces that are left
 //   clean_demo wait     waits for Quenby's main window
 //   clean_demo clean    presses "Clean" in the running Quenby window, answers
@@ -22,6 +25,7 @@
 #include "tests/unit/BrowserFixtures.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <sddl.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -238,7 +242,9 @@ template <typename Find> HWND WaitFor(Find find) {
     return nullptr;
 }
 
-HWND MainWindow() { return FindWindowA("#32770", kMainTitle); }
+HWND MainWindow() {
+    return FindWindowA("#32770", kMainTitle);
+}
 
 // The message box owned by the main window whose text starts with `text`.
 HWND MessageBoxWith(const char* text) {
@@ -280,8 +286,36 @@ HWND MoreTracesDialog() {
     return FindWindowA("#32770", "More traces");
 }
 
-// Opens the dialog through the menu command, checks both browsers' history
-// and prints where the dialog is, for a screenshot of it alone.
+HWND PreviewDialog() {
+    return FindWindowA("#32770", "Preview");
+}
+
+void PrintPlace(HWND window) {
+    RECT place = {};
+    GetWindowRect(window, &place);
+    std::printf("%ldx%ld+%ld+%ld\n", place.right - place.left, place.bottom - place.top, place.left,
+                place.top);
+}
+
+// The `index`th child of a tree item, as a user reaches it with the arrows.
+HTREEITEM ChildOf(HWND tree, HTREEITEM parent, int index) {
+    HTREEITEM item = TreeView_GetChild(tree, parent);
+    while (item && index-- > 0)
+        item = TreeView_GetNextSibling(tree, item);
+    return item;
+}
+
+// Selects the item and presses Space on it, which checks it.
+void CheckItem(HWND tree, HTREEITEM item) {
+    TreeView_SelectItem(tree, item);
+    SendMessageA(tree, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageA(tree, WM_KEYUP, VK_SPACE, 0);
+}
+
+// Opens the chooser through the menu command and checks the history of the
+// two browsers found (Chrome, then Firefox: the first two programs; History
+// is each one's second trace), and prints where the chooser is, for a
+// screenshot of it alone.
 int OpenMoreTraces() {
     HWND main = WaitFor(MainWindow);
     if (!main)
@@ -289,19 +323,44 @@ int OpenMoreTraces() {
     PostMessageA(main, WM_COMMAND, ID_SETTINGS_MORE_TRACES, 0);
     HWND dialog = WaitFor(MoreTracesDialog);
     if (!dialog) {
-        std::fprintf(stderr, "no \"More traces\" dialog\n");
+        std::fprintf(stderr, "no \"More traces\" window\n");
         return 1;
     }
-    for (int box : {IDC_MORE_CHROME_HISTORY, IDC_MORE_FIREFOX_HISTORY})
-        SendMessageA(GetDlgItem(dialog, box), BM_CLICK, 0, 0);
-    RECT place = {};
-    GetWindowRect(dialog, &place);
-    std::printf("%ldx%ld+%ld+%ld\n", place.right - place.left, place.bottom - place.top, place.left,
-                place.top);
+    HWND tree = GetDlgItem(dialog, IDC_CHOOSER_TREE);
+    const HTREEITEM chrome = TreeView_GetRoot(tree);
+    const HTREEITEM firefox = TreeView_GetNextSibling(tree, chrome);
+    CheckItem(tree, ChildOf(tree, firefox, 1));
+    CheckItem(tree, ChildOf(tree, chrome, 1));
+    PrintPlace(dialog);
+    return 0;
+}
+
+// "Close" stands where "Cancel" stood once the preview has ended.
+bool PreviewEnded() {
+    char text[32] = {};
+    GetDlgItemTextA(PreviewDialog(), IDCANCEL, text, sizeof text);
+    return std::strcmp(text, "&Close") == 0;
+}
+
+int ShowPreview() {
+    HWND dialog = MoreTracesDialog();
+    if (!dialog)
+        return 1;
+    PostMessageA(GetDlgItem(dialog, IDC_CHOOSER_PREVIEW), BM_CLICK, 0, 0);
+    HWND preview = WaitFor(PreviewDialog);
+    if (!preview || !WaitFor([] { return PreviewEnded() ? PreviewDialog() : nullptr; })) {
+        std::fprintf(stderr, "no preview, or it did not end\n");
+        return 1;
+    }
+    PrintPlace(preview);
     return 0;
 }
 
 int CloseMoreTraces() {
+    if (HWND preview = PreviewDialog()) {
+        PostMessageA(preview, WM_COMMAND, IDCANCEL, 0);
+        WaitFor([] { return PreviewDialog() ? nullptr : GetDesktopWindow(); });
+    }
     HWND dialog = MoreTracesDialog();
     if (!dialog)
         return 1;
@@ -367,6 +426,8 @@ int main(int argc, char** argv) {
         return WaitFor(MainWindow) ? 0 : 1;
     if (command == "more")
         return OpenMoreTraces();
+    if (command == "preview")
+        return ShowPreview();
     if (command == "ok")
         return CloseMoreTraces();
     if (command == "clean")
@@ -375,6 +436,6 @@ int main(int argc, char** argv) {
         return CloseQuenby();
     if (command == "engine")
         return RunEngineDirectly();
-    std::fprintf(stderr, "usage: clean_demo seed|show|wait|more|ok|clean|close|engine\n");
+    std::fprintf(stderr, "usage: clean_demo seed|show|wait|more|preview|ok|clean|close|engine\n");
     return 2;
 }

@@ -22,12 +22,6 @@ constexpr DWORD ConsoleTimeoutMs = 60000;
 constexpr DWORD ReadSize = 4096;
 constexpr const char* SavedEntry = "Place";
 
-struct ConsoleRun {
-    DWORD exitCode = STILL_ACTIVE;
-    std::string out;
-    std::string err;
-};
-
 // Moves what the pipe holds into `text`.
 void Drain(HANDLE pipe, std::string& text) {
     DWORD available = 0;
@@ -84,10 +78,14 @@ ConsoleRun RunCommandLine(std::string commandLine, const std::string& input = ""
     return run;
 }
 
+} // namespace
+
 // Runs the console program beside the program under test.
-ConsoleRun RunConsole(const std::string& arguments, const std::string& input = "") {
+ConsoleRun RunConsole(const std::string& arguments, const std::string& input) {
     return RunCommandLine("\"" + ConsoleExe() + "\" " + arguments, input);
 }
+
+namespace {
 
 // A target's line as `list --all` prints it (`all`): its label starts two
 // blanks after the longest name of all.

@@ -6,7 +6,10 @@
 // driver's reply window.
 #include "tests/gui/ProbeProtocol.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -96,6 +99,81 @@ void AnswerManifest(HWND replyWindow, HWND window) {
     SendAnswer(replyWindow, window, probe::ManifestSettings, text.c_str(), text.size());
 }
 
+std::string Utf8(const wchar_t* text) {
+    char narrow[MenuTextSize * 4] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow, sizeof(narrow), nullptr, nullptr);
+    return narrow;
+}
+
+// The middle of the item's state image, found by asking the tree what lies
+// left of the item's text.
+POINT StateImagePoint(HWND tree, HTREEITEM item) {
+    // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
+    RECT rect{};
+    std::memcpy(&rect, &item, sizeof(item));
+    if (!SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)))
+        return {-1, -1};
+    const LONG y = (rect.top + rect.bottom) / 2;
+    LONG right = -1, left = -1;
+    for (LONG x = rect.left - 1; x >= 0; --x) {
+        TVHITTESTINFO hit{};
+        hit.pt = {x, y};
+        TreeView_HitTest(tree, &hit);
+        const bool onImage = hit.hItem == item && (hit.flags & TVHT_ONITEMSTATEICON);
+        if (onImage && right < 0)
+            right = x;
+        if (onImage)
+            left = x;
+        if (!onImage && right >= 0)
+            break;
+    }
+    return right < 0 ? POINT{-1, -1} : POINT{(left + right) / 2, y};
+}
+
+void DescribeTree(HWND tree, HTREEITEM item, int depth, std::string& out) {
+    for (; item; item = TreeView_GetNextSibling(tree, item)) {
+        wchar_t text[MenuTextSize] = L"";
+        TVITEMW data{};
+        data.mask = TVIF_TEXT | TVIF_STATE;
+        data.hItem = item;
+        data.stateMask = TVIS_STATEIMAGEMASK;
+        data.pszText = text;
+        data.cchTextMax = MenuTextSize;
+        SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+        const POINT image = StateImagePoint(tree, item);
+        const char tab = probe::TreeFieldSeparator;
+        out += std::to_string(depth) + tab + std::to_string(reinterpret_cast<UINT_PTR>(item)) +
+               tab + std::to_string((data.state & TVIS_STATEIMAGEMASK) >> 12) + tab +
+               std::to_string(image.x) + "," + std::to_string(image.y) + tab + Utf8(text) + "\n";
+        DescribeTree(tree, TreeView_GetChild(tree, item), depth + 1, out);
+    }
+}
+
+void AnswerTree(HWND replyWindow, HWND tree) {
+    std::string text;
+    DescribeTree(tree, TreeView_GetRoot(tree), 0, text);
+    SendAnswer(replyWindow, tree, probe::TreeItems, text.c_str(), text.size());
+}
+
+void AnswerListRows(HWND replyWindow, HWND list) {
+    const int columns = Header_GetItemCount(ListView_GetHeader(list));
+    const int rows = ListView_GetItemCount(list);
+    std::string text;
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            wchar_t cell[MenuTextSize] = L"";
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.pszText = cell;
+            item.cchTextMax = MenuTextSize;
+            SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+            text += (column ? "\t" : "") + Utf8(cell);
+        }
+        text += "\n";
+    }
+    SendAnswer(replyWindow, list, probe::ListRows, text.c_str(), text.size());
+}
+
 // Copies a request that a program made of the notification area to the
 // driver's watch window, when one exists.
 void ForwardTrayRequest(HWND trayWindow, const COPYDATASTRUCT* request) {
@@ -161,6 +239,12 @@ void Answer(HWND replyWindow, HWND window, probe::RequestKind kind) {
         break;
     case probe::ManifestSettings:
         AnswerManifest(replyWindow, window);
+        break;
+    case probe::TreeItems:
+        AnswerTree(replyWindow, window);
+        break;
+    case probe::ListRows:
+        AnswerListRows(replyWindow, window);
         break;
     }
 }

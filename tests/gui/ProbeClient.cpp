@@ -104,6 +104,43 @@ std::optional<std::vector<MenuItem>> ProbeClient::Menu(HWND window, probe::Reque
     return items;
 }
 
+std::optional<std::vector<TreeItem>> ProbeClient::Tree(HWND tree) {
+    std::optional<std::string> answer = Ask(tree, probe::TreeItems);
+    if (!answer)
+        return std::nullopt;
+    std::vector<TreeItem> items;
+    std::istringstream lines(*answer);
+    std::string line, depth, handle, state, x, y;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        TreeItem item;
+        std::getline(fields, depth, probe::TreeFieldSeparator);
+        std::getline(fields, handle, probe::TreeFieldSeparator);
+        std::getline(fields, state, probe::TreeFieldSeparator);
+        std::getline(fields, x, ',');
+        std::getline(fields, y, probe::TreeFieldSeparator);
+        std::getline(fields, item.text);
+        item.depth = std::stoi(depth);
+        item.handle = static_cast<UINT_PTR>(std::stoull(handle));
+        item.state = std::stoi(state);
+        item.image = {std::stol(x), std::stol(y)};
+        items.push_back(item);
+    }
+    return items;
+}
+
+std::optional<std::vector<std::string>> ProbeClient::ListRows(HWND list) {
+    std::optional<std::string> answer = Ask(list, probe::ListRows);
+    if (!answer)
+        return std::nullopt;
+    std::vector<std::string> rows;
+    std::istringstream lines(*answer);
+    std::string line;
+    while (std::getline(lines, line))
+        rows.push_back(line);
+    return rows;
+}
+
 std::optional<POINT> ProbeClient::DialogBaseUnits(HWND dialog) {
     std::optional<std::string> answer = Ask(dialog, probe::DialogBaseUnits);
     LONG units[2] = {};

@@ -21,6 +21,14 @@ struct MenuItem {
     std::string text;
 };
 
+struct TreeItem {
+    int depth = 0;
+    UINT_PTR handle = 0; // the item's HTREEITEM in the program
+    int state = 0;       // its state image index
+    POINT image{-1, -1}; // a point on its state image, in the tree's client area
+    std::string text;
+};
+
 // One line per item, indented by depth: `item 134 "&Save check as default"`.
 std::string Describe(const std::vector<MenuItem>& items);
 
@@ -46,6 +54,11 @@ public:
     // The window's big, small or drag icon, or the icon of an icon static
     // control, as the program holds it.
     std::optional<probe::IconImage> Icon(HWND window, probe::RequestKind kind);
+
+    // A tree view's items, depth-first; a list view's rows, each its cells
+    // separated by tabs.
+    std::optional<std::vector<TreeItem>> Tree(HWND tree);
+    std::optional<std::vector<std::string>> ListRows(HWND list);
 
     // The manifest's settings as the program runs with them (name=value lines).
     std::optional<std::string> ManifestSettings(HWND window) {

@@ -51,7 +51,19 @@ enum RequestKind : unsigned {
     // QueryActCtxW), one "name=value" line each: dpiAware, dpiAwareness,
     // longPathAware, runLevel (1 is asInvoker), uiAccess.
     ManifestSettings = 10,
+    // A tree view's items, depth-first, expanded or not (text lines; see
+    // TreeFieldSeparator).
+    TreeItems = 11,
+    // A list view's rows, each cell as the list shows it (text lines).
+    ListRows = 12,
 };
+
+// A tree item is answered as one line:
+//   <depth>\t<item handle>\t<state image index>\t<x>,<y>\t<text>\n
+// x, y: a point in the tree's client area on the item's state image, where a
+// click toggles it (-1,-1 when it has none). A list row is its cells,
+// separated by tabs, and a line feed. Texts are UTF-8.
+constexpr char TreeFieldSeparator = '\t';
 
 // The notification area's side. Shell_NotifyIconA hands every request to the
 // shell's tray window ("Shell_TrayWnd") as WM_COPYDATA with dwData = the NIM_

@@ -35,6 +35,16 @@ extern const ExpectedMessageBox CleanQuestion;
 // "Clean finish.\t\t": MB_OK | MB_ICONINFORMATION.
 extern const ExpectedMessageBox CleanFinished;
 
+// What the console program beside the program under test did.
+struct ConsoleRun {
+    DWORD exitCode = STILL_ACTIVE;
+    std::string out;
+    std::string err;
+};
+// Runs it with `input` as its standard input and its output read through
+// pipes (ConsoleTest.cpp).
+ConsoleRun RunConsole(const std::string& arguments, const std::string& input = "");
+
 class QuenbyTest : public testing::Test {
 protected:
     void SetUp() override;

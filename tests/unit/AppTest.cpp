@@ -7,6 +7,9 @@
 // and caption when the box is activated and posts the scripted answer.
 
 #include "app/CleanerDlg.h"
+#include "app/PreviewRows.h"
+#include "app/TraceChoice.h"
+#include "app/UiText.h"
 #include "framework/CWinApp.h"
 #include "framework/StepMarks.h"
 #include "platform/Handles.h"
@@ -86,7 +89,9 @@ void StorePlace(DWORD value) {
     SHSetValueA(HKEY_CURRENT_USER, kSettingsKey, kPlaceEntry, REG_DWORD, &value, sizeof(value));
 }
 
-void Unhook(HHOOK hook) { UnhookWindowsHookEx(hook); }
+void Unhook(HHOOK hook) {
+    UnhookWindowsHookEx(hook);
+}
 using UniqueHook = platform::UniqueAny<platform::detail::NullTraits<HHOOK, Unhook>>;
 
 // The main dialog with a scenario that runs once the dialog is up; the dialog
@@ -125,7 +130,8 @@ private:
 public:
     INT_PTR RunModal() {
         s_running = this;
-        UniqueHook hook(SetWindowsHookExA(WH_CBT, AnswerMessageBoxes, nullptr, GetCurrentThreadId()));
+        UniqueHook hook(
+            SetWindowsHookExA(WH_CBT, AnswerMessageBoxes, nullptr, GetCurrentThreadId()));
         return DoModal();
     }
 };
@@ -222,8 +228,7 @@ TEST_F(CleanerDlgTest, ShutdownQueryCleansAfterAskingAndAnswersTrueEitherWay) {
         EXPECT_EQ(TRUE, dlg.QueryEndSession()) << "after No";
         EXPECT_EQ(TRUE, dlg.QueryEndSession()) << "after Yes";
     });
-    EXPECT_EQ(std::vector<std::string>(
-                  {kConfirm, kConfirm, "wait begin", "wait end", kFinished}),
+    EXPECT_EQ(std::vector<std::string>({kConfirm, kConfirm, "wait begin", "wait end", kFinished}),
               g_events);
     EXPECT_FALSE(PlaceStored()) << "without the save option nothing is written";
 }
@@ -273,6 +278,99 @@ TEST_F(CleanerDlgTest, StartUpStepsComeInTheirOrderAndTheIconGoesWithTheWindow) 
                                   "about item and window icons", "web pane", "first navigation",
                                   "selection restored", "scenario", "icon removed"}),
         g_events);
+}
+
+// A program found with three traces (the first warns, the last says itself
+// that it is not found) and one not found, after one window trace.
+struct ChoiceCatalogue {
+    Catalogue catalogue;
+    int lookups = 0;
+    ChoiceCatalogue() {
+        catalogue.AddWindowTrace(Named(L"window", L""));
+        std::vector<Trace> found = {Named(L"a1", L"You lose it."), Named(L"a2", L""),
+                                    Named(L"a3", L"")};
+        found[2].found = [] { return false; };
+        catalogue.AddProgram({"a", L"A", L"", [this] { return ++lookups > 0; }, {}}, found);
+        catalogue.AddProgram({"b", L"B", L"", [] { return false; }, {}}, {Named(L"b1", L"")});
+    }
+    static Trace Named(const wchar_t* name, const wchar_t* warning) {
+        Trace trace;
+        trace.name = trace.label = name;
+        trace.warning = warning;
+        return trace;
+    }
+};
+
+// A program's box shows its traces; a toggle changes only what is found and
+// asks for each warning once; what is not found keeps its stored choice.
+TEST(TraceChoiceTest, ProgramsAreMixedAndTogglesKeepWhatIsNotFound) {
+    ChoiceCatalogue test;
+    TraceSet stored;
+    for (size_t trace : {0, 3, 4})
+        stored.Add(trace);
+    TraceChoice choice(test.catalogue, stored);
+    EXPECT_EQ(1, test.lookups) << "each program is looked for once";
+    const std::vector<size_t>& a = test.catalogue.Programs()[0].traces;
+    EXPECT_EQ(CheckState::Mixed, choice.StateOf(a));
+    EXPECT_EQ(CheckState::Unchecked, choice.StateOf({1, 2}));
+    EXPECT_TRUE(choice.ProgramFound(0) && !choice.ProgramFound(1) && !choice.Changeable(3));
+
+    Toggle check = choice.ToggleOf(a);
+    EXPECT_TRUE(check.check && check.traces == (std::vector<size_t>{1, 2}));
+    EXPECT_EQ(std::vector<size_t>{1}, choice.ToConfirm(check));
+    choice.Apply(check);
+    EXPECT_EQ(CheckState::Checked, choice.StateOf(a));
+    const Toggle clear = choice.ToggleOf(a);
+    EXPECT_FALSE(clear.check);
+    choice.Apply(clear);
+    EXPECT_EQ(CheckState::Mixed, choice.StateOf(a)) << "a3 is not found and stays checked";
+    EXPECT_TRUE(choice.ToConfirm(choice.ToggleOf({1})).empty()) << "confirmed once";
+    EXPECT_TRUE(choice.ToggleOf({4}).traces.empty()) << "b1 is not found";
+
+    const TraceSet chosen = choice.Chosen();
+    EXPECT_TRUE(!chosen.Has(0) && !chosen.Has(1) && chosen.Has(3) && chosen.Has(4))
+        << "the window's traces are never among them; the stored ones not found are";
+
+    TraceChoice none(test.catalogue, TraceSet());
+    none.Apply(none.ToggleOf(a));
+    EXPECT_EQ(CheckState::Checked, none.StateOf(a)) << "a3, not found and clear, does not count";
+}
+
+// The row: what goes (tables count as items), the sizes of what has one with
+// the rows after them, and the first problem with how many more.
+TEST(PreviewRowsTest, ARowCountsWhatGoesAndNamesTheFirstProblem) {
+    CleanReport report;
+    report.Add({CleanItemKind::File, L"C:\\f1", 100});
+    report.Add({CleanItemKind::File, L"C:\\f2", 50});
+    report.Add({CleanItemKind::Folder, L"C:\\d"});
+    report.Add({CleanItemKind::IndexFile, L"C:\\index.dat", 1000});
+    report.Add({CleanItemKind::KeptDesktopIni, L"C:\\desktop.ini", 4});
+    report.Add(
+        {CleanItemKind::DatabaseRows, L"C:\\History", 0, 3, 0, CleanStatus::Gone, L"visits"});
+    report.Add({CleanItemKind::DatabaseRows, L"C:\\History", 0, 1, 0, CleanStatus::Gone, L"urls"});
+    report.Add({CleanItemKind::Problem, L"C:\\x", 0, 1, ERROR_ACCESS_DENIED});
+    report.Add({CleanItemKind::Problem, L"C:\\y", 0, 1, ERROR_ACCESS_DENIED});
+    Trace trace;
+    trace.label = L"T";
+    const PreviewRow row = RowOf(trace, report);
+    EXPECT_EQ(L"6", row.items);
+    EXPECT_EQ(L"3 files, " + ByteSizeText(1150) + L"; 4 rows", row.size);
+    EXPECT_EQ(L"C:\\x: " + ReasonText(ERROR_ACCESS_DENIED) + L" (and 1 more)", row.problems);
+
+    CleanReport one;
+    one.Add({CleanItemKind::ProfileInUse, L"C:\\p", 0, 1, ERROR_SHARING_VIOLATION,
+             CleanStatus::InUse, L"Chrome is running"});
+    one.Add({CleanItemKind::DatabaseRows, L"C:\\History", 0, 1, 0, CleanStatus::Gone, L"urls"});
+    const PreviewRow skipped = RowOf(trace, one);
+    EXPECT_TRUE(skipped.size == L"1 row" && skipped.problems == L"Chrome is running");
+
+    const ItemRow table = ItemRowOf(report.Items()[5], false);
+    EXPECT_TRUE(table.kind == L"table" && table.path == L"C:\\History: visits" &&
+                table.size == L"3 rows" && table.note.empty());
+    EXPECT_EQ(L"stays", ItemRowOf(report.Items()[4], false).note);
+    const CleanItem held{CleanItemKind::File, L"C:\\t", 9, 1, ERROR_SHARING_VIOLATION};
+    EXPECT_EQ(L"in use: stays", ItemRowOf(held, true).note);
+    EXPECT_EQ(ReasonText(ERROR_SHARING_VIOLATION), ItemRowOf(held, false).note);
 }
 
 // The manifest asks for version 6 of the common controls for this build's own

@@ -5,6 +5,7 @@
 // the version block and the manifest.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include "platform/Handles.h"
 #include "res/resource.h"
@@ -200,6 +201,7 @@ struct ExpectedItem {
     DWORD style;
     short x, y, cx, cy;
     const char *text;
+    DWORD exStyle = 0;
 };
 
 const char *const kSponsorNotice =
@@ -293,7 +295,7 @@ void ExpectItem(const DialogItem &item, const ExpectedItem &expected) {
     EXPECT_EQ(expected.id, item.id);
     EXPECT_EQ(expected.windowClass, item.windowClass);
     EXPECT_EQ(expected.style, item.style) << std::hex << "style 0x" << item.style;
-    EXPECT_EQ(0u, item.exStyle) << std::hex << "ex style 0x" << item.exStyle;
+    EXPECT_EQ(expected.exStyle, item.exStyle) << std::hex << "ex style 0x" << item.exStyle;
     EXPECT_EQ(0u, item.helpId);
     EXPECT_EQ(expected.x, item.x);
     EXPECT_EQ(expected.y, item.y);
@@ -343,34 +345,60 @@ TEST(ResourceTest, ControlIdsFollowTargetAndOptionOrder) {
         << "in the application's own range of commands";
 }
 
-// Each of the 14 boxes is a check box (what a screen reader announces),
-// in target order, and every tab stop has a mnemonic of its own.
-TEST(ResourceTest, MoreTracesTemplateHasCheckBoxesInFourGroupsWithUniqueMnemonics) {
-    const DialogTemplate dialog = ReadDialogEx(FindModuleResource(RT_DIALOG, IDD_MORE_TRACES));
-    EXPECT_TRUE(dialog.readToEnd);
-    EXPECT_EQ(kPopupDialogStyle, dialog.style);
-    EXPECT_EQ("MS Shell Dlg", dialog.typeface);
-    EXPECT_EQ(8, dialog.pointSize);
-    std::string mnemonics, groups;
-    DWORD nextBox = IDC_MORE_CHROME_CACHE;
-    for (const DialogItem& item : dialog.items) {
-        SCOPED_TRACE(item.text);
-        EXPECT_EQ(kButton, item.windowClass);
-        const size_t mark = item.text.find('&');
-        if ((item.style & BS_TYPEMASK) == BS_GROUPBOX)
-            groups += item.text + ";";
-        if ((item.style & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
-            EXPECT_EQ(nextBox++, item.id);
+// The chooser: resizable, the tree with its label first (a class given by
+// name is stored in capitals; Windows compares class names ignoring case),
+// then the pane with its label, the box for the programs not found and the
+// three buttons, each with a mnemonic of its own; "OK" is the default.
+const DWORD kResizableStyle =
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT | DS_FIXEDSYS;
+const ExpectedDialog kChooser = {IDD_MORE_TRACES, kResizableStyle, 0, 0, 0, 320, 200, "",
+                                 "More traces", 400};
+const std::vector<ExpectedItem> kChooserItems = {
+    {1200, kStatic, kChild | SS_LEFT, 7, 7, 150, 8, "&Traces:"},
+    {1201, "SYSTREEVIEW32",
+     kChild | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS |
+         TVS_DISABLEDRAGDROP | WS_GROUP | WS_TABSTOP,
+     7, 17, 150, 140, "", WS_EX_CLIENTEDGE},
+    {1202, kStatic, kChild | SS_LEFT | WS_GROUP, 164, 7, 149, 8, "&Description:"},
+    {1203, kEdit,
+     kChild | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, 164, 17,
+     149, 140, "", WS_EX_CLIENTEDGE},
+    {1204, kButton, kChild | BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 7, 162, 200, 10,
+     "&Show programs that are not installed"},
+    {1205, kButton, kChild | BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 7, 179, 50, 14, "&Preview"},
+    {IDOK, kButton, kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, 209, 179, 50, 14, "&OK"},
+    {IDCANCEL, kButton, kChild | BS_PUSHBUTTON | WS_TABSTOP, 263, 179, 50, 14, "&Cancel"},
+};
+
+TEST(ResourceTest, ChooserTemplateHasItsControlsInTabOrderWithTheirMnemonics) {
+    ExpectDialog(kChooser, kChooserItems);
+}
+
+// The preview, its items and the clean's progress: every tab stop has a
+// mnemonic of its own, and the controls carry the ids the code gives them.
+TEST(ResourceTest, PreviewAndProgressTemplatesHaveTheirControlsAndMnemonics) {
+    const std::pair<WORD, std::vector<DWORD>> dialogs[] = {
+        {IDD_PREVIEW, {1210, 1211, 1212, 1213, IDCANCEL}},
+        {IDD_PREVIEW_ITEMS, {1220, 1221, IDOK}},
+        {IDD_CLEAN_PROGRESS, {1230, 1231}}};
+    for (const auto& [id, ids] : dialogs) {
+        SCOPED_TRACE("dialog " + std::to_string(id));
+        const DialogTemplate dialog = ReadDialogEx(FindModuleResource(RT_DIALOG, id));
+        EXPECT_TRUE(dialog.readToEnd);
+        std::vector<DWORD> seen;
+        std::string mnemonics;
+        for (const DialogItem& item : dialog.items) {
+            seen.push_back(item.id);
+            const size_t mark = item.text.find('&');
+            if (!(item.style & WS_TABSTOP) || item.windowClass != kButton)
+                continue;
+            ASSERT_NE(std::string::npos, mark) << "a button without a mnemonic: " << item.text;
+            const char key = char(std::tolower(item.text[mark + 1]));
+            EXPECT_EQ(std::string::npos, mnemonics.find(key)) << "mnemonic " << key << " twice";
+            mnemonics += key;
         }
-        if (!(item.style & WS_TABSTOP))
-            continue;
-        ASSERT_NE(std::string::npos, mark) << "a tab stop without a mnemonic";
-        const char key = char(std::tolower(item.text[mark + 1]));
-        EXPECT_EQ(std::string::npos, mnemonics.find(key)) << "mnemonic " << key << " twice";
-        mnemonics += key;
+        EXPECT_EQ(ids, seen);
     }
-    EXPECT_EQ(IDC_MORE_TEMP + 1u, nextBox);
-    EXPECT_EQ("Google Chrome;Microsoft Edge;Mozilla Firefox;Windows;", groups);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,4 +1,4 @@
-#include "console/ReportSummary.h"
+#include "clean/ReportSummary.h"
 
 #include <windows.h>
 
@@ -51,6 +51,8 @@ std::vector<Grouped> ByPath(const std::vector<CleanItem>& items,
     return groups;
 }
 
+} // namespace
+
 Group GroupOf(const CleanItem& item, bool inUseIsNormal) {
     if (item.status == CleanStatus::InUse)
         return inUseIsNormal ? Group::KeptInUse : Group::Problems;
@@ -58,8 +60,6 @@ Group GroupOf(const CleanItem& item, bool inUseIsNormal) {
         return Group::Problems;
     return GroupOfKind(item.kind);
 }
-
-} // namespace
 
 ULONGLONG TargetSummary::Bytes(Group group) const {
     ULONGLONG total = 0;

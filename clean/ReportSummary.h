@@ -1,5 +1,5 @@
-// One target's report grouped as the console program shows it: one list of
-// kinds, each with its items. The text and the JSON form are both made from
+// One target's report grouped by kind, each with its items. The console
+// program's text and JSON forms and the window's preview are all made from
 // it, so they hold the same content.
 #pragma once
 
@@ -41,7 +41,9 @@ private:
     std::vector<CleanItem> m_groups[GroupCount];
 };
 
-// `inUseIsNormal`: an item held open by another program is kept, not a problem.
+// The group of one item. `inUseIsNormal`: an item held open by another
+// program is kept, not a problem.
+Group GroupOf(const CleanItem& item, bool inUseIsNormal);
 TargetSummary Summarise(const CleanReport& report, bool inUseIsNormal);
 
 // A word for the kind of an item: "file", "folder", "key"...
