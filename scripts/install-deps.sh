@@ -7,7 +7,8 @@
 # amalgamation is fetched once from the npm registry (the package sqlite3
 # carries it), checked against a pinned SHA-256 and kept in the cache folder
 # the build reads it from (scripts/lib.sh: sqlite_tarball). It is never
-# committed.
+# committed. The Public Suffix List comes the same way from Debian's own
+# package (scripts/lib.sh: psl_file).
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -29,7 +30,23 @@ fetch_sqlite() {
     mv "$work/package/deps/${tarball##*/}" "$tarball"
     rm -rf "$work"
 }
-packages=(cmake curl g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+# The Public Suffix List as the pinned package installed it, checked and kept
+# in the cache folder; a list of another version fails here, not in the build.
+fetch_psl() {
+    local file
+    file=$(psl_file)
+    if [ -f "$file" ] && echo "$QUENBY_PSL_SHA256  $file" | sha256sum -c --status; then
+        return 0
+    fi
+    echo "$QUENBY_PSL_SHA256  $QUENBY_PSL_INSTALLED" | sha256sum -c --status || {
+        echo "install-deps: $QUENBY_PSL_INSTALLED is not the list of $QUENBY_PSL_PACKAGE" \
+            "$QUENBY_PSL_VERSION (pinned SHA-256)" >&2
+        exit 1
+    }
+    mkdir -p "${file%/*}"
+    cp "$QUENBY_PSL_INSTALLED" "$file"
+}
+packages=(cmake curl python3 "$QUENBY_PSL_PACKAGE" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest
           wine wine64 wine32:i386 xvfb xauth imagemagick fp-utils nsis wixl zip unzip
           osslsigncode openssl nlohmann-json3-dev sqlite3)
@@ -39,6 +56,7 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -eq 0 ]; then
     fetch_sqlite
+    fetch_psl
     exit 0
 fi
 sudo=""
@@ -54,3 +72,4 @@ DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >>"$
     fail "installing ${missing[*]}"
 rm -f "$log"
 fetch_sqlite
+fetch_psl
