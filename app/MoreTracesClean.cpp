@@ -2,6 +2,7 @@
 
 #include "catalogue/TraceRun.h"
 #include "clean/WidePath.h"
+#include "moretraces/KeptSites.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -45,6 +46,7 @@ TraceSet ChosenMoreTraces() {
 
 std::string CleanMoreTraces(const TraceSet& selection, bool inUseIsNormal) {
     const Catalogue& catalogue = Catalogue::BuiltIn();
+    sites::SetKept(ReadKeepSites());
     std::wstring lines;
     TraceRunHooks hooks;
     hooks.finished = [&](TraceRun& run) {

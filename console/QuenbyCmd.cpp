@@ -9,6 +9,7 @@
 #include "console/Progress.h"
 #include "console/ReportJson.h"
 #include "console/ReportText.h"
+#include "moretraces/KeptSites.h"
 #include "settings/SavedSelection.h"
 
 #include <algorithm>
@@ -40,6 +41,7 @@ const wchar_t ProgramHeading[] = L":\n";
 const wchar_t NotFoundMark[] = L" (not found)";
 const wchar_t UnknownQuote[] = L"'";
 const wchar_t UnknownSeparator[] = L", ";
+const wchar_t KeptSitesText[] = L"Sites kept signed in (their cookies stay): ";
 
 // The selection saved in the window: the eight's bits, and the more traces
 // by name. A name that is no more trace is left out and said once; it is no
@@ -56,6 +58,20 @@ TraceSet SavedTargets(ConsoleStream& err) {
     err.Write(WidePath::FromAnsi(ProgramName) +
               L": the saved selection names no such more traces, left out: " + names + L"\n");
     return saved;
+}
+
+// The sites kept in the window, and those the command line adds for this
+// run, are kept; a preview's text names them first.
+void KeepSites(const Command& command, ConsoleStream& out) {
+    std::vector<std::wstring> entries = ReadSavedKeepSites();
+    entries.insert(entries.end(), command.keepSites.begin(), command.keepSites.end());
+    sites::SetKept(entries);
+    if (command.verb != Verb::Preview || command.json || sites::Kept().empty())
+        return;
+    std::wstring names;
+    for (const std::string& site : sites::Kept())
+        names += (names.empty() ? L"" : UnknownSeparator) + WidePath::FromUtf8(site);
+    out.Write(KeptSitesText + names + L"\n");
 }
 
 TraceSet Selected(const Command& command, ConsoleStream& err) {
@@ -138,6 +154,7 @@ const Trace& TraceOf(const TargetResult& result) {
 
 int Preview(const Command& command, ConsoleStream& out, ConsoleStream& err, Progress& progress) {
     const TraceSet selection = Selected(command, err);
+    KeepSites(command, out);
     std::vector<TargetResult> results;
     PreviewTraces(selection, Reporting(progress, [&](const TargetResult& result) {
                       if (command.json)
@@ -163,6 +180,7 @@ int Clean(const Command& command, ConsoleStream& out, ConsoleStream& err, Progre
         out.Write(std::string(DeclinedText));
         return ExitNotGone;
     }
+    KeepSites(command, out);
     const ReportMode mode = command.quiet ? ReportMode::QuietClean : ReportMode::Clean;
     bool allGone = true;
     CleanTraces(selection, Reporting(progress, [&](const TargetResult& result) {

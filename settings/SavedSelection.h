@@ -18,3 +18,7 @@ CleanSelection ReadSavedSelection(const char* applicationName = kWindowApplicati
 // The names "MoreTraces" holds in the same key, read the same way; none when
 // the value is missing or not a REG_SZ.
 std::vector<std::wstring> ReadSavedMoreTraces(const char* applicationName = kWindowApplicationName);
+
+// The sites "KeepSites" holds in the same key, read the same way; none when
+// the value is missing or not a REG_MULTI_SZ.
+std::vector<std::wstring> ReadSavedKeepSites(const char* applicationName = kWindowApplicationName);
