@@ -1,5 +1,6 @@
 #include "app/MoreTracesDlg.h"
 
+#include "app/KeepSitesDlg.h"
 #include "app/MoreTracesClean.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
@@ -38,6 +39,7 @@ template <typename Visit> void ForEachBox(Visit visit) {
 } // namespace
 
 BEGIN_MESSAGE_MAP(MoreTracesDlg, CDialog)
+    ON_BN_CLICKED(IDC_MORE_KEEP_SITES, &MoreTracesDlg::OnKeepSites)
 END_MESSAGE_MAP()
 
 MoreTracesDlg::MoreTracesDlg(CWnd* pParent) : CDialog(IDD_MORE_TRACES, pParent) {}
@@ -70,6 +72,12 @@ void MoreTracesDlg::DisableMissingBrowsers() {
         GetDlgItemTextA(m_hWnd, group, title, kGroupTitleSize);
         SetDlgItemTextA(m_hWnd, group, (std::string(title) + kNotInstalled).c_str());
     }
+}
+
+// The list is stored by its own dialog's OK, whatever this one's answer.
+void MoreTracesDlg::OnKeepSites() {
+    KeepSitesDlg keepSites(this);
+    keepSites.DoModal();
 }
 
 // A trace the dialog has no box for keeps its stored choice.

@@ -3,6 +3,7 @@
 // "OK" stores the choice in "MoreTraces" at once, keeping the stored names
 // Quenby does not know; "Cancel" writes nothing. The boxes of a browser not
 // found on this PC are disabled, and its group says "(not installed)".
+// "Sites to keep..." edits the sites a cookie clean keeps signed in.
 #pragma once
 
 #include "framework/CDialog.h"
@@ -19,6 +20,7 @@ protected:
 
 private:
     void DisableMissingBrowsers();
+    void OnKeepSites();
 
     DECLARE_MESSAGE_MAP()
 };
