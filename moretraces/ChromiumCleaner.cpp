@@ -61,15 +61,21 @@ const wchar_t UnreadableBookmarks[] =
     L"the bookmarks file cannot be read, so the history stays: no bookmarked address may go";
 const wchar_t EncryptedBookmarks[] =
     L"the bookmarks are kept only encrypted, so the history stays: no bookmarked address may go";
-const char UnbookmarkedUrls[] = "url NOT IN (SELECT value FROM temp.bookmarked)";
-const char UnbookmarkedMappings[] = "page_url NOT IN (SELECT value FROM temp.bookmarked)";
-// A subquery of NOT IN must give no NULL, or it matches nothing.
-const char UnbookmarkedBitmaps[] = "icon_id NOT IN (SELECT icon_id FROM icon_mapping WHERE "
-                                   "icon_id IS NOT NULL AND page_url IN "
-                                   "(SELECT value FROM temp.bookmarked))";
-const char UnbookmarkedIcons[] = "id NOT IN (SELECT icon_id FROM icon_mapping WHERE "
-                                 "icon_id IS NOT NULL AND page_url IN "
-                                 "(SELECT value FROM temp.bookmarked))";
+// The tables the plans name in their conditions, each spelled once.
+const char Urls[] = "urls";
+const char IconMapping[] = "icon_mapping";
+const char FaviconBitmaps[] = "favicon_bitmaps";
+const char Favicons[] = "favicons";
+const std::string Bookmarked = std::string("(SELECT value FROM temp.") + BookmarkedTable + ")";
+const std::string UnbookmarkedUrls = "url NOT IN " + Bookmarked;
+const std::string UnbookmarkedMappings = "page_url NOT IN " + Bookmarked;
+// The icons that a bookmarked page uses. A subquery of NOT IN must give no
+// NULL, or it matches nothing.
+const std::string BookmarkedIcons = std::string("(SELECT icon_id FROM ") + IconMapping +
+                                    " WHERE icon_id IS NOT NULL AND page_url IN " + Bookmarked +
+                                    ")";
+const std::string UnbookmarkedBitmaps = "icon_id NOT IN " + BookmarkedIcons;
+const std::string UnbookmarkedIcons = "id NOT IN " + BookmarkedIcons;
 // Form entries ("autocomplete" in today's schema, "autofill" in older ones
 // and still used beside it) and the saved addresses, in their tables of every
 // schema. Search engines ("keywords") stay, and so do the saved valuables:
@@ -191,8 +197,8 @@ RowPlan HistoryPlan(const std::vector<std::wstring>& bookmarks,
                     const std::set<std::string>& tables) {
     RowPlan plan = WholeTables(VisitTables, tables);
     plan.kept.push_back({BookmarkedTable, bookmarks});
-    if (tables.count("urls"))
-        plan.changes.push_back({"urls", UnbookmarkedUrls, ""});
+    if (tables.count(Urls))
+        plan.changes.push_back({Urls, UnbookmarkedUrls, ""});
     return plan;
 }
 
@@ -201,13 +207,13 @@ RowPlan FaviconsPlan(const std::vector<std::wstring>& bookmarks,
                      const std::set<std::string>& tables) {
     RowPlan plan;
     plan.kept.push_back({BookmarkedTable, bookmarks});
-    if (!tables.count("icon_mapping"))
+    if (!tables.count(IconMapping))
         return plan;
-    plan.changes.push_back({"icon_mapping", UnbookmarkedMappings, ""});
-    if (tables.count("favicon_bitmaps"))
-        plan.changes.push_back({"favicon_bitmaps", UnbookmarkedBitmaps, ""});
-    if (tables.count("favicons"))
-        plan.changes.push_back({"favicons", UnbookmarkedIcons, ""});
+    plan.changes.push_back({IconMapping, UnbookmarkedMappings, ""});
+    if (tables.count(FaviconBitmaps))
+        plan.changes.push_back({FaviconBitmaps, UnbookmarkedBitmaps, ""});
+    if (tables.count(Favicons))
+        plan.changes.push_back({Favicons, UnbookmarkedIcons, ""});
     return plan;
 }
 

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 #include <sddl.h>
 #include <shellapi.h>
@@ -165,21 +166,35 @@ CleanReport RunTarget(const char* name, bool preview, const std::wstring& temp =
     return report;
 }
 
-// Every file below `folder` with its bytes and write time.
+// Every file and folder below `folder` with its creation and write times (a
+// folder's change when a file comes or goes), and a file's size and bytes.
 std::map<std::wstring, std::string> Snapshot(const std::wstring& folder) {
     std::map<std::wstring, std::string> files;
     for (const std::wstring& name : Entries(folder)) {
         const std::wstring path = folder + L"\\" + name;
         WIN32_FILE_ATTRIBUTE_DATA data = {};
         GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+        files[path] = std::to_string(data.ftCreationTime.dwLowDateTime) + "|" +
+                      std::to_string(data.ftLastWriteTime.dwLowDateTime) + "|";
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             for (const auto& file : Snapshot(path))
                 files.insert(file);
         } else {
-            files[path] = std::to_string(data.ftLastWriteTime.dwLowDateTime) + ReadBytes(path);
+            files[path] += std::to_string(data.nFileSizeLow) + "|" + ReadBytes(path);
         }
     }
     return files;
+}
+
+// Opens `path` as another program would, with the connection's `option` on
+// when one is given, and runs `sql` on it.
+platform::UniqueDatabase Connect(const std::wstring& path, const char* sql, int option = 0) {
+    platform::UniqueDatabase db;
+    sqlite3_open(WidePath::ToUtf8(path).c_str(), db.put());
+    if (option != 0)
+        sqlite3_db_config(db.get(), option, 1, nullptr);
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db.get(), sql, nullptr, nullptr, nullptr)) << sql;
+    return db;
 }
 
 // The rows each table of each database lost (or would lose).
@@ -578,6 +593,75 @@ TEST_F(MoreTracesTest, EachLayoutsProfilesAreCleanedAsChromesAndFirefoxs) {
               L"background process, and clean again",
               report.Items()[0].detail);
     EXPECT_TRUE(held == everything());
+}
+
+// Logs as a browser that stopped unexpectedly leaves them: a write-ahead log
+// with and without its index, one beside an empty file, a hot journal.
+TEST_F(MoreTracesTest, APreviewOfEveryTargetChangesNoFileOfAnyProfile) {
+    const std::wstring chrome = Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
+    const std::wstring firefox = Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles");
+    const std::wstring local = Made(FOLDERID_LocalAppData, L"Mozilla\\Firefox\\Profiles");
+    const std::wstring profile = firefox + L"\\p", history = chrome + L"\\Default\\History";
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(chrome + L"\\Default") &&
+                fixtures::SeedFirefoxProfile(profile, local + L"\\p"));
+    for (const wchar_t* file : {L"\\places.sqlite", L"\\favicons.sqlite"})
+        Connect(profile + file, "VACUUM", SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE);
+    DeleteFileW((profile + L"\\favicons.sqlite-shm").c_str());
+    WriteBytes(profile + L"\\formhistory.sqlite", "");
+    WriteBytes(profile + L"\\formhistory.sqlite-wal", Pattern(100));
+    std::string journal;
+    if (platform::UniqueDatabase crashed = Connect(history, "BEGIN; DELETE FROM visits"))
+        journal = ReadBytes(history + L"-journal");
+    WriteBytes(history + L"-journal", journal);
+    ASSERT_TRUE(Exists(profile + L"\\places.sqlite-shm") &&
+                Exists(profile + L"\\favicons.sqlite-wal"));
+    const std::wstring temp = m_root.Path() + L"\\..";
+    const auto before =
+        std::make_tuple(Snapshot(chrome), Snapshot(firefox), Snapshot(local), Entries(temp));
+
+    const Catalogue& catalogue = Catalogue::BuiltIn();
+    for (size_t i = 0; i < catalogue.Traces().size(); ++i)
+        EXPECT_TRUE(catalogue.IsWindowTrace(i) ||
+                    !RunTarget(Narrow(catalogue.Traces()[i].name).c_str(), true).HasFailures())
+            << Narrow(catalogue.Traces()[i].name);
+
+    EXPECT_TRUE(before == std::make_tuple(Snapshot(chrome), Snapshot(firefox), Snapshot(local),
+                                          Entries(temp)))
+        << "a profile's file changed, or a copy stayed in the temporary folder";
+}
+
+// A schema that cannot be read fails that database; without the bookmarked
+// pages, Firefox's icons stay.
+TEST_F(MoreTracesTest, AnUnreadableSchemaFailsTheDatabaseAndKeepsEveryIcon) {
+    const std::wstring profile =
+        Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles") + L"\\p";
+    ASSERT_TRUE(fixtures::SeedFirefoxProfile(profile, profile));
+    Connect(profile + L"\\places.sqlite",
+            "UPDATE sqlite_master SET sql = 'garbage' WHERE name = 'moz_meta'",
+            SQLITE_DBCONFIG_WRITABLE_SCHEMA);
+    for (bool preview : {true, false}) {
+        const CleanReport report = RunTarget("firefox-history", preview);
+        EXPECT_EQ(2u, report.Failures().size()) << "places and its kept pages, preview " << preview;
+        EXPECT_EQ(0u, Rows(report).count(profile + L"\\favicons.sqlite|moz_icons")) << preview;
+    }
+    EXPECT_EQ((std::vector<std::string>{"1", "2", "3", "4"}),
+              fixtures::Column(profile + L"\\favicons.sqlite", "SELECT id FROM moz_icons"));
+}
+
+// Another program's read blocks the checkpoint: the rows went, and the
+// database is kept in use with the reason.
+TEST_F(MoreTracesTest, ACheckpointAReaderBlocksIsKeptInUseAndTheRowsThatWentAreNoted) {
+    const std::wstring profile =
+        Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles") + L"\\p";
+    const std::wstring places = profile + L"\\places.sqlite";
+    ASSERT_TRUE(fixtures::SeedFirefoxProfile(profile, profile));
+    platform::UniqueDatabase reader = Connect(places, "BEGIN; SELECT count(*) FROM moz_places");
+
+    const CleanReport blocked = RunTarget("firefox-history", false);
+    EXPECT_EQ(2u, Rows(blocked).at(places + L"|moz_historyvisits"));
+    ASSERT_EQ(1u, blocked.Failures().size());
+    EXPECT_EQ(CleanStatus::InUse, blocked.Failures()[0]->status);
+    EXPECT_EQ(0u, blocked.Failures()[0]->detail.find(L"another program is reading"));
 }
 
 TEST_F(MoreTracesTest, ExplorerListsLoseTheirValuesAndKeepTheirKeys) {
