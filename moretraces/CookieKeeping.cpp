@@ -3,8 +3,9 @@
 // site's frame set under another) to the top-level site it is partitioned
 // under, any other to the site of its host. The rows of the sites that stay
 // are found first, read-only; the clean then removes every other row, in one
-// transaction, by its host and partition as they were read.
-#include "clean/Database.h"
+// transaction, by its host and partition as they were read. When they cannot
+// be read, no cookie of that database goes.
+#include "clean/DatabaseCopy.h"
 #include "clean/WidePath.h"
 #include "moretraces/KeptSites.h"
 #include "moretraces/ProfileCleaners.h"
@@ -34,22 +35,26 @@ bool Kept(const CookieTable& table, const std::string& key) {
     return sites::Keeps(partitioned ? table.partitionHost(partition) : key.substr(0, separator));
 }
 
-// The keys of the rows that stay; false when the database cannot be read.
-bool KeptKeys(const std::wstring& path, const CookieTable& table, std::vector<std::wstring>& kept) {
-    platform::UniqueDatabase db;
-    if (database::OpenReadOnly(path, db))
-        return false;
-    if (!database::Tables(db.get()).count(table.table))
-        return true;
+// The keys of the rows that stay, read from a copy of the database.
+database::Failure KeptKeys(const std::wstring& path, const CookieTable& table,
+                           std::vector<std::wstring>& kept) {
+    DatabaseCopy db;
+    std::set<std::string> tables;
+    if (database::Failure failure = db.Open(path))
+        return failure;
+    if (database::Failure failure = database::Tables(db.get(), tables))
+        return failure;
+    if (!tables.count(table.table))
+        return database::Failure();
     std::vector<std::wstring> keys;
     const std::string query = "SELECT DISTINCT " + KeyOf(table) + " FROM " + table.table;
-    if (database::Strings(db.get(), query.c_str(), keys))
-        return false;
+    if (database::Failure failure = database::Strings(db.get(), query.c_str(), keys))
+        return failure;
     for (std::wstring& key : keys) {
         if (Kept(table, WidePath::ToUtf8(key)))
             kept.push_back(std::move(key));
     }
-    return true;
+    return database::Failure();
 }
 
 } // namespace
@@ -62,8 +67,8 @@ void CleanCookieDatabase(const std::wstring& path, const CookieTable& table, Vis
         return;
     }
     std::vector<std::wstring> kept;
-    if (!KeptKeys(path, table, kept)) {
-        visitors.notes.Problem(path, ERROR_FILE_CORRUPT, Unreadable);
+    if (const database::Failure unread = KeptKeys(path, table, kept)) {
+        visitors.notes.Problem(path, unread.error, Unreadable);
         return;
     }
     visitors.databases.ChangeRows(path, [&](const std::set<std::string>& tables) {

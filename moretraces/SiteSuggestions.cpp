@@ -1,6 +1,6 @@
 #include "moretraces/SiteSuggestions.h"
 
-#include "clean/Database.h"
+#include "clean/DatabaseCopy.h"
 #include "clean/WidePath.h"
 #include "moretraces/KeptSites.h"
 #include "platform/WholeFile.h"
@@ -42,8 +42,8 @@ void AddAllowed(const std::wstring& entry, Found& found) {
 // cannot be read.
 std::vector<std::wstring> Texts(const std::wstring& path, const char* query) {
     std::vector<std::wstring> texts;
-    platform::UniqueDatabase db;
-    if (database::Exists(path) && !database::OpenReadOnly(path, db))
+    DatabaseCopy db;
+    if (database::Exists(path) && !db.Open(path))
         database::Strings(db.get(), query, texts);
     return texts;
 }
