@@ -291,14 +291,15 @@ TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
     // The sites kept in the window (REG_MULTI_SZ, two of them; the second a
     // public suffix, left out) and one more for this run: their cookies stay.
     const std::wstring cookies = chrome + L"\\Default\\Network\\Cookies";
-    ASSERT_TRUE(
-        fixtures::AddRows(cookies, {{"cookies", "host_key name", {".kept.example", "a"}},
-                                    {"cookies", "host_key name", {"mail.run.example", "b"}},
-                                    {"cookies", "host_key name", {"www.gone.example", "c"}}}));
+    const char* const columns = "host_key top_frame_site_key name";
+    ASSERT_TRUE(fixtures::AddRows(cookies, {{"cookies", columns, {".kept.example", "", "a"}},
+                                            {"cookies", columns, {"mail.run.example", "", "b"}},
+                                            {"cookies", columns, {"www.gone.example", "", "c"}}}));
+    const std::string key = SettingsKey(QuenbyName);
     const wchar_t keepSites[] = L"www.kept.example\0co.uk\0";
     ASSERT_EQ(ERROR_SUCCESS,
-              RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey(QuenbyName).c_str(), "KeepSites",
-                              REG_MULTI_SZ, keepSites, sizeof keepSites));
+              RegSetKeyValueW(HKEY_CURRENT_USER, std::wstring(key.begin(), key.end()).c_str(),
+                              L"KeepSites", REG_MULTI_SZ, keepSites, sizeof keepSites));
     EXPECT_EQ(2u, RunConsole("clean chrome-cookies --keep-site co.uk --yes").exitCode);
     const ConsoleRun kept = RunConsole("preview chrome-cookies --keep-site https://run.example/");
     EXPECT_TRUE(Says(kept.out, "(their cookies stay): kept.example, run.example")) << kept.out;
