@@ -92,6 +92,9 @@ inline void DestroyIconHandle(HICON icon) {
 inline void FreeCoTaskMem(void* block) {
     CoTaskMemFree(block);
 }
+inline void FreeLocal(HLOCAL block) {
+    LocalFree(block);
+}
 } // namespace detail
 
 // A registry key opened or created by this process. The predefined roots
@@ -127,5 +130,8 @@ using UniqueIcon = UniqueAny<detail::NullTraits<HICON, detail::DestroyIconHandle
 
 // A block the shell or COM hands out (SHGetKnownFolderPath), freed with CoTaskMemFree.
 using UniqueCoTaskMem = UniqueAny<detail::NullTraits<void*, detail::FreeCoTaskMem>>;
+
+// A block the security calls hand out (GetNamedSecurityInfoW), freed with LocalFree.
+using UniqueLocal = UniqueAny<detail::NullTraits<HLOCAL, detail::FreeLocal>>;
 
 } // namespace platform

@@ -5,6 +5,9 @@ set(QUENBY_TEST_EXTRA_ResourceTest ${CMAKE_SOURCE_DIR}/res/Quenby.rc)
 quenby_unit_test(ResourceTest quenby_platform version)
 quenby_unit_test(RegistryCleanerTest quenby_clean)
 quenby_unit_test(FolderCleanerTest quenby_clean)
+# Jump lists that Windows wrote, read where they lie in the source tree.
+target_compile_definitions(FolderCleanerTest PRIVATE
+    QUENBY_JUMPLIST_FIXTURES="${CMAKE_SOURCE_DIR}/tests/fixtures/jumplists")
 quenby_unit_test(CleanerTest quenby_catalogue quenby_browser_fixtures)
 quenby_unit_test(ProtectedStorageTest quenby_clean)
 set(QUENBY_TEST_EXTRA_FrameworkTest ${CMAKE_SOURCE_DIR}/tests/unit/FrameworkTest.rc)
