@@ -3,6 +3,8 @@
 #include "app/PreviewRows.h"
 #include "app/UiText.h"
 #include "catalogue/TraceRun.h"
+#include "clean/WidePath.h"
+#include "moretraces/KeptSites.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -24,6 +26,7 @@ std::wstring NotGoneLine(const Trace& trace, const CleanReport& report, bool inU
 
 std::string CleanMoreTraces(const TraceSet& selection, bool inUseIsNormal) {
     const Catalogue& catalogue = Catalogue::BuiltIn();
+    sites::SetKept(ReadKeepSites());
     std::wstring lines;
     TraceRunHooks hooks;
     hooks.finished = [&](TraceRun& run) {

@@ -1,5 +1,6 @@
 #include "app/MoreTracesDlg.h"
 
+#include "app/KeepSitesDlg.h"
 #include "app/MoreTracesClean.h"
 #include "app/PreviewDlg.h"
 #include "app/UiText.h"
@@ -20,6 +21,7 @@ const std::vector<Anchor> kAnchors = {
     {IDC_CHOOSER_ABOUT, kHalf, kStays, kFollows, kFollows},
     {IDC_CHOOSER_SHOW_ALL, kStays, kFollows, kStays, kFollows},
     {IDC_CHOOSER_PREVIEW, kStays, kFollows, kStays, kFollows},
+    {IDC_MORE_KEEP_SITES, kStays, kFollows, kStays, kFollows},
     {IDOK, kFollows, kFollows, kFollows, kFollows},
     {IDCANCEL, kFollows, kFollows, kFollows, kFollows},
 };
@@ -29,6 +31,7 @@ const std::vector<Anchor> kAnchors = {
 BEGIN_MESSAGE_MAP(MoreTracesDlg, ResizableDlg)
     ON_BN_CLICKED(IDC_CHOOSER_SHOW_ALL, &MoreTracesDlg::OnShowAll)
     ON_BN_CLICKED(IDC_CHOOSER_PREVIEW, &MoreTracesDlg::OnPreview)
+    ON_BN_CLICKED(IDC_MORE_KEEP_SITES, &MoreTracesDlg::OnKeepSites)
     ON_MESSAGE(WM_NOTIFY, &MoreTracesDlg::OnNotify)
 END_MESSAGE_MAP()
 
@@ -191,6 +194,12 @@ void MoreTracesDlg::OnPreview() {
     selection.Add(m_choice->Chosen());
     PreviewDlg preview(this, selection);
     preview.DoModal();
+}
+
+// The list is stored by its own dialog's OK, whatever this one's answer.
+void MoreTracesDlg::OnKeepSites() {
+    KeepSitesDlg keepSites(this);
+    keepSites.DoModal();
 }
 
 void MoreTracesDlg::OnOK() {

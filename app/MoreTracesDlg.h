@@ -6,7 +6,8 @@
 // Checking a trace with a warning asks once. "Preview" previews what is
 // checked here and the eight checked in the main window. "OK" stores the
 // choice in "MoreTraces" at once, keeping the stored names Quenby does not
-// know; "Cancel" writes nothing.
+// know; "Cancel" writes nothing. "Sites to keep signed in..." edits the sites
+// a cookie clean keeps signed in.
 #pragma once
 
 #include "app/CheckTree.h"
@@ -28,6 +29,7 @@ protected:
     void OnOK() override;
     void OnShowAll();
     void OnPreview();
+    void OnKeepSites();
     LRESULT OnNotify(WPARAM id, LPARAM header);
 
 private:

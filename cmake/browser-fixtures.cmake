@@ -6,7 +6,7 @@
 set(QUENBY_FIXTURES_DIR ${CMAKE_SOURCE_DIR}/tests/fixtures/browsers)
 set(QUENBY_FIXTURES_INCLUDE ${CMAKE_BINARY_DIR}/fixtures-include)
 file(GLOB_RECURSE quenby_fixture_files CONFIGURE_DEPENDS
-    ${QUENBY_FIXTURES_DIR}/*.sql ${QUENBY_FIXTURES_DIR}/*.json)
+    ${QUENBY_FIXTURES_DIR}/*.sql ${QUENBY_FIXTURES_DIR}/*.json ${QUENBY_FIXTURES_DIR}/*.txt)
 list(SORT quenby_fixture_files)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${quenby_fixture_files})
 

@@ -2,6 +2,7 @@
 
 #include "clean/WidePath.h"
 #include "console/CloseCommand.h"
+#include "moretraces/KeptSites.h"
 
 namespace {
 
@@ -13,6 +14,7 @@ const wchar_t AllSwitch[] = L"--all";
 const wchar_t JsonSwitch[] = L"--json";
 const wchar_t YesSwitch[] = L"--yes";
 const wchar_t QuietSwitch[] = L"--quiet";
+const wchar_t KeepSiteSwitch[] = L"--keep-site";
 const wchar_t NameSeparator[] = L", ";
 const size_t UsageWidth = 76;
 
@@ -59,11 +61,29 @@ bool TakeArgument(const std::wstring& arg, Command& command, std::wstring& error
     return true;
 }
 
+// --keep-site and the site after it, at args[i]; `i` then points at the site.
+bool TakeKeepSite(const std::vector<std::wstring>& args, size_t& i, Command& command,
+                  std::wstring& error) {
+    if (++i >= args.size()) {
+        error = std::wstring(KeepSiteSwitch) + L" needs a site, as in " + KeepSiteSwitch +
+                L" example.com";
+        return false;
+    }
+    if (sites::KeptSiteOf(args[i]).empty()) {
+        error = L"'" + args[i] +
+                L"' names no site to keep (a host name or an address; not a "
+                L"public suffix such as co.uk)";
+        return false;
+    }
+    command.keepSites.push_back(args[i]);
+    return true;
+}
+
 // What each command accepts, checked once all arguments are read.
 bool CheckCombination(const Command& command, std::wstring& error) {
     const int choices = !command.named.IsEmpty() + command.saved + command.all;
-    if (command.verb == Verb::List &&
-        (choices != command.all || command.json || command.yes || command.quiet))
+    if (command.verb == Verb::List && (choices != command.all || command.json || command.yes ||
+                                       command.quiet || !command.keepSites.empty()))
         error = L"list takes no targets, and no switch but --all";
     else if (choices > 1)
         error = L"give target names, --saved or --all: only one of them";
@@ -86,9 +106,11 @@ const char UsageBeforeTargets[] =
     "                              eight, then the programs found on this PC with\n"
     "                              theirs (--all: every program, found or not)\n"
     "  preview [TARGETS... | --saved | --all] [--json] [--quiet]\n"
+    "          [--keep-site SITE]...\n"
     "                              what a clean of those targets would do; changes\n"
     "                              nothing (without targets: the saved selection)\n"
     "  clean (TARGETS... | --saved | --all) [--yes] [--quiet]\n"
+    "        [--keep-site SITE]...\n"
     "                              cleans them in the window's order, after asking\n"
     "                              \"Are you sure to clean?\" unless --yes is given\n"
     "  close [--folder DIR]        asks Quenby running from DIR (default: the\n"
@@ -115,6 +137,10 @@ const char UsageAfterTargets[] =
     "  --quiet   no progress count; a clean writes nothing to the console (only\n"
     "            the question, without --yes): its report goes to\n"
     "            %LOCALAPPDATA%\\Quenby\\last-clean.json\n"
+    "  --keep-site SITE\n"
+    "            keep SITE signed in for this run: its cookies stay, besides those\n"
+    "            of the sites kept in the window (\"Sites to keep...\"); SITE is a\n"
+    "            host name or address (mail.example.co.uk keeps example.co.uk)\n"
     "\n"
     "Exit status: 0 everything selected is gone (or the command succeeded),\n"
     "1 something could not be removed or the question was not answered yes,\n"
@@ -165,6 +191,11 @@ bool ParseCommandLine(const std::vector<std::wstring>& args, Command& command,
         }
         if (command.verb == Verb::Close || command.verb == Verb::Schedule)
             continue; // their own arguments, read below
+        if (args[i] == KeepSiteSwitch) {
+            if (!TakeKeepSite(args, i, command, error))
+                return false;
+            continue;
+        }
         if (!TakeArgument(args[i], command, error))
             return false;
     }

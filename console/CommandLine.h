@@ -20,6 +20,9 @@ struct Command {
     bool json = false;
     bool yes = false;
     bool quiet = false;
+    // --keep-site SITE, each time given: sites kept for this run besides
+    // those saved in the window.
+    std::vector<std::wstring> keepSites;
     // close: the install folder (empty: the console program's own).
     std::wstring folder;
     ScheduleRequest schedule;

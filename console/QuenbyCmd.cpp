@@ -11,6 +11,7 @@
 #include "console/ReportText.h"
 #include "console/ScheduleCommand.h"
 #include "settings/LastClean.h"
+#include "moretraces/KeptSites.h"
 #include "settings/SavedSelection.h"
 
 #include <algorithm>
@@ -42,6 +43,7 @@ const wchar_t ProgramHeading[] = L":\n";
 const wchar_t NotFoundMark[] = L" (not found)";
 const wchar_t UnknownQuote[] = L"'";
 const wchar_t UnknownSeparator[] = L", ";
+const wchar_t KeptSitesText[] = L"Sites kept signed in (their cookies stay): ";
 
 // The selection saved in the window: the eight's bits, and the more traces
 // by name. A name that is no more trace is left out and goes to `leftOut`; it
@@ -61,6 +63,20 @@ void SayLeftOut(const std::vector<std::wstring>& leftOut, ConsoleStream& err) {
         names += (names.empty() ? L"" : UnknownSeparator) + (UnknownQuote + name + UnknownQuote);
     err.Write(WidePath::FromAnsi(ProgramName) +
               L": the saved selection names no such more traces, left out: " + names + L"\n");
+}
+
+// The sites kept in the window, and those the command line adds for this
+// run, are kept; a preview's text names them first.
+void KeepSites(const Command& command, ConsoleStream& out) {
+    std::vector<std::wstring> entries = ReadSavedKeepSites();
+    entries.insert(entries.end(), command.keepSites.begin(), command.keepSites.end());
+    sites::SetKept(entries);
+    if (command.verb != Verb::Preview || command.json || sites::Kept().empty())
+        return;
+    std::wstring names;
+    for (const std::string& site : sites::Kept())
+        names += (names.empty() ? L"" : UnknownSeparator) + WidePath::FromUtf8(site);
+    out.Write(KeptSitesText + names + L"\n");
 }
 
 TraceSet Selected(const Command& command, std::vector<std::wstring>& leftOut) {
@@ -150,6 +166,7 @@ int Preview(const Command& command, ConsoleStream& out, ConsoleStream& err, Prog
     std::vector<std::wstring> leftOut;
     const TraceSet selection = Selected(command, leftOut);
     SayLeftOut(leftOut, err);
+    KeepSites(command, out);
     std::vector<TargetResult> results;
     PreviewTraces(selection, Reporting(progress, [&](const TargetResult& result) {
                       if (command.json)
@@ -195,6 +212,7 @@ int Clean(const Command& command, ConsoleStream& out, ConsoleStream& err, Progre
         out.Write(std::string(DeclinedText));
         return ExitNotGone;
     }
+    KeepSites(command, out);
     bool allGone = true;
     std::vector<TargetResult> results;
     CleanTraces(selection, Reporting(progress, [&](const TargetResult& result) {

@@ -1,6 +1,7 @@
 #include "framework/CWinApp.h"
 
 #include "framework/CWnd.h"
+#include "platform/MultiString.h"
 
 #include <cstring>
 #include <cwchar>
@@ -227,6 +228,21 @@ BOOL CWinApp::WriteProfileStringW(const char* lpszSection, const char* lpszEntry
                             reinterpret_cast<const BYTE*>(lpszValue),
                             static_cast<DWORD>((wcslen(lpszValue) + 1) * sizeof(wchar_t))) ==
            ERROR_SUCCESS;
+}
+
+std::vector<std::wstring> CWinApp::GetProfileStringList(const char* lpszSection,
+                                                        const char* lpszEntry) {
+    platform::UniqueHKey section = GetSectionKey(lpszSection);
+    if (!section)
+        return {};
+    return platform::ReadMultiString(section.get(), WideEntry(lpszEntry).c_str());
+}
+
+BOOL CWinApp::WriteProfileStringList(const char* lpszSection, const char* lpszEntry,
+                                     const std::vector<std::wstring>& texts) {
+    platform::UniqueHKey section = GetSectionKey(lpszSection);
+    return section &&
+           platform::WriteMultiString(section.get(), WideEntry(lpszEntry).c_str(), texts);
 }
 
 void CWinApp::DoWaitCursor(int nCode) {

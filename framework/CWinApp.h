@@ -24,6 +24,7 @@
 #include "platform/Handles.h"
 
 #include <string>
+#include <vector>
 
 class CWnd;
 
@@ -74,6 +75,11 @@ public:
                                    const wchar_t* lpszDefault = L"");
     BOOL WriteProfileStringW(const char* lpszSection, const char* lpszEntry,
                              const wchar_t* lpszValue);
+    // A list of texts (REG_MULTI_SZ), read and written the same way; none
+    // when the value is missing or of another type.
+    std::vector<std::wstring> GetProfileStringList(const char* lpszSection, const char* lpszEntry);
+    BOOL WriteProfileStringList(const char* lpszSection, const char* lpszEntry,
+                                const std::vector<std::wstring>& texts);
 
     // nCode 1 begins a wait cursor, -1 ends one, 0 shows it again while any
     // is running. The cursor in use before the first one comes back when the

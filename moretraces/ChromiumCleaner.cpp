@@ -23,6 +23,7 @@ struct BookmarksFile {
 const BookmarksFile BookmarksFiles[] = {{L"Bookmarks", L"EncryptedBookmarks2"},
                                         {L"AccountBookmarks", L"EncryptedAccountBookmarks2"}};
 const wchar_t* const CookieFiles[] = {L"Network\\Cookies", L"Cookies"};
+const char SchemeEnd[] = "://";
 // The profile's own form data, and that of the signed-in account.
 const wchar_t* const FormsFiles[] = {L"Web Data", L"Account Web Data"};
 // The address bar's own stores, rebuilt by the browser from what is left:
@@ -216,6 +217,21 @@ RowPlan FaviconsPlan(const std::vector<std::wstring>& bookmarks,
     return plan;
 }
 
+// A partitioned cookie's "top_frame_site_key" is the top-level site as
+// "scheme://host" (Chromium's SchemefulSite); empty when it has none.
+bool IsPartitioned(const std::string& siteKey) {
+    return !siteKey.empty();
+}
+
+std::string SiteKeyHost(const std::string& siteKey) {
+    const size_t scheme = siteKey.find(SchemeEnd);
+    const size_t start = scheme == std::string::npos ? 0 : scheme + sizeof SchemeEnd - 1;
+    return siteKey.substr(start, siteKey.find_first_of(":/", start) - start);
+}
+
+const CookieTable Cookies = {"cookies", "host_key", "top_frame_site_key", IsPartitioned,
+                             SiteKeyHost};
+
 } // namespace
 
 namespace chromium {
@@ -250,9 +266,7 @@ void CleanHistory(const BrowserProfile& profile, Visitors& visitors) {
 
 void CleanCookies(const BrowserProfile& profile, Visitors& visitors) {
     for (const wchar_t* file : CookieFiles)
-        visitors.databases.ChangeRows(
-            WidePath::Join(profile.folder, file),
-            [](const std::set<std::string>& tables) { return WholeTables({"cookies"}, tables); });
+        CleanCookieDatabase(WidePath::Join(profile.folder, file), Cookies, visitors);
 }
 
 void CleanForms(const BrowserProfile& profile, Visitors& visitors) {

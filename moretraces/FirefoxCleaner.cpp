@@ -29,7 +29,13 @@ const std::vector<const char*> VisitTables = {"moz_historyvisits",
                                               "moz_newtab_shortcuts_interaction"};
 const std::vector<const char*> FormTables = {"moz_formhistory", "moz_history_to_sources",
                                              "moz_sources"};
-const std::vector<const char*> CookieTables = {"moz_cookies"};
+// A cookie's "originAttributes": empty, or "^" and "name=value" pairs
+// joined by "&"; a partitioned cookie's "partitionKey" is percent-encoded
+// "(scheme,host[,port][,...])", its top-level site.
+const char PartitionKey[] = "partitionKey=";
+const char AttributeSeparator = '&';
+const char PartitionOpen = '(';
+const char PartitionField = ',';
 
 // The tables of places.sqlite and favicons.sqlite that the plans name in
 // their conditions, each spelled once.
@@ -133,6 +139,55 @@ database::Failure KeptPageUrls(const std::wstring& places, std::vector<std::wstr
         (std::string("SELECT url FROM ") + Places + " WHERE " + KeptPlaces(tables)).c_str(), urls);
 }
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string PercentDecoded(const std::string& text) {
+    std::string decoded;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool escape = text[i] == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 &&
+                            HexDigit(text[i + 2]) >= 0;
+        decoded += escape ? char(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2])) : text[i];
+        i += escape ? 2 : 0;
+    }
+    return decoded;
+}
+
+// The attributes' "partitionKey", decoded; empty when there is none.
+std::string PartitionOf(const std::string& attributes) {
+    size_t start = attributes.find(PartitionKey);
+    if (start == std::string::npos)
+        return std::string();
+    start += sizeof PartitionKey - 1;
+    return PercentDecoded(
+        attributes.substr(start, attributes.find(AttributeSeparator, start) - start));
+}
+
+bool IsPartitioned(const std::string& attributes) {
+    return !PartitionOf(attributes).empty();
+}
+
+// The host field of the partition key; a key of another form names none, so
+// its cookie goes.
+std::string PartitionHost(const std::string& attributes) {
+    const std::string key = PartitionOf(attributes);
+    const size_t scheme = key.find(PartitionField);
+    if (key.empty() || key[0] != PartitionOpen || scheme == std::string::npos)
+        return std::string();
+    const size_t end = key.find_first_of(",)", scheme + 1);
+    return key.substr(scheme + 1, end == std::string::npos ? end : end - scheme - 1);
+}
+
+const CookieTable Cookies = {"moz_cookies", "host", "originAttributes", IsPartitioned,
+                             PartitionHost};
+
 std::wstring In(const BrowserProfile& profile, const wchar_t* file) {
     return WidePath::Join(profile.folder, file);
 }
@@ -168,9 +223,7 @@ void CleanHistory(const BrowserProfile& profile, Visitors& visitors) {
 }
 
 void CleanCookies(const BrowserProfile& profile, Visitors& visitors) {
-    visitors.databases.ChangeRows(In(profile, CookiesFile), [](const std::set<std::string>& t) {
-        return WholeTables(CookieTables, t);
-    });
+    CleanCookieDatabase(In(profile, CookiesFile), Cookies, visitors);
 }
 
 void CleanForms(const BrowserProfile& profile, Visitors& visitors) {

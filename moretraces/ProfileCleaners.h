@@ -26,5 +26,22 @@ void CleanCookies(const BrowserProfile& profile, Visitors& visitors);
 void CleanForms(const BrowserProfile& profile, Visitors& visitors);
 } // namespace firefox
 
+// How a browser keys its cookies: the table, its host column, and the column
+// that names a cookie's partition (and container), with how to read it.
+struct CookieTable {
+    const char* table;
+    const char* host;
+    const char* partition;
+    // Whether a value of the partition column names a top-level site...
+    bool (*isPartitioned)(const std::string& partition);
+    // ...and that site's host.
+    std::string (*partitionHost)(const std::string& partition);
+};
+
+// Removes the cookies of the database at `path`: every one, or, with sites
+// to keep (moretraces/KeptSites.h), all but theirs. When those cannot be
+// found, nothing goes and the notes say why.
+void CleanCookieDatabase(const std::wstring& path, const CookieTable& table, Visitors& visitors);
+
 // Every row of each table in `names` that the database holds.
 RowPlan WholeTables(const std::vector<const char*>& names, const std::set<std::string>& tables);

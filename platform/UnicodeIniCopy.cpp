@@ -1,6 +1,7 @@
 #include "platform/UnicodeIniCopy.h"
 
 #include "platform/Handles.h"
+#include "platform/WholeFile.h"
 
 #include <algorithm>
 
@@ -13,22 +14,6 @@ const LONGLONG LargestIni = 1 << 20;
 const char Utf8Mark[] = "\xEF\xBB\xBF";
 const wchar_t Utf16Mark = 0xFEFF;
 const wchar_t CopyPrefix[] = L"ini";
-
-// The file's bytes; empty when it cannot be read whole.
-std::string ReadAll(const std::wstring& path) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size;
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > LargestIni)
-        return std::string();
-    std::string bytes(size_t(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!ReadFile(file.get(), &bytes[0], DWORD(bytes.size()), &read, nullptr) ||
-                           read != bytes.size()))
-        return std::string();
-    return bytes;
-}
 
 // The text with the UTF-16 byte-order mark in front, when `bytes` are UTF-8
 // the platform would misread: with the UTF-8 mark, or with a character beyond
@@ -52,7 +37,7 @@ std::wstring Utf16Text(std::string bytes) {
 } // namespace
 
 UnicodeIniCopy::UnicodeIniCopy(const std::wstring& ini) : m_path(ini) {
-    const std::wstring text = Utf16Text(ReadAll(ini));
+    const std::wstring text = Utf16Text(ReadWholeFile(ini, LargestIni));
     wchar_t folder[MAX_PATH + 1];
     wchar_t name[MAX_PATH];
     if (text.empty() || !GetTempPathW(MAX_PATH + 1, folder) ||

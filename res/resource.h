@@ -179,6 +179,18 @@
 #define IDS_ITEMS_IN_USE 3337
 #define IDS_CLEAN_PROGRESS 3340
 
+// "Sites to keep..." (IDD_KEEP_SITES), opened from IDD_MORE_TRACES: the
+// sites whose cookies a clean keeps, and what it says.
+#define IDD_KEEP_SITES 141
+#define IDC_KEEP_SITE_EDIT 1300
+#define IDC_KEEP_SITE_ADD 1301
+#define IDC_KEEP_SITE_LIST 1302
+#define IDC_KEEP_SITE_REMOVE 1303
+#define IDC_KEEP_SITE_SUGGESTIONS 1304
+#define IDC_KEEP_SITE_SUGGEST_ADD 1305
+#define IDC_MORE_KEEP_SITES 1306
+#define IDS_KEEP_SITE_NONE 3600
+
 // Static controls that are never addressed by id.
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

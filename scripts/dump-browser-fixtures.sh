@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
 # Runs Debian's chromium and firefox-esr once, headless, on a throw-away
 # profile of their own (a local page with a form, a cookie and an icon is
-# visited, its form filled in and sent; Chromium also gets two bookmarks),
-# and writes the schema of every database the cleaners touch, with the
-# browser's version, to tests/fixtures/browsers/<browser>-<major version>/.
-# The tests build their profiles from these files. Chromium's Bookmarks file
-# is kept too; it holds the test bookmarks and nothing else.
+# visited, its form filled in and sent; Chromium also gets two bookmarks;
+# two test sites on a local HTTPS server set host-only, domain-wide and
+# partitioned cookies and store data in every kind of site storage, Firefox's
+# also in a container; the first site's cookies are allowed in the browser's
+# settings), and writes the schema of every database the cleaners touch, with
+# the browser's version, to tests/fixtures/browsers/<browser>-<major version>/.
+# Beside them: the cookies' key columns as the browser wrote them
+# (cookie-keys.txt), the site data it laid out (site-data.txt: every folder
+# and file, the server's port written as 8443), and where it keeps the
+# sites allowed cookies (Chromium's Preferences excerpt, Firefox's
+# permissions). The tests build their profiles from these files. Chromium's
+# Bookmarks file is kept too; it holds the test bookmarks and nothing else.
 #
 # Not run by the tests or in CI: it needs the two browsers (apt-get install
 # chromium firefox-esr sqlite3) and, to drive Chromium, the npm package
@@ -22,17 +29,26 @@ readonly OUT=tests/fixtures/browsers
 # The databases the cleaners read or change, by the browser's own file name
 # (Chromium on Linux keeps its cookies beside the others, not in Network).
 readonly CHROMIUM_DATABASES=("History" "Favicons" "Cookies" "Web Data" "Account Web Data"
-                             "Top Sites" "Shortcuts" "Network Action Predictor")
+                             "Top Sites" "Shortcuts" "Network Action Predictor"
+                             "WebStorage/QuotaManager")
 readonly FIREFOX_DATABASES=(places.sqlite favicons.sqlite cookies.sqlite formhistory.sqlite
-                            permissions.sqlite)
+                            permissions.sqlite webappsstore.sqlite storage.sqlite)
+# Where the browsers keep site data in a profile (the site-data listing).
+readonly CHROMIUM_SITE_DATA=("Local Storage" "Session Storage" "IndexedDB" "WebStorage"
+                             "Service Worker" "File System")
+readonly FIREFOX_SITE_DATA=(storage serviceworker.txt webappsstore.sqlite)
+# The port the listings are written with, whatever port the server had.
+readonly LISTED_PORT=8443
 
-for tool in chromium firefox-esr sqlite3 node python3 curl; do
+for tool in chromium firefox-esr sqlite3 node python3 curl openssl; do
     command -v "$tool" >/dev/null || die "$tool is not installed"
 done
 work=$(mktemp -d "${TMPDIR:-/tmp}/quenby-browsers.XXXXXX")
 server=""
+tls_server=""
 cleanup() {
     [ -z "$server" ] || kill "$server" 2>/dev/null || true
+    [ -z "$tls_server" ] || kill "$tls_server" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -72,31 +88,66 @@ dump() {
     } >"$out"
 }
 
+# listing ROOT NAMES...: every entry below ROOT/NAME (for each NAME that is
+# there), one path a line, relative to ROOT, sorted, the port made LISTED_PORT.
+listing() {
+    local root=$1
+    shift
+    (cd "$root" && for name in "$@"; do [ ! -e "$name" ] || find "$name"; done) |
+        sed "s/$tls_port/$LISTED_PORT/g" | LC_ALL=C sort
+}
+
+# A certificate of the test sites' own, for the local HTTPS server.
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" \
+    -days 1 -subj "/CN=site-a.test" 2>/dev/null \
+    -addext "subjectAltName=DNS:*.site-a.test,DNS:*.site-b.test" || die "openssl failed"
+
 fetch_playwright
 python3 "$HERE/serve.py" >"$work/port" &
 server=$!
-for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
+python3 "$HERE/serve.py" "$work/cert.pem" "$work/key.pem" >"$work/tls-port" &
+tls_server=$!
+for _ in $(seq 50); do [ -s "$work/port" ] && [ -s "$work/tls-port" ] && break; sleep 0.1; done
 site="http://127.0.0.1:$(cat "$work/port")/"
+tls_port=$(cat "$work/tls-port")
 
 chromium_version=$(version_of chromium)
 chromium_out="$OUT/chromium-$(major_of "$chromium_version")"
 NODE_PATH="$work/node_modules" node "$HERE/drive-chromium.js" "$(command -v chromium)" \
-    "$work/chromium" "$PWD/$HERE/extension" "$site" >/dev/null
+    "$work/chromium" "$PWD/$HERE/extension" "$site" "$tls_port" >/dev/null
 mkdir -p "$chromium_out"
 for name in "${CHROMIUM_DATABASES[@]}"; do
     [ -f "$work/chromium/Default/$name" ] || { echo "chromium wrote no $name"; continue; }
-    dump "$work/chromium/Default/$name" "$name of $chromium_version" "$chromium_out/$name.sql"
+    dump "$work/chromium/Default/$name" "$name of $chromium_version" "$chromium_out/${name##*/}.sql"
 done
 cat "$work/chromium/Default/Bookmarks" >"$chromium_out/Bookmarks.json"
+sqlite3 -separator ' | ' "$work/chromium/Default/Cookies" \
+    "SELECT host_key, quote(top_frame_site_key), name FROM cookies ORDER BY 1, 2, 3" |
+    sed "s/$tls_port/$LISTED_PORT/g" >"$chromium_out/cookie-keys.txt"
+listing "$work/chromium/Default" "${CHROMIUM_SITE_DATA[@]}" >"$chromium_out/site-data.txt"
+python3 -c 'import json, sys
+exceptions = json.load(open(sys.argv[1]))["profile"]["content_settings"]["exceptions"]
+json.dump({"profile": {"content_settings": {"exceptions": {"cookies": exceptions["cookies"]}}}},
+          sys.stdout, indent=1)' "$work/chromium/Default/Preferences" >"$chromium_out/Preferences.json"
 
 firefox_version=$(version_of firefox-esr)
 firefox_out="$OUT/firefox-$(major_of "$firefox_version")"
-python3 "$HERE/drive-firefox.py" "$(command -v firefox-esr)" "$work/firefox" "$site" >/dev/null
+python3 "$HERE/drive-firefox.py" "$(command -v firefox-esr)" "$work/firefox" "$site" "$tls_port" \
+    >/dev/null
 mkdir -p "$firefox_out"
 for name in "${FIREFOX_DATABASES[@]}"; do
     [ -f "$work/firefox/$name" ] || { echo "firefox wrote no $name"; continue; }
     dump "$work/firefox/$name" "$name of $firefox_version" "$firefox_out/${name%.sqlite}.sql"
 done
+sqlite3 -separator ' | ' "$work/firefox/cookies.sqlite" \
+    "SELECT host, quote(originAttributes), name FROM moz_cookies ORDER BY 1, 2, 3" \
+    >"$firefox_out/cookie-keys.txt"
+sqlite3 -separator ' | ' "$work/firefox/permissions.sqlite" \
+    "SELECT origin, type, permission FROM moz_perms WHERE type = 'cookie'" \
+    >"$firefox_out/cookie-permissions.txt"
+listing "$work/firefox" "${FIREFOX_SITE_DATA[@]}" | grep -v '^storage/permanent/chrome' \
+    >"$firefox_out/site-data.txt"
+sed "s/$tls_port/$LISTED_PORT/g" "$work/firefox/serviceworker.txt" >"$firefox_out/serviceworker.txt"
 # What the sent form left, as a check that the browsers kept it where the
 # cleaners look for it.
 count() { sqlite3 "$1" "SELECT count(*) FROM $2" 2>/dev/null || echo "no $2"; }

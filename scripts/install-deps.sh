@@ -9,7 +9,8 @@
 # the build reads it from (scripts/lib.sh: sqlite_tarball). It is never
 # committed. So are the official schemas of winget's and Scoop's manifests and
 # of Task Scheduler's tasks, which the package tests validate against
-# (scripts/lib.sh: QUENBY_SCHEMAS).
+# (scripts/lib.sh: QUENBY_SCHEMAS). The Public Suffix List comes the same way
+# from Debian's own package (scripts/lib.sh: psl_file).
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -49,7 +50,23 @@ fetch_schemas() {
         mv "$dir/$name.part" "$dir/$name"
     done < <(sed '/^$/d' <<<"$QUENBY_SCHEMAS")
 }
-packages=(cmake curl g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+# The Public Suffix List as the pinned package installed it, checked and kept
+# in the cache folder; a list of another version fails here, not in the build.
+fetch_psl() {
+    local file
+    file=$(psl_file)
+    if [ -f "$file" ] && echo "$QUENBY_PSL_SHA256  $file" | sha256sum -c --status; then
+        return 0
+    fi
+    echo "$QUENBY_PSL_SHA256  $QUENBY_PSL_INSTALLED" | sha256sum -c --status || {
+        echo "install-deps: $QUENBY_PSL_INSTALLED is not the list of $QUENBY_PSL_PACKAGE" \
+            "$QUENBY_PSL_VERSION (pinned SHA-256)" >&2
+        exit 1
+    }
+    mkdir -p "${file%/*}"
+    cp "$QUENBY_PSL_INSTALLED" "$file"
+}
+packages=(cmake curl python3 "$QUENBY_PSL_PACKAGE" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest
           wine wine64 wine32:i386 xvfb xauth imagemagick fp-utils nsis wixl zip unzip
           osslsigncode openssl nlohmann-json3-dev sqlite3
@@ -61,6 +78,7 @@ done
 if [ ${#missing[@]} -eq 0 ]; then
     fetch_sqlite
     fetch_schemas
+    fetch_psl
     exit 0
 fi
 sudo=""
@@ -77,3 +95,4 @@ DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >>"$
 rm -f "$log"
 fetch_sqlite
 fetch_schemas
+fetch_psl

@@ -37,6 +37,18 @@ schema_dir() {
     echo "${QUENBY_CACHE:-$HOME/.cache/quenby}/schemas"
 }
 
+# The Public Suffix List, unmodified, as Debian's package publicsuffix
+# 20230209.2326-1 installs it (/usr/share/publicsuffix/public_suffix_list.dat).
+# cmake/public-suffix.cmake pins the same checksum and builds it into the
+# programs; it is kept beside the amalgamation, never committed.
+readonly QUENBY_PSL_PACKAGE="publicsuffix"
+readonly QUENBY_PSL_VERSION="20230209.2326-1"
+readonly QUENBY_PSL_INSTALLED="/usr/share/publicsuffix/public_suffix_list.dat"
+readonly QUENBY_PSL_SHA256="87d2e11f3602b504fc5dbea9218429a4ce3c0f62aa6ce7a1371024add024baed"
+psl_file() {
+    echo "${QUENBY_CACHE:-$HOME/.cache/quenby}/public_suffix_list-20230209.dat"
+}
+
 # die MESSAGE: one line saying what failed and why, then exit 1.
 die() {
     echo "${0##*/}: $*" >&2

@@ -1,6 +1,7 @@
 #include "settings/SavedSelection.h"
 
 #include "platform/Handles.h"
+#include "platform/MultiString.h"
 #include "settings/MoreTracesValue.h"
 
 #include <cstring>
@@ -72,4 +73,12 @@ CleanSelection ReadSavedSelection(const char* applicationName) {
         type != REG_DWORD || size != sizeof value)
         return 0;
     return value & kCleanSelectionBits;
+}
+
+std::vector<std::wstring> ReadSavedKeepSites(const char* applicationName) {
+    platform::UniqueHKey key;
+    if (!OpenSettings(applicationName, key))
+        return {};
+    const std::wstring name(kKeepSitesEntry, kKeepSitesEntry + strlen(kKeepSitesEntry));
+    return platform::ReadMultiString(key.get(), name.c_str());
 }

@@ -27,3 +27,6 @@ std::wstring ReadSavedText(const char* valueName,
 // Writes one, creating the key when it is missing; false when that fails.
 bool WriteSavedText(const char* valueName, const std::wstring& text,
                     const char* applicationName = kWindowApplicationName);
+// The sites "KeepSites" holds in the same key, read the same way; none when
+// the value is missing or not a REG_MULTI_SZ.
+std::vector<std::wstring> ReadSavedKeepSites(const char* applicationName = kWindowApplicationName);

@@ -4,7 +4,8 @@
 #include "settings/MoreTracesValue.h"
 
 CleanSelection ReadCleanSelection() {
-    return static_cast<CleanSelection>(AfxGetApp()->GetProfileInt(kSettingsSection, kPlaceEntry, 0));
+    return static_cast<CleanSelection>(
+        AfxGetApp()->GetProfileInt(kSettingsSection, kPlaceEntry, 0));
 }
 
 OptionFlags ReadOptionFlags() {
@@ -28,4 +29,12 @@ std::vector<std::wstring> ReadMoreTraces() {
 void WriteMoreTraces(const std::vector<std::wstring>& names) {
     AfxGetApp()->WriteProfileStringW(kSettingsSection, kMoreTracesEntry,
                                      MoreTracesValueOf(names).c_str());
+}
+
+std::vector<std::wstring> ReadKeepSites() {
+    return AfxGetApp()->GetProfileStringList(kSettingsSection, kKeepSitesEntry);
+}
+
+void WriteKeepSites(const std::vector<std::wstring>& sites) {
+    AfxGetApp()->WriteProfileStringList(kSettingsSection, kKeepSitesEntry, sites);
 }

@@ -32,6 +32,9 @@ constexpr const char kOptionEntry[] = "Option";
 // "MoreTraces" (REG_SZ): the more traces chosen, by their console names
 // (settings/MoreTracesValue.h); missing or empty means none.
 constexpr const char kMoreTracesEntry[] = "MoreTraces";
+// "KeepSites" (REG_MULTI_SZ): the sites whose cookies and site data a clean
+// keeps, one a text, as the user typed them; missing or empty means none.
+constexpr const char kKeepSitesEntry[] = "KeepSites";
 
 // Each read goes to the registry; a missing or unreadable value is 0.
 CleanSelection ReadCleanSelection();
@@ -45,3 +48,8 @@ void WriteOptionFlags(OptionFlags options);
 std::vector<std::wstring> ReadMoreTraces();
 // Stores the names, none as an empty text. Failures are silent.
 void WriteMoreTraces(const std::vector<std::wstring>& names);
+
+// The sites "KeepSites" holds; none when it is missing or not a REG_MULTI_SZ.
+std::vector<std::wstring> ReadKeepSites();
+// Stores the sites, none as an empty list. Failures are silent.
+void WriteKeepSites(const std::vector<std::wstring>& sites);

@@ -292,6 +292,25 @@ TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
               fixtures::Column(chrome + L"\\Default\\Web Data",
                                "SELECT card_number_encrypted FROM credit_cards"));
 
+    // The sites kept in the window (REG_MULTI_SZ, two of them; the second a
+    // public suffix, left out) and one more for this run: their cookies stay.
+    const std::wstring cookies = chrome + L"\\Default\\Network\\Cookies";
+    const char* const columns = "host_key top_frame_site_key name";
+    ASSERT_TRUE(fixtures::AddRows(cookies, {{"cookies", columns, {".kept.example", "", "a"}},
+                                            {"cookies", columns, {"mail.run.example", "", "b"}},
+                                            {"cookies", columns, {"www.gone.example", "", "c"}}}));
+    const std::string key = SettingsKey(QuenbyName);
+    const wchar_t keepSites[] = L"www.kept.example\0co.uk\0";
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueW(HKEY_CURRENT_USER, std::wstring(key.begin(), key.end()).c_str(),
+                              L"KeepSites", REG_MULTI_SZ, keepSites, sizeof keepSites));
+    EXPECT_EQ(2u, RunConsole("clean chrome-cookies --keep-site co.uk --yes").exitCode);
+    const ConsoleRun kept = RunConsole("preview chrome-cookies --keep-site https://run.example/");
+    EXPECT_TRUE(Says(kept.out, "(their cookies stay): kept.example, run.example")) << kept.out;
+    EXPECT_EQ(0u, RunConsole("clean chrome-cookies --keep-site run.example --yes").exitCode);
+    EXPECT_EQ((std::vector<std::string>{".kept.example", "mail.run.example"}),
+              fixtures::Column(cookies, "SELECT host_key FROM cookies ORDER BY 1"));
+
     fixtures::WriteText(firefox + L"\\parent.lock", "");
     platform::UniqueFile lock(CreateFileW((firefox + L"\\parent.lock").c_str(), GENERIC_READ, 0,
                                           nullptr, OPEN_EXISTING, 0, nullptr));

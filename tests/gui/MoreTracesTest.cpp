@@ -28,6 +28,8 @@ constexpr int IdProgressText = 1230;
 constexpr int Clear = 1, Checked = 2, Mixed = 3, Greyed = 3;
 // The window's thread answers within this while a run goes on.
 constexpr DWORD AnswerMs = 250;
+constexpr int IdSiteEdit = 1300, IdSiteAdd = 1301, IdSiteList = 1302, IdSuggestions = 1304,
+              IdKeepSites = 1306;
 
 class MoreTracesTest : public QuenbyTest {
 protected:
@@ -217,7 +219,7 @@ TEST_F(MoreTracesTest, CheckingATraceWithAWarningAsksOnce) {
     ASSERT_TRUE(Start());
     HWND dialog = OpenMoreTraces();
     ASSERT_TRUE(dialog);
-    const std::string cookies = "Chrome: cookies: You will be signed out of web sites.";
+    const std::string cookies = "Chrome: cookies: You will be signed out of every other web site.";
     for (int answer : {IDNO, IDYES}) {
         Toggle(dialog, Find(dialog, "Google Chrome", "Cookies"));
         HWND box = WaitForOwned(dialog, QuenbyName);
@@ -370,6 +372,53 @@ TEST_F(MoreTracesTest, ASlowCleanShowsItsProgressAndTheWindowAnswers) {
     Answer(ExpectMessageBox(CleanFinished), IDOK);
     EXPECT_FALSE(PathExists(SpecialFolder(CSIDL_LOCAL_APPDATA) +
                             "\\Google\\Chrome\\User Data\\Default\\Cache\\0"));
+}
+
+// "Sites to keep signed in...": the browser's own cookie exception comes
+// first among the suggestions; a typed address is kept as its site, a public
+// suffix is refused with a message; OK stores the list (REG_MULTI_SZ), and
+// the next clean keeps that site's cookies.
+TEST_F(MoreTracesTest, SitesToKeepAreStoredAsSitesAndKeptByTheNextClean) {
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(Chrome()));
+    fixtures::WriteText(Chrome() + L"\\Preferences",
+                        fixtures::FixtureText(fixtures::Chromium + "Preferences.json"));
+    const std::wstring cookies = Chrome() + L"\\Network\\Cookies";
+    ASSERT_TRUE(fixtures::AddRows(
+        cookies, {{"cookies", "host_key top_frame_site_key name", {".mail.kept.co.uk", "", "a"}}}));
+    ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), MoreTracesValue, "chrome-cookies"));
+    ASSERT_TRUE(Start());
+    HWND more = OpenMoreTraces(), keep = nullptr, refusal = nullptr;
+    ASSERT_TRUE(more);
+    PostMessageA(GetDlgItem(more, IdKeepSites), BM_CLICK, 0, 0);
+    const auto opened = [&](HWND& found) {
+        return WaitUntil([&] {
+            for (HWND dialog : DialogsOf(Process().ProcessId(), Main()))
+                found = dialog != more && dialog != keep ? dialog : found;
+            return found != nullptr;
+        });
+    };
+    ASSERT_TRUE(opened(keep));
+    EXPECT_EQ(WindowText(keep), "Sites to keep");
+    wchar_t first[64] = {};
+    SendMessageW(GetDlgItem(keep, IdSuggestions), LB_GETTEXT, 0, LPARAM(first));
+    EXPECT_STREQ(L"site-a.test", first);
+    SetWindowTextA(GetDlgItem(keep, IdSiteEdit), "https://www.Kept.co.uk/sign-in");
+    EXPECT_TRUE(SendWithin(GetDlgItem(keep, IdSiteAdd), BM_CLICK, 0, 0));
+    SetWindowTextA(GetDlgItem(keep, IdSiteEdit), "co.uk");
+    PostMessageA(GetDlgItem(keep, IdSiteAdd), BM_CLICK, 0, 0);
+    ASSERT_TRUE(opened(refusal));
+    Answer(refusal, IDOK);
+    EXPECT_EQ(1, SendMessageA(GetDlgItem(keep, IdSiteList), LB_GETCOUNT, 0, 0));
+    SetWindowTextA(GetDlgItem(keep, IdSiteEdit), ""); // else OK would refuse it again
+    Answer(keep, IDOK);
+    Answer(more, IDCANCEL);
+
+    const std::optional<RawValue> stored = ReadValue(SettingsKey(QuenbyName), "KeepSites");
+    ASSERT_TRUE(stored && stored->type == REG_MULTI_SZ);
+    EXPECT_EQ(std::string("kept.co.uk\0\0", 12), stored->bytes); // read as ANSI
+    ASSERT_TRUE(CleanAndAnswer(IDYES));
+    EXPECT_EQ(fixtures::Column(cookies, "SELECT host_key FROM cookies"),
+              std::vector<std::string>{".mail.kept.co.uk"});
 }
 
 TEST_F(MoreTracesTest, NoneChosenIsTheOldCleanAndAChoiceCountsFromTheNextClean) {

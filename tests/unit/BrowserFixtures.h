@@ -138,6 +138,33 @@ inline const Rows FormHistoryRows = {
     {"moz_formhistory", "id fieldname value guid", {"1", "email", Secrets[2], "g"}}};
 // clang-format on
 
+// The cookies a browser wrote for the two test sites (cookie-keys.txt:
+// "host | 'partition' | name" a line), as rows of `table` with `columns`
+// naming those three, each value kept apart from the others' by its line.
+struct CookieKeys {
+    std::vector<std::string> texts;
+    Rows rows;
+};
+inline CookieKeys CookieKeysOf(const std::string& browser, const char* table, const char* columns) {
+    CookieKeys keys;
+    std::istringstream lines(FixtureText(browser + "cookie-keys.txt"));
+    for (std::string line; std::getline(lines, line);) {
+        const size_t first = line.find(" | "), last = line.rfind(" | ");
+        if (first == std::string::npos || first == last)
+            continue;
+        const std::string partition = line.substr(first + 3, last - first - 3);
+        keys.texts.push_back(line.substr(0, first));
+        keys.texts.push_back(partition.substr(1, partition.size() - 2));
+        keys.texts.push_back(line.substr(last + 3));
+    }
+    for (size_t i = 0; i < keys.texts.size(); i += 3)
+        keys.rows.push_back(
+            {table,
+             columns,
+             {keys.texts[i].c_str(), keys.texts[i + 1].c_str(), keys.texts[i + 2].c_str()}});
+    return keys;
+}
+
 // Runs one INSERT of `columns` with `values` bound (a null value is NULL).
 inline int Insert(sqlite3* db, const std::string& table, const std::vector<std::string>& columns,
                   const std::vector<const char*>& values) {
@@ -194,14 +221,18 @@ inline bool MakeDatabase(const std::wstring& path, const std::string& sql, bool 
     return sqlite3_exec(db.get(), all.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-// A new database at `path` made from the fixture `schema`, with `rows`.
-inline bool MakeFromFixture(const std::wstring& path, const std::string& schema, const Rows& rows) {
+// Adds `rows` to the database at `path`.
+inline bool AddRows(const std::wstring& path, const Rows& rows) {
     platform::UniqueDatabase db;
-    if (!MakeDatabase(path, FixtureText(schema)) ||
-        sqlite3_open(WidePath::ToUtf8(path).c_str(), db.put()) != SQLITE_OK)
+    if (sqlite3_open(WidePath::ToUtf8(path).c_str(), db.put()) != SQLITE_OK)
         return false;
     return std::all_of(rows.begin(), rows.end(),
                        [&](const Row& row) { return InsertRow(db.get(), row); });
+}
+
+// A new database at `path` made from the fixture `schema`, with `rows`.
+inline bool MakeFromFixture(const std::wstring& path, const std::string& schema, const Rows& rows) {
+    return MakeDatabase(path, FixtureText(schema)) && AddRows(path, rows);
 }
 
 // The first column of every row `query` gives, as text.

@@ -8,6 +8,8 @@
 #include "clean/Cleaner.h"
 #include "clean/NotingVisitors.h"
 #include "moretraces/BrowserProfiles.h"
+#include "moretraces/KeptSites.h"
+#include "moretraces/PublicSuffix.h"
 #include "platform/KnownFolder.h"
 #include "tests/unit/BrowserFixtures.h"
 #include "tests/unit/CleanerTestSupport.h"
@@ -381,6 +383,85 @@ TEST_F(MoreTracesTest, ChromeCookiesAndFormsGoWhileSearchEnginesAndCardsStay) {
                                "SELECT card_number_encrypted FROM credit_cards"));
     ExpectNoSecretIn(today + L"\\Network\\Cookies");
     ExpectNoSecretIn(older + L"\\Cookies");
+}
+
+// Sites as the built-in Public Suffix List draws them: its ICANN and private
+// rules, a wildcard with its exception, names outside ASCII, addresses.
+TEST(KeptSitesTest, SitesStartWhereThePublicSuffixListSays) {
+    EXPECT_EQ("example.co.uk", sites::SiteOf("mail.example.co.uk"));
+    EXPECT_EQ("example.co.uk", sites::SiteOf(".Example.CO.uk."));
+    EXPECT_EQ("user.github.io", sites::SiteOf("www.user.github.io"));
+    EXPECT_EQ("site-a.test", sites::SiteOf(".www.site-a.test"));
+    EXPECT_EQ("a.b.ck", sites::SiteOf("x.a.b.ck"));
+    EXPECT_EQ("www.ck", sites::SiteOf("mail.www.ck"));
+    EXPECT_EQ("example.xn--55qx5d.cn", sites::SiteOf("www.example.xn--55qx5d.cn"));
+    EXPECT_EQ("192.168.1.20", sites::SiteOf("192.168.1.20"));
+    EXPECT_EQ("localhost", sites::SiteOf("localhost"));
+    for (const char* suffix : {"co.uk", "github.io", "com", "b.ck", "xn--55qx5d.cn"})
+        EXPECT_TRUE(sites::IsPublicSuffix(suffix)) << suffix;
+    EXPECT_FALSE(sites::IsPublicSuffix("www.ck"));
+
+    EXPECT_EQ("xn--bcher-kva.example",
+              sites::KeptSiteOf(L"https://www.B\u00fccher.example:8443/a"));
+    EXPECT_EQ("example.xn--55qx5d.cn", sites::KeptSiteOf(L"example.\u516c\u53f8.cn"));
+    EXPECT_EQ("site-a.test", sites::KeptSiteOf(L" [*.]site-a.test "));
+    EXPECT_EQ("::1", sites::KeptSiteOf(L"http://[::1]:8080/"));
+    EXPECT_EQ("10.0.0.2", sites::KeptSiteOf(L"10.0.0.2:80"));
+    for (const wchar_t* none : {L"co.uk", L"github.io", L"", L"a b.example", L"https://"})
+        EXPECT_EQ("", sites::KeptSiteOf(none)) << Narrow(none);
+}
+
+// The cookies the browsers wrote for two test sites: with the first kept,
+// its host-only, domain-wide and container cookies stay, and so do those
+// partitioned under it; the other site's, and the first's partitioned
+// under the other, go. A cookie of a name outside ASCII stays by its
+// punycode. An empty list keeps none.
+TEST_F(MoreTracesTest, CookiesOfKeptSitesStayAsTheBrowsersGroupThem) {
+    const std::wstring chrome = Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data\\Default");
+    const std::wstring firefox = Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles\\k");
+    const std::wstring chromeCookies = chrome + L"\\Network\\Cookies";
+    const std::wstring firefoxCookies = firefox + L"\\cookies.sqlite";
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(chrome));
+    ASSERT_TRUE(fixtures::SeedFirefoxProfile(firefox, firefox));
+    const auto chromeKeys =
+        fixtures::CookieKeysOf(fixtures::Chromium, "cookies", "host_key top_frame_site_key name");
+    const auto firefoxKeys =
+        fixtures::CookieKeysOf(fixtures::Firefox, "moz_cookies", "host originAttributes name");
+    fixtures::Rows idn = {
+        {"cookies", "host_key top_frame_site_key name", {".xn--bcher-kva.example", "", "idn"}}};
+    ASSERT_TRUE(fixtures::AddRows(chromeCookies, chromeKeys.rows));
+    ASSERT_TRUE(fixtures::AddRows(chromeCookies, idn));
+    ASSERT_TRUE(fixtures::AddRows(firefoxCookies, firefoxKeys.rows));
+    const std::string chromeQuery = "SELECT host_key||' '||top_frame_site_key||' '||name FROM "
+                                    "cookies ORDER BY 1";
+    const std::string firefoxQuery = "SELECT host||' '||originAttributes||' '||name FROM "
+                                     "moz_cookies ORDER BY 1";
+
+    sites::SetKept({L"Mail.Site-A.test", L"co.uk", L"b\u00fccher.example"});
+    const CleanReport preview = RunTarget("chrome-cookies", true);
+    const CleanReport clean = RunTarget("chrome-cookies", false);
+    EXPECT_FALSE(RunTarget("firefox-cookies", false).HasFailures());
+    sites::SetKept({});
+
+    EXPECT_TRUE(Rows(preview) == Rows(clean)) << "preview and clean counted other rows";
+    EXPECT_EQ(2u + 5u, Rows(clean)[chromeCookies + L"|cookies"]);
+    EXPECT_EQ((std::vector<std::string>{".site-a.test  domain-wide", ".xn--bcher-kva.example  idn",
+                                        "www.site-a.test  host-only",
+                                        "www.site-b.test https://site-a.test partitioned",
+                                        "www.site-b.test https://site-a.test script-partitioned"}),
+              fixtures::Column(chromeCookies, chromeQuery));
+    EXPECT_EQ((std::vector<std::string>{
+                  ".site-a.test  domain-wide", ".site-a.test ^userContextId=1 domain-wide",
+                  "www.site-a.test  host-only", "www.site-a.test ^userContextId=1 host-only",
+                  "www.site-b.test ^partitionKey=%28https%2Csite-a.test%29 partitioned",
+                  "www.site-b.test ^userContextId=1&partitionKey=%28https%2Csite-a.test%29 "
+                  "partitioned"}),
+              fixtures::Column(firefoxCookies, firefoxQuery));
+    ExpectNoSecretIn(chromeCookies);
+    ExpectNoSecretIn(firefoxCookies);
+
+    EXPECT_FALSE(RunTarget("chrome-cookies", false).HasFailures());
+    EXPECT_TRUE(fixtures::Column(chromeCookies, chromeQuery).empty());
 }
 
 // A running browser holds its lock; a database may be locked by SQLite

@@ -348,7 +348,7 @@ TEST(ResourceTest, ControlIdsFollowTargetAndOptionOrder) {
 // The chooser: resizable, the tree with its label first (a class given by
 // name is stored in capitals; Windows compares class names ignoring case),
 // then the pane with its label, the box for the programs not found and the
-// three buttons, each with a mnemonic of its own; "OK" is the default.
+// four buttons, each with a mnemonic of its own; "OK" is the default.
 const DWORD kResizableStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT | DS_FIXEDSYS;
 const ExpectedDialog kChooser = {IDD_MORE_TRACES, kResizableStyle, 0, 0, 0, 320, 200, "",
@@ -366,6 +366,8 @@ const std::vector<ExpectedItem> kChooserItems = {
     {1204, kButton, kChild | BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 7, 162, 200, 10,
      "&Show programs that are not installed"},
     {1205, kButton, kChild | BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 7, 179, 50, 14, "&Preview"},
+    {1306, kButton, kChild | BS_PUSHBUTTON | WS_TABSTOP, 61, 179, 100, 14,
+     "Sites to keep si&gned in..."},
     {IDOK, kButton, kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, 209, 179, 50, 14, "&OK"},
     {IDCANCEL, kButton, kChild | BS_PUSHBUTTON | WS_TABSTOP, 263, 179, 50, 14, "&Cancel"},
 };
