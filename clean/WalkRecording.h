@@ -53,9 +53,9 @@ public:
     void Problem(const std::wstring& path, DWORD error) override {
         Add(Call::Problem, path).error = error;
     }
-    void Leave(const FolderEntry& folder, bool top, bool listed) override {
+    void Leave(const FolderEntry& folder, bool keep, bool listed) override {
         Recorded& call = Add(Call::Leave, folder.path);
-        call.top = top;
+        call.keep = keep;
         call.listed = listed;
     }
     // Where a walk another thread makes belongs among the calls.
@@ -73,7 +73,7 @@ private:
         ULONGLONG bytes = 0;
         DWORD error = 0;
         CleanItemKind kind = CleanItemKind::File;
-        bool top = false;
+        bool keep = false;
         bool listed = true;
         size_t fork = 0;
     };

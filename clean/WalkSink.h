@@ -20,8 +20,10 @@ public:
     virtual void RemoveFolderLink(const FolderEntry& entry) = 0;
     virtual void Keep(const FolderEntry& entry, CleanItemKind why) = 0;
     virtual void Problem(const std::wstring& path, DWORD error) = 0;
-    // The folder's entries are done; `listed` false when it could not be listed.
-    virtual void Leave(const FolderEntry& folder, bool top, bool listed) = 0;
+    // The folder's entries are done; `keep`: the folder stays by the walk's
+    // rules (the top one, unless it goes too); `listed` false when it could
+    // not be listed.
+    virtual void Leave(const FolderEntry& folder, bool keep, bool listed) = 0;
 };
 
 // Hands each call to the visitor and keeps, for each folder level, whether
@@ -49,11 +51,13 @@ public:
         m_visitor.Problem(path, error);
         Count(false);
     }
-    void Leave(const FolderEntry& folder, bool top, bool listed) override {
+    void Leave(const FolderEntry& folder, bool keep, bool listed) override {
         const bool allGone = m_allGone.back();
         m_allGone.pop_back();
-        if (top)
+        if (keep) {
+            Count(false);
             return;
+        }
         const FolderState contents = !listed   ? FolderState::NotListed
                                      : allGone ? FolderState::Emptied
                                                : FolderState::PartlyEmptied;

@@ -92,6 +92,9 @@ inline void DestroyIconHandle(HICON icon) {
 inline void FreeCoTaskMem(void* block) {
     CoTaskMemFree(block);
 }
+inline void FreeLocalMem(void* block) {
+    LocalFree(block);
+}
 } // namespace detail
 
 // A registry key opened or created by this process. The predefined roots
@@ -127,5 +130,9 @@ using UniqueIcon = UniqueAny<detail::NullTraits<HICON, detail::DestroyIconHandle
 
 // A block the shell or COM hands out (SHGetKnownFolderPath), freed with CoTaskMemFree.
 using UniqueCoTaskMem = UniqueAny<detail::NullTraits<void*, detail::FreeCoTaskMem>>;
+
+// A block the security calls hand out (GetNamedSecurityInfoW,
+// ConvertStringSidToSidW), freed with LocalFree.
+using UniqueLocalMem = UniqueAny<detail::NullTraits<void*, detail::FreeLocalMem>>;
 
 } // namespace platform
