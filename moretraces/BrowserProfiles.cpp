@@ -188,6 +188,26 @@ std::vector<BrowserProfile> ProfilesOf(Browser browser) {
     return browser == Browser::Firefox ? FirefoxProfilesFound() : ChromiumProfiles(browser);
 }
 
+std::vector<std::wstring> ProfileRoots() {
+    std::vector<std::wstring> roots;
+    for (Browser browser : {Browser::Chrome, Browser::Edge}) {
+        const std::wstring userData = ChromiumUserData(browser);
+        if (!userData.empty())
+            roots.push_back(userData);
+    }
+    const std::wstring roaming = platform::KnownFolderPath(FOLDERID_RoamingAppData);
+    const std::wstring local = platform::KnownFolderPath(FOLDERID_LocalAppData);
+    if (!roaming.empty())
+        roots.push_back(WidePath::Join(roaming, FirefoxRoot));
+    if (!local.empty())
+        roots.push_back(WidePath::Join(WidePath::Join(local, FirefoxRoot), FirefoxProfiles));
+    for (const BrowserProfile& profile : FirefoxProfilesFound()) {
+        roots.push_back(profile.folder);
+        roots.push_back(profile.localFolder);
+    }
+    return roots;
+}
+
 // Chromium holds "User Data\lockfile" without write sharing while it runs,
 // background mode included; Firefox holds each profile's "parent.lock"
 // without any sharing. Opening either changes nothing in it.

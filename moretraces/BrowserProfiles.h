@@ -33,6 +33,12 @@ bool BrowserFound(Browser browser);
 // when the browser was never used here.
 std::vector<BrowserProfile> ProfilesOf(Browser browser);
 
+// The folders that hold the profiles this file knows of, whether they exist
+// or not: Chrome's and Edge's "User Data", Firefox's own folder (with its
+// profiles.ini) and the local half of its "Profiles", and every Firefox
+// profile found elsewhere. Nothing but these cleaners may change them.
+std::vector<std::wstring> ProfileRoots();
+
 // Whether the profile's browser runs, by the browser's own lock (also a
 // browser with no window open, running in the background).
 bool ProfileInUse(const BrowserProfile& profile);
