@@ -6,6 +6,7 @@
 #include "console/CloseCommand.h"
 #include "console/CommandLine.h"
 #include "console/ConsoleStream.h"
+#include "console/DefinitionsCommand.h"
 #include "console/Progress.h"
 #include "console/ReportJson.h"
 #include "console/ReportText.h"
@@ -72,7 +73,8 @@ void ListTrace(const Trace& trace, ConsoleStream& out) {
 }
 
 // The window's eight, then each program found on this PC with its traces
-// under its name; `all`: every program, those not found marked so.
+// found under its name; `all`: every program and trace, those of a program
+// not found marked so.
 void ListTargets(bool all, ConsoleStream& out) {
     const Catalogue& catalogue = Catalogue::BuiltIn();
     for (size_t trace = 0; trace < catalogue.Traces().size(); ++trace) {
@@ -84,8 +86,10 @@ void ListTargets(bool all, ConsoleStream& out) {
         if (!found && !all)
             continue;
         out.Write(L"\n" + program.name + (found ? L"" : NotFoundMark) + ProgramHeading);
-        for (size_t trace : program.traces)
-            ListTrace(catalogue.Traces()[trace], out);
+        for (size_t trace : program.traces) {
+            if (all || catalogue.Found(trace))
+                ListTrace(catalogue.Traces()[trace], out);
+        }
     }
 }
 
@@ -182,6 +186,8 @@ int RunCommand(int argc, wchar_t** argv, ConsoleStream& out, ConsoleStream& err)
         return Clean(command, out, err, progress);
     case Verb::Close:
         return RunClose(command.folder, out);
+    case Verb::Definitions:
+        return RunDefinitions(out);
     default:
         out.Write(UsageText());
         return ExitDone;

@@ -76,8 +76,8 @@ void DescribeFiles(const TargetSummary& summary, Section& out) {
         for (const CleanItem& file : indexFiles)
             out.Item(Bytes(file.bytes) + L"  " + file.path);
     }
-    out.Listed(summary.In(Group::KeptDesktopIni), KeepWords, L"desktop.ini",
-               L"desktop.ini files", L":");
+    out.Listed(summary.In(Group::KeptDesktopIni), KeepWords, L"desktop.ini", L"desktop.ini files",
+               L":");
     out.Listed(summary.In(Group::FolderLinks), RemoveWords, L"folder link", L"folder links",
                L" without following them:");
     std::vector<CleanItem> links, readOnly;
