@@ -1,29 +1,38 @@
 #include "app/MoreTracesDlg.h"
 
 #include "app/MoreTracesClean.h"
-#include "catalogue/CleanTarget.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 
+#include <iterator>
 #include <string>
 
 namespace {
 
-// One box per more trace of the first four programs, in the catalogue's
-// order (box IDC_MORE_CHROME_CACHE + i is more trace i), and one group box
-// per program (IDC_MORE_GROUP_CHROME + p is program p).
-constexpr size_t kBoxCount = IDC_MORE_TEMP - IDC_MORE_CHROME_CACHE + 1;
-constexpr size_t kGroupCount = IDC_MORE_GROUP_WINDOWS - IDC_MORE_GROUP_CHROME + 1;
+// The programs the dialog holds, in its order: one group box each
+// (IDC_MORE_GROUP_CHROME + p is program p) and one box per trace, the boxes
+// consecutive from IDC_MORE_CHROME_CACHE in that order.
+const char* const kDialogPrograms[] = {"chrome", "edge", "firefox", "windows"};
 constexpr const char kNotInstalled[] = " (not installed)";
 constexpr int kGroupTitleSize = 128;
 
-int BoxOf(size_t trace) {
-    return IDC_MORE_CHROME_CACHE + static_cast<int>(trace - CleanTargetCount);
+const Program* DialogProgram(size_t group) {
+    for (const Program& program : Catalogue::BuiltIn().Programs()) {
+        if (program.key == kDialogPrograms[group])
+            return &program;
+    }
+    return nullptr;
 }
 
+// Calls visit(trace, box) for each box, in the dialog's order.
 template <typename Visit> void ForEachBox(Visit visit) {
-    for (size_t trace = CleanTargetCount; trace < CleanTargetCount + kBoxCount; ++trace)
-        visit(trace);
+    int box = IDC_MORE_CHROME_CACHE;
+    for (size_t group = 0; group < std::size(kDialogPrograms); ++group) {
+        if (const Program* program = DialogProgram(group)) {
+            for (size_t trace : program->traces)
+                visit(trace, box++);
+        }
+    }
 }
 
 } // namespace
@@ -37,9 +46,9 @@ BOOL MoreTracesDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
     const TraceSet chosen = ChosenMoreTraces();
-    ForEachBox([&](size_t trace) {
+    ForEachBox([&](size_t trace, int box) {
         if (chosen.Has(trace))
-            SendDlgItemMessage(BoxOf(trace), BM_SETCHECK, BST_CHECKED);
+            SendDlgItemMessage(box, BM_SETCHECK, BST_CHECKED);
     });
     DisableMissingBrowsers();
     return TRUE;
@@ -47,12 +56,15 @@ BOOL MoreTracesDlg::OnInitDialog() {
 
 // A disabled box keeps the stored choice, so that OK does not drop it.
 void MoreTracesDlg::DisableMissingBrowsers() {
-    const std::vector<Program>& programs = Catalogue::BuiltIn().Programs();
-    for (size_t p = 0; p < kGroupCount && p < programs.size(); ++p) {
-        if (Catalogue::Found(programs[p]))
+    ForEachBox([&](size_t trace, int box) {
+        const Program* program = Catalogue::BuiltIn().ProgramOf(trace);
+        if (!Catalogue::Found(*program))
+            EnableWindow(GetDlgItem(box), FALSE);
+    });
+    for (size_t p = 0; p < std::size(kDialogPrograms); ++p) {
+        const Program* program = DialogProgram(p);
+        if (!program || Catalogue::Found(*program))
             continue;
-        for (size_t trace : programs[p].traces)
-            EnableWindow(GetDlgItem(BoxOf(trace)), FALSE);
         const int group = IDC_MORE_GROUP_CHROME + static_cast<int>(p);
         char title[kGroupTitleSize] = {};
         GetDlgItemTextA(m_hWnd, group, title, kGroupTitleSize);
@@ -60,12 +72,19 @@ void MoreTracesDlg::DisableMissingBrowsers() {
     }
 }
 
+// A trace the dialog has no box for keeps its stored choice.
 void MoreTracesDlg::OnOK() {
-    TraceSet chosen;
-    ForEachBox([&](size_t trace) {
-        if (SendDlgItemMessage(BoxOf(trace), BM_GETCHECK) == BST_CHECKED)
+    TraceSet chosen, shown;
+    ForEachBox([&](size_t trace, int box) {
+        shown.Add(trace);
+        if (SendDlgItemMessage(box, BM_GETCHECK) == BST_CHECKED)
             chosen.Add(trace);
     });
+    const TraceSet stored = ChosenMoreTraces();
+    for (size_t trace = 0; trace < Catalogue::BuiltIn().Traces().size(); ++trace) {
+        if (stored.Has(trace) && !shown.Has(trace))
+            chosen.Add(trace);
+    }
     WriteMoreTraces(MoreTracesToStore(chosen, ReadMoreTraces()));
     CDialog::OnOK();
 }

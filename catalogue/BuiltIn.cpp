@@ -1,6 +1,8 @@
-// The built-in catalogue: the window's eight, the browsers and Windows.
+// The built-in catalogue: the window's eight, the browsers of both families
+// (catalogue/BrowserTable.cpp) and Windows.
 #include "catalogue/Catalogue.h"
 
+#include "catalogue/BrowserTable.h"
 #include "catalogue/CleanTarget.h"
 #include "catalogue/Definitions.h"
 #include "clean/Cleaner.h"
@@ -8,6 +10,7 @@
 #include "res/resource.h"
 
 #include <cstring>
+#include <cwchar>
 #include <iterator>
 
 namespace {
@@ -48,72 +51,55 @@ struct Description {
 };
 
 // What each browser cleans, in the order of a clean; its name is the
-// browser's prefix and the suffix ("chrome-cache").
+// browser's prefix and the suffix ("chrome-cache"), its label the browser's
+// name in the kind's label ("Chrome: cache").
 struct BrowserKind {
     const wchar_t* suffix;
+    UINT label;
     UINT item;
-    void (*clean)(Browser browser, Visitors& visitors);
+    void (*clean)(const Browser& browser, Visitors& visitors);
     Description chromium;
     Description firefox;
 };
 const BrowserKind kBrowserKinds[] = {
     {L"-cache",
+     IDS_LABEL_BROWSER_CACHE,
      IDS_ITEM_CACHE,
      CleanBrowserCache,
      {IDS_GOES_CHROMIUM_CACHE, IDS_STAYS_CHROMIUM_CACHE, 0},
      {IDS_GOES_FIREFOX_CACHE, IDS_STAYS_FIREFOX_CACHE, 0}},
     {L"-history",
+     IDS_LABEL_BROWSER_HISTORY,
      IDS_ITEM_HISTORY,
      CleanBrowserHistory,
      {IDS_GOES_CHROMIUM_HISTORY, IDS_STAYS_CHROMIUM_HISTORY, 0},
      {IDS_GOES_FIREFOX_HISTORY, IDS_STAYS_FIREFOX_HISTORY, 0}},
     {L"-cookies",
+     IDS_LABEL_BROWSER_COOKIES,
      IDS_ITEM_COOKIES,
      CleanBrowserCookies,
      {IDS_GOES_COOKIES, IDS_STAYS_COOKIES, IDS_WARN_COOKIES},
      {IDS_GOES_COOKIES, IDS_STAYS_COOKIES, IDS_WARN_COOKIES}},
     {L"-forms",
+     IDS_LABEL_BROWSER_FORMS,
      IDS_ITEM_FORMS,
      CleanBrowserForms,
      {IDS_GOES_CHROMIUM_FORMS, IDS_STAYS_FORMS, IDS_WARN_CHROMIUM_FORMS},
      {IDS_GOES_FIREFOX_FORMS, IDS_STAYS_FORMS, IDS_WARN_FIREFOX_FORMS}},
 };
-constexpr size_t kBrowserKindCount = std::size(kBrowserKinds);
-
-struct BrowserRow {
-    Browser browser;
-    const char* key;
-    UINT name;
-    UINT labels[kBrowserKindCount];
-};
-const BrowserRow kBrowsers[] = {
-    {Browser::Chrome,
-     "chrome",
-     IDS_PROGRAM_CHROME,
-     {IDS_TARGET_CHROME_CACHE, IDS_TARGET_CHROME_HISTORY, IDS_TARGET_CHROME_COOKIES,
-      IDS_TARGET_CHROME_FORMS}},
-    {Browser::Edge,
-     "edge",
-     IDS_PROGRAM_EDGE,
-     {IDS_TARGET_EDGE_CACHE, IDS_TARGET_EDGE_HISTORY, IDS_TARGET_EDGE_COOKIES,
-      IDS_TARGET_EDGE_FORMS}},
-    {Browser::Firefox,
-     "firefox",
-     IDS_PROGRAM_FIREFOX,
-     {IDS_TARGET_FIREFOX_CACHE, IDS_TARGET_FIREFOX_HISTORY, IDS_TARGET_FIREFOX_COOKIES,
-      IDS_TARGET_FIREFOX_FORMS}},
-};
+// Where a kind's label takes the browser's name.
+const wchar_t BrowserNamePlace[] = L"%1";
 
 const char WindowsKey[] = "windows";
 // Files held open are normal in the temporary folder: they are kept, and
 // no failure.
 const bool InUseIsNormal = true;
 
-Trace Described(const wchar_t* name, UINT label, UINT item, const Description& description,
-                std::function<void(Visitors&)> run) {
+Trace Described(const wchar_t* name, const std::wstring& label, UINT item,
+                const Description& description, std::function<void(Visitors&)> run) {
     Trace trace;
     trace.name = name;
-    trace.label = Text(label);
+    trace.label = label;
     trace.itemLabel = Text(item);
     trace.goes = Text(description.goes);
     trace.stays = Text(description.stays);
@@ -122,36 +108,44 @@ Trace Described(const wchar_t* name, UINT label, UINT item, const Description& d
     return trace;
 }
 
-Program Named(const char* key, UINT name, UINT category, std::function<bool()> found) {
-    return {key, Text(name), Text(category), std::move(found), {}};
+Program Named(const char* key, std::wstring name, UINT category, std::function<bool()> found) {
+    return {key, std::move(name), Text(category), std::move(found), {}};
+}
+
+// The kind's label with the browser's name in its place.
+std::wstring BrowserLabel(const BrowserKind& kind, const Browser& browser) {
+    std::wstring label = Text(kind.label);
+    const size_t place = label.find(BrowserNamePlace);
+    if (place != std::wstring::npos)
+        label.replace(place, wcslen(BrowserNamePlace), browser.name);
+    return label;
 }
 
 void AddBrowser(Catalogue& catalogue, const BrowserRow& row) {
-    const Browser browser = row.browser;
+    const Browser* browser = &row.browser;
     const std::wstring prefix(row.key, row.key + strlen(row.key));
     std::vector<Trace> traces;
-    for (size_t i = 0; i < kBrowserKindCount; ++i) {
-        const BrowserKind& kind = kBrowserKinds[i];
-        const Description& description = browser == Browser::Firefox ? kind.firefox : kind.chromium;
-        traces.push_back(
-            Described((prefix + kind.suffix).c_str(), row.labels[i], kind.item, description,
-                      [browser, clean = kind.clean](Visitors& v) { clean(browser, v); }));
+    for (const BrowserKind& kind : kBrowserKinds) {
+        const Description& description = IsFirefoxFamily(*browser) ? kind.firefox : kind.chromium;
+        traces.push_back(Described(
+            (prefix + kind.suffix).c_str(), BrowserLabel(kind, *browser), kind.item, description,
+            [browser, clean = kind.clean](Visitors& v) { clean(*browser, v); }));
     }
-    catalogue.AddProgram(Named(row.key, row.name, IDS_CATEGORY_BROWSERS,
-                               [browser] { return BrowserFound(browser); }),
+    catalogue.AddProgram(Named(row.key, row.program, IDS_CATEGORY_BROWSERS,
+                               [browser] { return BrowserFound(*browser); }),
                          std::move(traces));
 }
 
 void AddWindows(Catalogue& catalogue) {
     std::vector<Trace> traces;
     traces.push_back(
-        Described(L"explorer-lists", IDS_TARGET_EXPLORER_LISTS, IDS_ITEM_EXPLORER_LISTS,
+        Described(L"explorer-lists", Text(IDS_TARGET_EXPLORER_LISTS), IDS_ITEM_EXPLORER_LISTS,
                   {IDS_GOES_EXPLORER_LISTS, IDS_STAYS_EXPLORER_LISTS, 0}, CleanExplorerLists));
-    traces.push_back(Described(L"temp", IDS_TARGET_TEMP, IDS_ITEM_TEMP,
+    traces.push_back(Described(L"temp", Text(IDS_TARGET_TEMP), IDS_ITEM_TEMP,
                                {IDS_GOES_TEMP, IDS_STAYS_TEMP, 0}, CleanTemporaryFiles));
     traces.back().inUseIsNormal = InUseIsNormal;
     catalogue.AddProgram(
-        Named(WindowsKey, IDS_PROGRAM_WINDOWS, IDS_CATEGORY_WINDOWS, [] { return true; }),
+        Named(WindowsKey, Text(IDS_PROGRAM_WINDOWS), IDS_CATEGORY_WINDOWS, [] { return true; }),
         std::move(traces));
 }
 
@@ -167,7 +161,9 @@ Catalogue Catalogue::BuiltInTraces() {
         trace.run = window.run;
         catalogue.AddWindowTrace(std::move(trace));
     }
-    for (const BrowserRow& row : kBrowsers)
+    for (const BrowserRow& row : ChromiumBrowsers())
+        AddBrowser(catalogue, row);
+    for (const BrowserRow& row : FirefoxBrowsers())
         AddBrowser(catalogue, row);
     AddWindows(catalogue);
     return catalogue;

@@ -54,10 +54,9 @@ class Catalogue {
 public:
     static constexpr size_t npos = static_cast<size_t>(-1);
 
-    // The window's eight, then Chrome, Edge, Firefox and Windows, then the
-    // entries of the user's cleaning definitions (catalogue/Definitions.h).
-    // Built at the first call, labels and descriptions loaded from the
-    // resources then.
+    // The window's eight, then the browsers and Windows, then the entries of
+    // the user's cleaning definitions (catalogue/Definitions.h). Built at the
+    // first call, labels and descriptions loaded from the resources then.
     static const Catalogue& BuiltIn();
     // A new catalogue of the built-in traces alone, without the definitions.
     static Catalogue BuiltInTraces();

@@ -1,6 +1,7 @@
 // How an entry is found on this PC.
 #include "catalogue/Definitions.h"
 
+#include "catalogue/BrowserTable.h"
 #include "clean/WidePath.h"
 #include "clean/Wildcard.h"
 #include "moretraces/BrowserProfiles.h"
@@ -51,7 +52,8 @@ bool FolderOfVariable(const wchar_t* written, const DefinitionContext& context) 
 bool SpecialFound(SpecialDetect special, const DefinitionContext& context) {
     switch (special) {
     case SpecialDetect::Chrome:
-        return BrowserFound(Browser::Chrome) || BrowserFound(Browser::Edge);
+        return std::any_of(ChromiumBrowsers().begin(), ChromiumBrowsers().end(),
+                           [](const BrowserRow& row) { return BrowserFound(row.browser); });
     case SpecialDetect::Mozilla:
         return FolderOfVariable(MozillaFolder, context);
     case SpecialDetect::Thunderbird:

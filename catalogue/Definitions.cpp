@@ -1,5 +1,6 @@
 #include "catalogue/Definitions.h"
 
+#include "catalogue/BrowserTable.h"
 #include "clean/WidePath.h"
 #include "moretraces/BrowserProfiles.h"
 #include "platform/KnownFolder.h"
@@ -110,6 +111,18 @@ Trace EntryTrace(const std::shared_ptr<const LoadedDefinitions>& loaded, size_t 
     return trace;
 }
 
+// The folders of every browser profile that Quenby's own traces clean.
+std::vector<std::wstring> BrowserRoots() {
+    std::vector<std::wstring> roots;
+    for (const auto* family : {&ChromiumBrowsers(), &FirefoxBrowsers()}) {
+        for (const BrowserRow& row : *family) {
+            const std::vector<std::wstring> folders = ProfileRoots(row.browser);
+            roots.insert(roots.end(), folders.begin(), folders.end());
+        }
+    }
+    return roots;
+}
+
 bool ProgramNamed(const Catalogue& catalogue, const std::wstring& name) {
     const std::vector<Program>& programs = catalogue.Programs();
     return std::any_of(programs.begin(), programs.end(), [&](const Program& program) {
@@ -140,7 +153,7 @@ std::shared_ptr<const LoadedDefinitions> LoadDefinitions(const std::wstring& pat
         return nullptr;
     auto loaded = std::make_shared<LoadedDefinitions>();
     loaded->context.trusted = trusted;
-    loaded->context.browserRoots = ProfileRoots();
+    loaded->context.browserRoots = BrowserRoots();
     loaded->context.Prepare();
     DefinitionFile& file = loaded->file;
     file.path = path;

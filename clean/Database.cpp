@@ -6,12 +6,6 @@ namespace database {
 
 namespace {
 
-const char UriStart[] = "file:///";
-const char ReadOnly[] = "?mode=ro";
-const char Immutable[] = "&immutable=1";
-const wchar_t WriteAheadLog[] = L"-wal";
-const char Unreserved[] = "-._~/:";
-const char Hex[] = "0123456789ABCDEF";
 const char TablesQuery[] = "SELECT name FROM sqlite_master WHERE type = 'table'";
 
 // SQLite's answer as a Win32 error: a database another program holds is in
@@ -74,38 +68,13 @@ Failure OpenForChanges(const std::wstring& path, platform::UniqueDatabase& db) {
     return failure;
 }
 
-Failure OpenReadOnly(const std::wstring& path, platform::UniqueDatabase& db) {
-    std::string uri = FileUri(path) + ReadOnly;
-    if (!Exists(path + WriteAheadLog))
-        uri += Immutable;
-    return Open(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_EXRESCODE, db);
-}
-
-std::string FileUri(const std::wstring& path) {
-    std::string uri = UriStart;
-    for (unsigned char c : WidePath::ToUtf8(path)) {
-        if (c == '\\')
-            c = '/';
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-            (c != 0 && std::char_traits<char>::find(Unreserved, sizeof Unreserved - 1, char(c)))) {
-            uri += char(c);
-        } else {
-            uri += '%';
-            uri += Hex[c >> 4];
-            uri += Hex[c & 0xF];
-        }
-    }
-    return uri;
-}
-
-std::set<std::string> Tables(sqlite3* db) {
-    std::set<std::string> tables;
-    platform::UniqueStatement statement;
-    if (Prepare(db, TablesQuery, statement))
-        return tables;
-    while (sqlite3_step(statement.get()) == SQLITE_ROW)
-        tables.insert(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)));
-    return tables;
+Failure Tables(sqlite3* db, std::set<std::string>& tables) {
+    std::vector<std::wstring> names;
+    if (Failure failure = Strings(db, TablesQuery, names))
+        return failure;
+    for (const std::wstring& name : names)
+        tables.insert(WidePath::ToUtf8(name));
+    return Failure();
 }
 
 Failure Run(sqlite3* db, const char* sql) {

@@ -1,6 +1,6 @@
 // The SQLite calls the database visitors share: opening a browser's database
-// for the changes or read-only, reading its tables, and running a plan's
-// changes with every value bound.
+// for the changes (or a private copy of it, DatabaseCopy.h), reading its
+// tables, and running a plan's changes with every value bound.
 #pragma once
 
 #include "clean/DatabaseVisitor.h"
@@ -22,17 +22,9 @@ struct Failure {
 // created, and a lock held elsewhere fails at once rather than waiting.
 Failure OpenForChanges(const std::wstring& path, platform::UniqueDatabase& db);
 
-// Opens it read-only through a "file:" URI. Without a write-ahead log beside
-// it the file is opened as immutable: no lock and no file of SQLite's own is
-// created, so the folder stays exactly as it was.
-Failure OpenReadOnly(const std::wstring& path, platform::UniqueDatabase& db);
-
-// The "file:" URI of `path`, every byte outside the unreserved characters
-// percent-encoded.
-std::string FileUri(const std::wstring& path);
-
-// The names of the tables `db` holds.
-std::set<std::string> Tables(sqlite3* db);
+// The names of the tables `db` holds. A schema that cannot be read is a
+// failure: a plan made from no tables would change nothing and say so.
+Failure Tables(sqlite3* db, std::set<std::string>& tables);
 
 // Runs `sql` (no values in it) to its end; the failure, if any.
 Failure Run(sqlite3* db, const char* sql);

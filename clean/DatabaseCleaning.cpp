@@ -14,6 +14,13 @@ const char Commit[] = "COMMIT";
 const char Rollback[] = "ROLLBACK";
 const char Vacuum[] = "VACUUM";
 const char TruncateLog[] = "PRAGMA wal_checkpoint(TRUNCATE)";
+// The first column of the checkpoint's row: 1 when a reader blocked it.
+const wchar_t CheckpointDone[] = L"0";
+const wchar_t CheckpointBlocked[] =
+    L"another program is reading this database, so the bytes of the deleted rows stay in the file "
+    L"and its write-ahead log: close that program and clean again";
+const wchar_t NotRewritten[] =
+    L"the rows are deleted, but the file could not be rewritten and may still hold their bytes: ";
 
 bool InWalMode(sqlite3* db) {
     std::vector<std::wstring> mode;
@@ -32,7 +39,10 @@ CleanStatus Failed(const database::Failure& failure, std::wstring& message, DWOR
 database::Failure ApplyPlan(sqlite3* db, const RowPlanner& planner,
                             std::vector<std::pair<std::string, ULONGLONG>>& removed,
                             bool& changed) {
-    const RowPlan plan = planner(database::Tables(db));
+    std::set<std::string> tables;
+    if (database::Failure failure = database::Tables(db, tables))
+        return failure;
+    const RowPlan plan = planner(tables);
     if (database::Failure failure = database::FillKept(db, plan.kept))
         return failure;
     for (const RowChange& change : plan.changes) {
@@ -46,6 +56,26 @@ database::Failure ApplyPlan(sqlite3* db, const RowPlanner& planner,
     return database::Failure();
 }
 
+// Rewrites the file, so that its free pages hold nothing of what went.
+database::Failure Rewrite(sqlite3* db) {
+    database::Failure failure = database::Run(db, Vacuum);
+    if (failure)
+        failure.message = NotRewritten + failure.message;
+    return failure;
+}
+
+// Copies the write-ahead log into the file and empties it. A reader of
+// another program blocks the checkpoint without an error: only the first
+// column of its row says so.
+database::Failure EmptyLog(sqlite3* db) {
+    std::vector<std::wstring> checkpoint;
+    if (database::Failure failure = database::Strings(db, TruncateLog, checkpoint))
+        return failure;
+    if (!checkpoint.empty() && checkpoint[0] != CheckpointDone)
+        return database::Failure{ERROR_SHARING_VIOLATION, CheckpointBlocked};
+    return database::Failure();
+}
+
 } // namespace
 
 CleanStatus DatabaseCleaning::ChangeRows(const std::wstring& path, const RowPlanner& planner) {
@@ -56,6 +86,9 @@ CleanStatus DatabaseCleaning::ChangeRows(const std::wstring& path, const RowPlan
 // A database that is not there is nothing to clean. The rows go in one
 // transaction; only when it commits is the file rewritten and its log
 // emptied, so that freed pages and old frames hold nothing of what went.
+// The rows that went stay in the outcome when that last step fails. A log is
+// emptied even when no row went, so that a clean after one a reader blocked
+// finishes it.
 CleanStatus DatabaseCleaning::Change(const std::wstring& path, const RowPlanner& planner,
                                      Outcome& outcome) {
     if (!database::Exists(path))
@@ -78,9 +111,9 @@ CleanStatus DatabaseCleaning::Change(const std::wstring& path, const RowPlanner&
         outcome.removed.clear();
         return Failed(failure, outcome.message, outcome.error);
     }
-    if (!changed)
-        return CleanStatus::Gone;
-    if (!(failure = database::Run(db.get(), Vacuum)) && wal)
-        failure = database::Run(db.get(), TruncateLog);
-    return failure ? Failed(failure, outcome.message, outcome.error) : CleanStatus::Gone;
+    if (changed && (failure = Rewrite(db.get())))
+        return Failed(failure, outcome.message, outcome.error);
+    if (wal && (failure = EmptyLog(db.get())))
+        return Failed(failure, outcome.message, outcome.error);
+    return CleanStatus::Gone;
 }

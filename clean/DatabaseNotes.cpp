@@ -21,9 +21,9 @@ CleanStatus NoteDatabaseFailure(CleanReport& report, const std::wstring& path, D
 CleanStatus NotedDatabaseCleaning::ChangeRows(const std::wstring& path, const RowPlanner& planner) {
     Outcome outcome;
     const CleanStatus status = Change(path, planner, outcome);
-    if (status != CleanStatus::Gone)
-        return NoteDatabaseFailure(m_report, path, outcome.error, outcome.message);
     for (const auto& table : outcome.removed)
         NoteRows(m_report, path, table.first, table.second);
+    if (status != CleanStatus::Gone)
+        return NoteDatabaseFailure(m_report, path, outcome.error, outcome.message);
     return status;
 }

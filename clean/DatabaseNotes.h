@@ -1,7 +1,7 @@
 // The database visitors that note: the clean of the console program and of
 // the window's more traces, which makes the changes and notes the rows each
-// table lost, and the console's preview (DatabasePreview.cpp), which opens
-// every database read-only and counts the rows a clean would delete.
+// table lost, and the console's preview (DatabasePreview.cpp), which counts
+// the rows a clean would delete in a private copy of every database.
 #pragma once
 
 #include "clean/CleanReport.h"

@@ -49,7 +49,7 @@ public:
     virtual ~DatabaseVisitor() = default;
 
     // Whether this visitor changes anything: databases are then opened for
-    // writing, else read-only and left exactly as they were.
+    // writing, else read in a copy and left exactly as they were.
     virtual bool ChangesDatabases() const = 0;
     // Makes (or counts) the changes the planner asks for on the database at
     // `path`. A database another program holds is left alone (InUse).
@@ -65,8 +65,9 @@ public:
     CleanStatus ChangeRows(const std::wstring& path, const RowPlanner& planner) override;
 
 protected:
-    // The rows each change touched, by table, of the last ChangeRows, and
-    // why it failed (SQLite's message) when it did.
+    // The rows each change touched, by table, of the last ChangeRows (kept
+    // when the rewrite or the checkpoint after the commit fails), and why it
+    // failed (SQLite's message, or our words) when it did.
     struct Outcome {
         std::vector<std::pair<std::string, ULONGLONG>> removed;
         DWORD error = 0;

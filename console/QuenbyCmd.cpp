@@ -35,7 +35,8 @@ const char DeclinedText[] = "Nothing was cleaned.\n";
 const char NothingSelectedText[] = "No target is selected: nothing to do.\n";
 const char FinishedText[] = "Clean finish: everything selected is gone.\n";
 const char NotGoneText[] = "Clean finish: some items could not be removed (listed above).\n";
-const size_t NameColumn = 16;
+// Blanks between the longest name and its label.
+const size_t NameGap = 2;
 const wchar_t ProgramHeading[] = L":\n";
 const wchar_t NotFoundMark[] = L" (not found)";
 const wchar_t UnknownQuote[] = L"'";
@@ -66,9 +67,19 @@ TraceSet Selected(const Command& command, ConsoleStream& err) {
     return SavedTargets(err);
 }
 
+// Where the labels start: after the longest name of all, so that `list` and
+// `list --all` line up alike.
+size_t NameColumn() {
+    size_t widest = 0;
+    for (const Trace& trace : Catalogue::BuiltIn().Traces())
+        widest = std::max(widest, trace.name.size());
+    return widest + NameGap;
+}
+
 void ListTrace(const Trace& trace, ConsoleStream& out) {
+    static const size_t column = NameColumn();
     std::wstring name = trace.name;
-    name.resize(std::max(name.size() + 1, NameColumn), L' ');
+    name.resize(column, L' ');
     out.Write(name + trace.label + L"\n");
 }
 

@@ -12,20 +12,21 @@
 
 namespace {
 
-const wchar_t ChromeUserData[] = L"Google\\Chrome\\User Data";
-const wchar_t EdgeUserData[] = L"Microsoft\\Edge\\User Data";
 const wchar_t DefaultProfile[] = L"Default";
 const wchar_t NumberedProfile[] = L"Profile ";
-const wchar_t ChromiumLock[] = L"lockfile";
-const wchar_t FirefoxRoot[] = L"Mozilla\\Firefox";
+// Opera keeps the profiles beside its first one here, one folder each.
+const wchar_t SideProfiles[] = L"_side_profiles";
 const wchar_t FirefoxIni[] = L"profiles.ini";
 const wchar_t FirefoxProfiles[] = L"Profiles";
-const wchar_t FirefoxLock[] = L"parent.lock";
 const wchar_t ProfileSection[] = L"Profile";
 const wchar_t PathKey[] = L"Path";
 const wchar_t IsRelativeKey[] = L"IsRelative";
 const DWORD IniTextSize = 32768;
 const wchar_t AllEntries[] = L"\\*";
+const wchar_t RunningText[] = L" is running (profile \"";
+const wchar_t CloseText[] = L"\"): close it";
+const wchar_t BackgroundText[] = L", including its background process,";
+const wchar_t AgainText[] = L" and clean again";
 
 bool IsFolder(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(WidePath::ForApi(path).c_str());
@@ -51,25 +52,68 @@ std::vector<std::wstring> Subfolders(const std::wstring& folder) {
     return names;
 }
 
-std::wstring ChromiumUserData(Browser browser) {
-    const std::wstring local = platform::KnownFolderPath(FOLDERID_LocalAppData);
-    if (local.empty())
-        return local;
-    return WidePath::Join(local, browser == Browser::Chrome ? ChromeUserData : EdgeUserData);
+// `folder` below the half of the application data; empty when the platform
+// does not tell where that is.
+std::wstring Below(AppData half, const wchar_t* folder) {
+    const std::wstring root = platform::KnownFolderPath(
+        half == AppData::Local ? FOLDERID_LocalAppData : FOLDERID_RoamingAppData);
+    return root.empty() ? root : WidePath::Join(root, folder);
 }
 
-std::vector<BrowserProfile> ChromiumProfiles(Browser browser) {
+// The browser's folder and the one of its caches.
+struct Roots {
+    std::wstring profiles;
+    std::wstring caches;
+};
+
+Roots RootsOf(const Browser& browser) {
+    return {Below(browser.profilesIn, browser.folder), Below(browser.cachesIn, browser.folder)};
+}
+
+// Whether `path` is `root` or lies below it.
+bool IsWithin(const std::wstring& path, const std::wstring& root) {
+    return !root.empty() && path.size() >= root.size() &&
+           (path.size() == root.size() || path[root.size()] == L'\\') &&
+           CompareStringOrdinal(path.c_str(), int(root.size()), root.c_str(), int(root.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+// A profile within the browser's folder keeps its caches at the same path
+// within the caches' folder; one kept elsewhere keeps them in itself.
+BrowserProfile ProfileAt(const Browser& browser, const Roots& roots, const std::wstring& name,
+                         const std::wstring& folder, const std::wstring& lock) {
+    const std::wstring local = IsWithin(folder, roots.profiles) && !roots.caches.empty()
+                                   ? roots.caches + folder.substr(roots.profiles.size())
+                                   : folder;
+    return {&browser, name, folder, local, lock};
+}
+
+std::vector<BrowserProfile> UserDataProfiles(const Browser& browser, const Roots& roots) {
     std::vector<BrowserProfile> profiles;
-    const std::wstring userData = ChromiumUserData(browser);
-    if (userData.empty())
+    if (roots.profiles.empty())
         return profiles;
-    for (const std::wstring& name : Subfolders(userData)) {
+    const std::wstring lock = WidePath::Join(roots.profiles, browser.lock);
+    for (const std::wstring& name : Subfolders(roots.profiles)) {
         if (name == DefaultProfile ||
-            name.compare(0, wcslen(NumberedProfile), NumberedProfile) == 0) {
-            const std::wstring folder = WidePath::Join(userData, name);
-            profiles.push_back({browser, name, folder, folder});
-        }
+            name.compare(0, wcslen(NumberedProfile), NumberedProfile) == 0)
+            profiles.push_back(
+                ProfileAt(browser, roots, name, WidePath::Join(roots.profiles, name), lock));
     }
+    return profiles;
+}
+
+// The folder itself, named as it is, then its side profiles.
+std::vector<BrowserProfile> FolderProfiles(const Browser& browser, const Roots& roots) {
+    std::vector<BrowserProfile> profiles;
+    if (!IsFolder(roots.profiles))
+        return profiles;
+    const std::wstring lock = WidePath::Join(roots.profiles, browser.lock);
+    const std::wstring name = roots.profiles.substr(roots.profiles.find_last_of(L'\\') + 1);
+    profiles.push_back(ProfileAt(browser, roots, name, roots.profiles, lock));
+    const std::wstring side = WidePath::Join(roots.profiles, SideProfiles);
+    for (const std::wstring& sideName : Subfolders(side))
+        profiles.push_back(
+            ProfileAt(browser, roots, sideName, WidePath::Join(side, sideName), lock));
     return profiles;
 }
 
@@ -102,38 +146,21 @@ std::vector<std::wstring> IniSections(const std::wstring& ini) {
     return sections;
 }
 
-// The folder name below "Profiles" names the local half too; a profile kept
-// elsewhere keeps its cache in its own folder.
-BrowserProfile FirefoxProfile(const std::wstring& folder, const std::wstring& profilesRoot,
-                              const std::wstring& localProfilesRoot) {
-    const std::wstring name = folder.substr(folder.find_last_of(L'\\') + 1);
-    const bool underProfiles =
-        CompareStringOrdinal(folder.c_str(), int(folder.size() - name.size() - 1),
-                             profilesRoot.c_str(), int(profilesRoot.size()), TRUE) == CSTR_EQUAL;
-    const std::wstring local = underProfiles && !localProfilesRoot.empty()
-                                   ? WidePath::Join(localProfilesRoot, name)
-                                   : folder;
-    return {Browser::Firefox, name, folder, local};
-}
-
-std::vector<BrowserProfile> FirefoxProfilesFound() {
+// The profiles profiles.ini names, then those in the "Profiles" folder it
+// names none of; each with a lock of its own.
+std::vector<BrowserProfile> IniProfiles(const Browser& browser, const Roots& roots) {
     std::vector<BrowserProfile> profiles;
-    const std::wstring roaming = platform::KnownFolderPath(FOLDERID_RoamingAppData);
-    if (roaming.empty())
+    if (roots.profiles.empty())
         return profiles;
-    const std::wstring root = WidePath::Join(roaming, FirefoxRoot);
     // Firefox writes profiles.ini in UTF-8, a path outside the code page too.
-    const platform::UnicodeIniCopy copy(WidePath::Join(root, FirefoxIni));
+    const platform::UnicodeIniCopy copy(WidePath::Join(roots.profiles, FirefoxIni));
     const std::wstring& ini = copy.Path();
-    const std::wstring profilesRoot = WidePath::Join(root, FirefoxProfiles);
-    const std::wstring local = platform::KnownFolderPath(FOLDERID_LocalAppData);
-    const std::wstring localRoot =
-        local.empty() ? local : WidePath::Join(WidePath::Join(local, FirefoxRoot), FirefoxProfiles);
+    const std::wstring profilesRoot = WidePath::Join(roots.profiles, FirefoxProfiles);
     std::vector<std::wstring> folders;
     for (const std::wstring& section : IniSections(ini)) {
         if (section.compare(0, wcslen(ProfileSection), ProfileSection) != 0)
             continue;
-        const std::wstring folder = IniProfileFolder(root, ini, section);
+        const std::wstring folder = IniProfileFolder(roots.profiles, ini, section);
         if (!folder.empty() && IsFolder(folder))
             folders.push_back(folder);
     }
@@ -144,8 +171,10 @@ std::vector<BrowserProfile> FirefoxProfilesFound() {
             std::any_of(profiles.begin(), profiles.end(), [&](const BrowserProfile& p) {
                 return WidePath::NameIs(p.folder.c_str(), folder.c_str());
             });
+        const std::wstring name = folder.substr(folder.find_last_of(L'\\') + 1);
         if (!known)
-            profiles.push_back(FirefoxProfile(folder, profilesRoot, localRoot));
+            profiles.push_back(
+                ProfileAt(browser, roots, name, folder, WidePath::Join(folder, browser.lock)));
     }
     return profiles;
 }
@@ -159,69 +188,58 @@ bool Held(const std::wstring& lock, DWORD access, DWORD sharing) {
 
 } // namespace
 
-const wchar_t* BrowserName(Browser browser) {
-    switch (browser) {
-    case Browser::Chrome:
-        return L"Chrome";
-    case Browser::Edge:
-        return L"Edge";
-    default:
-        return L"Firefox";
-    }
-}
-
-bool BrowserFound(Browser browser) {
-    if (browser != Browser::Firefox) {
-        const std::wstring userData = ChromiumUserData(browser);
-        return !userData.empty() && IsFolder(userData);
-    }
-    const std::wstring roaming = platform::KnownFolderPath(FOLDERID_RoamingAppData);
-    if (roaming.empty())
+bool BrowserFound(const Browser& browser) {
+    const std::wstring root = RootsOf(browser).profiles;
+    if (root.empty())
         return false;
-    const std::wstring root = WidePath::Join(roaming, FirefoxRoot);
+    if (!IsFirefoxFamily(browser))
+        return IsFolder(root);
     return GetFileAttributesW(WidePath::ForApi(WidePath::Join(root, FirefoxIni)).c_str()) !=
                INVALID_FILE_ATTRIBUTES ||
            IsFolder(WidePath::Join(root, FirefoxProfiles));
 }
 
-std::vector<BrowserProfile> ProfilesOf(Browser browser) {
-    return browser == Browser::Firefox ? FirefoxProfilesFound() : ChromiumProfiles(browser);
+std::vector<BrowserProfile> ProfilesOf(const Browser& browser) {
+    const Roots roots = RootsOf(browser);
+    switch (browser.layout) {
+    case ProfileLayout::UserData:
+        return UserDataProfiles(browser, roots);
+    case ProfileLayout::ProfileFolder:
+        return FolderProfiles(browser, roots);
+    default:
+        return IniProfiles(browser, roots);
+    }
 }
 
-std::vector<std::wstring> ProfileRoots() {
-    std::vector<std::wstring> roots;
-    for (Browser browser : {Browser::Chrome, Browser::Edge}) {
-        const std::wstring userData = ChromiumUserData(browser);
-        if (!userData.empty())
-            roots.push_back(userData);
+std::vector<std::wstring> ProfileRoots(const Browser& browser) {
+    const Roots roots = RootsOf(browser);
+    std::vector<std::wstring> folders;
+    for (const std::wstring& root : {roots.profiles, roots.caches}) {
+        if (!root.empty())
+            folders.push_back(root);
     }
-    const std::wstring roaming = platform::KnownFolderPath(FOLDERID_RoamingAppData);
-    const std::wstring local = platform::KnownFolderPath(FOLDERID_LocalAppData);
-    if (!roaming.empty())
-        roots.push_back(WidePath::Join(roaming, FirefoxRoot));
-    if (!local.empty())
-        roots.push_back(WidePath::Join(WidePath::Join(local, FirefoxRoot), FirefoxProfiles));
-    for (const BrowserProfile& profile : FirefoxProfilesFound()) {
-        roots.push_back(profile.folder);
-        roots.push_back(profile.localFolder);
+    if (IsFirefoxFamily(browser)) {
+        for (const BrowserProfile& profile : ProfilesOf(browser)) {
+            folders.push_back(profile.folder);
+            folders.push_back(profile.localFolder);
+        }
     }
-    return roots;
+    return folders;
 }
 
-// Chromium holds "User Data\lockfile" without write sharing while it runs,
+// Chromium holds its "lockfile" without write sharing while it runs,
 // background mode included; Firefox holds each profile's "parent.lock"
 // without any sharing. Opening either changes nothing in it.
 bool ProfileInUse(const BrowserProfile& profile) {
-    if (profile.browser == Browser::Firefox)
-        return Held(WidePath::Join(profile.folder, FirefoxLock), GENERIC_READ, 0);
-    const std::wstring userData = profile.folder.substr(0, profile.folder.find_last_of(L'\\'));
-    return Held(WidePath::Join(userData, ChromiumLock), GENERIC_WRITE,
+    if (IsFirefoxFamily(*profile.browser))
+        return Held(profile.lock, GENERIC_READ, 0);
+    return Held(profile.lock, GENERIC_WRITE,
                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
 }
 
+// Only Chromium's family keeps running in the background with no window open.
 std::wstring InUseReason(const BrowserProfile& profile) {
-    const std::wstring background =
-        profile.browser == Browser::Firefox ? L"" : L", including its background process,";
-    return std::wstring(BrowserName(profile.browser)) + L" is running (profile \"" + profile.name +
-           L"\"): close it" + background + L" and clean again";
+    const bool background = !IsFirefoxFamily(*profile.browser);
+    return profile.browser->name + (RunningText + profile.name) + CloseText +
+           (background ? BackgroundText : L"") + AgainText;
 }

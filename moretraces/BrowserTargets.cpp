@@ -4,14 +4,14 @@
 namespace {
 
 // A profile whose browser runs is skipped as a whole, and said so.
-void ForEachProfile(Browser browser, Visitors& visitors, ProfileCleaner chromiumClean,
+void ForEachProfile(const Browser& browser, Visitors& visitors, ProfileCleaner chromiumClean,
                     ProfileCleaner firefoxClean) {
     for (const BrowserProfile& profile : ProfilesOf(browser)) {
         if (ProfileInUse(profile)) {
             visitors.notes.SkipProfile(profile.folder, InUseReason(profile));
             continue;
         }
-        (browser == Browser::Firefox ? firefoxClean : chromiumClean)(profile, visitors);
+        (IsFirefoxFamily(browser) ? firefoxClean : chromiumClean)(profile, visitors);
     }
 }
 
@@ -26,18 +26,18 @@ RowPlan WholeTables(const std::vector<const char*>& names, const std::set<std::s
     return plan;
 }
 
-void CleanBrowserCache(Browser browser, Visitors& visitors) {
+void CleanBrowserCache(const Browser& browser, Visitors& visitors) {
     ForEachProfile(browser, visitors, chromium::CleanCache, firefox::CleanCache);
 }
 
-void CleanBrowserHistory(Browser browser, Visitors& visitors) {
+void CleanBrowserHistory(const Browser& browser, Visitors& visitors) {
     ForEachProfile(browser, visitors, chromium::CleanHistory, firefox::CleanHistory);
 }
 
-void CleanBrowserCookies(Browser browser, Visitors& visitors) {
+void CleanBrowserCookies(const Browser& browser, Visitors& visitors) {
     ForEachProfile(browser, visitors, chromium::CleanCookies, firefox::CleanCookies);
 }
 
-void CleanBrowserForms(Browser browser, Visitors& visitors) {
+void CleanBrowserForms(const Browser& browser, Visitors& visitors) {
     ForEachProfile(browser, visitors, chromium::CleanForms, firefox::CleanForms);
 }

@@ -1,5 +1,5 @@
-// Chrome's and Edge's profiles: both keep the same files with the same
-// tables.
+// The profiles of Chromium's family (Chrome, Edge, Brave, Opera...): all keep the
+// same files with the same tables.
 #include "clean/Database.h"
 #include "clean/FolderWalk.h"
 #include "clean/WidePath.h"
@@ -60,15 +60,21 @@ const wchar_t UnreadableBookmarks[] =
     L"the bookmarks file cannot be read, so the history stays: no bookmarked address may go";
 const wchar_t EncryptedBookmarks[] =
     L"the bookmarks are kept only encrypted, so the history stays: no bookmarked address may go";
-const char UnbookmarkedUrls[] = "url NOT IN (SELECT value FROM temp.bookmarked)";
-const char UnbookmarkedMappings[] = "page_url NOT IN (SELECT value FROM temp.bookmarked)";
-// A subquery of NOT IN must give no NULL, or it matches nothing.
-const char UnbookmarkedBitmaps[] = "icon_id NOT IN (SELECT icon_id FROM icon_mapping WHERE "
-                                   "icon_id IS NOT NULL AND page_url IN "
-                                   "(SELECT value FROM temp.bookmarked))";
-const char UnbookmarkedIcons[] = "id NOT IN (SELECT icon_id FROM icon_mapping WHERE "
-                                 "icon_id IS NOT NULL AND page_url IN "
-                                 "(SELECT value FROM temp.bookmarked))";
+// The tables the plans name in their conditions, each spelled once.
+const char Urls[] = "urls";
+const char IconMapping[] = "icon_mapping";
+const char FaviconBitmaps[] = "favicon_bitmaps";
+const char Favicons[] = "favicons";
+const std::string Bookmarked = std::string("(SELECT value FROM temp.") + BookmarkedTable + ")";
+const std::string UnbookmarkedUrls = "url NOT IN " + Bookmarked;
+const std::string UnbookmarkedMappings = "page_url NOT IN " + Bookmarked;
+// The icons that a bookmarked page uses. A subquery of NOT IN must give no
+// NULL, or it matches nothing.
+const std::string BookmarkedIcons = std::string("(SELECT icon_id FROM ") + IconMapping +
+                                    " WHERE icon_id IS NOT NULL AND page_url IN " + Bookmarked +
+                                    ")";
+const std::string UnbookmarkedBitmaps = "icon_id NOT IN " + BookmarkedIcons;
+const std::string UnbookmarkedIcons = "id NOT IN " + BookmarkedIcons;
 // Form entries ("autocomplete" in today's schema, "autofill" in older ones
 // and still used beside it) and the saved addresses, in their tables of every
 // schema. Search engines ("keywords") stay, and so do the saved valuables:
@@ -190,8 +196,8 @@ RowPlan HistoryPlan(const std::vector<std::wstring>& bookmarks,
                     const std::set<std::string>& tables) {
     RowPlan plan = WholeTables(VisitTables, tables);
     plan.kept.push_back({BookmarkedTable, bookmarks});
-    if (tables.count("urls"))
-        plan.changes.push_back({"urls", UnbookmarkedUrls, ""});
+    if (tables.count(Urls))
+        plan.changes.push_back({Urls, UnbookmarkedUrls, ""});
     return plan;
 }
 
@@ -200,13 +206,13 @@ RowPlan FaviconsPlan(const std::vector<std::wstring>& bookmarks,
                      const std::set<std::string>& tables) {
     RowPlan plan;
     plan.kept.push_back({BookmarkedTable, bookmarks});
-    if (!tables.count("icon_mapping"))
+    if (!tables.count(IconMapping))
         return plan;
-    plan.changes.push_back({"icon_mapping", UnbookmarkedMappings, ""});
-    if (tables.count("favicon_bitmaps"))
-        plan.changes.push_back({"favicon_bitmaps", UnbookmarkedBitmaps, ""});
-    if (tables.count("favicons"))
-        plan.changes.push_back({"favicons", UnbookmarkedIcons, ""});
+    plan.changes.push_back({IconMapping, UnbookmarkedMappings, ""});
+    if (tables.count(FaviconBitmaps))
+        plan.changes.push_back({FaviconBitmaps, UnbookmarkedBitmaps, ""});
+    if (tables.count(Favicons))
+        plan.changes.push_back({Favicons, UnbookmarkedIcons, ""});
     return plan;
 }
 
@@ -214,9 +220,15 @@ RowPlan FaviconsPlan(const std::vector<std::wstring>& bookmarks,
 
 namespace chromium {
 
+// A profile whose caches are kept apart (Opera's) may still keep some of them
+// in itself: both folders are emptied.
 void CleanCache(const BrowserProfile& profile, Visitors& visitors) {
-    for (const wchar_t* cache : CacheFolders)
-        FolderWalk(visitors.folders).EmptyFolder(WidePath::Join(profile.localFolder, cache));
+    std::vector<std::wstring> homes = {profile.localFolder};
+    if (!WidePath::NameIs(profile.folder.c_str(), profile.localFolder.c_str()))
+        homes.push_back(profile.folder);
+    for (const std::wstring& home : homes)
+        for (const wchar_t* cache : CacheFolders)
+            FolderWalk(visitors.folders).EmptyFolder(WidePath::Join(home, cache));
 }
 
 // The bookmarks decide which addresses stay: when one of the files cannot be

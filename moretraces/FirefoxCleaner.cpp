@@ -1,6 +1,6 @@
 // Firefox's profiles: places.sqlite holds the history and the bookmarks
 // together, so the history is cleaned out of it and the file stays.
-#include "clean/Database.h"
+#include "clean/DatabaseCopy.h"
 #include "clean/FolderWalk.h"
 #include "clean/WidePath.h"
 #include "moretraces/ProfileCleaners.h"
@@ -31,20 +31,32 @@ const std::vector<const char*> FormTables = {"moz_formhistory", "moz_history_to_
                                              "moz_sources"};
 const std::vector<const char*> CookieTables = {"moz_cookies"};
 
+// The tables of places.sqlite and favicons.sqlite that the plans name in
+// their conditions, each spelled once.
+const char Places[] = "moz_places";
+const char Bookmarks[] = "moz_bookmarks";
+const char Keywords[] = "moz_keywords";
+const char Origins[] = "moz_origins";
+const char PagesWithIcons[] = "moz_pages_w_icons";
+const char IconsToPages[] = "moz_icons_to_pages";
+const char Icons[] = "moz_icons";
+
 const char KeptPagesTable[] = "kept_pages";
 const char KeptRootIconsTable[] = "kept_root_icons";
 const char RootIcon[] = "/favicon.ico";
 const char UrlStart[] = "://";
+const wchar_t UnreadableKeptPages[] =
+    L"the bookmarked pages cannot be read, so every icon stays: no bookmark's icon may go";
 
 // A place stays when a bookmark or a keyword names it; with neither table
 // (a stale or empty profile) none does.
 std::string KeptPlaces(const std::set<std::string>& tables) {
     std::string kept;
-    if (tables.count("moz_bookmarks"))
-        kept = "id IN (SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL)";
-    if (tables.count("moz_keywords"))
-        kept +=
-            std::string(kept.empty() ? "" : " OR ") + "id IN (SELECT place_id FROM moz_keywords)";
+    if (tables.count(Bookmarks))
+        kept = std::string("id IN (SELECT fk FROM ") + Bookmarks + " WHERE fk IS NOT NULL)";
+    if (tables.count(Keywords))
+        kept += std::string(kept.empty() ? "" : " OR ") + "id IN (SELECT place_id FROM " +
+                Keywords + ")";
     return "(" + (kept.empty() ? std::string("0") : kept) + ")";
 }
 
@@ -53,22 +65,21 @@ std::string KeptPlaces(const std::set<std::string>& tables) {
 // A subquery of NOT IN must give no NULL, or it matches nothing.
 RowPlan PlacesPlan(const std::set<std::string>& tables) {
     RowPlan plan = WholeTables(VisitTables, tables);
-    if (!tables.count("moz_places"))
+    if (!tables.count(Places))
         return plan;
     const std::string kept = KeptPlaces(tables);
-    const std::string keptIds = "(SELECT id FROM moz_places WHERE " + kept + ")";
+    const std::string keptIds = std::string("(SELECT id FROM ") + Places + " WHERE " + kept + ")";
     for (const char* table : {"moz_annos", "moz_places_extra"}) {
         if (tables.count(table))
             plan.changes.push_back({table, "place_id NOT IN " + keptIds, ""});
     }
-    if (tables.count("moz_origins"))
-        plan.changes.push_back(
-            {"moz_origins",
-             "id NOT IN (SELECT origin_id FROM moz_places WHERE origin_id IS NOT NULL AND " + kept +
-                 ")",
-             ""});
-    plan.changes.push_back({"moz_places", "NOT " + kept, ""});
-    plan.changes.push_back({"moz_places", kept, "visit_count = 0, last_visit_date = NULL"});
+    if (tables.count(Origins))
+        plan.changes.push_back({Origins,
+                                std::string("id NOT IN (SELECT origin_id FROM ") + Places +
+                                    " WHERE origin_id IS NOT NULL AND " + kept + ")",
+                                ""});
+    plan.changes.push_back({Places, "NOT " + kept, ""});
+    plan.changes.push_back({Places, kept, "visit_count = 0, last_visit_date = NULL"});
     return plan;
 }
 
@@ -78,20 +89,19 @@ RowPlan FaviconsPlan(const std::vector<std::wstring>& pages, const std::vector<s
     RowPlan plan;
     plan.kept.push_back({KeptPagesTable, pages});
     plan.kept.push_back({KeptRootIconsTable, roots});
-    if (!tables.count("moz_pages_w_icons") || !tables.count("moz_icons_to_pages") ||
-        !tables.count("moz_icons"))
+    if (!tables.count(PagesWithIcons) || !tables.count(IconsToPages) || !tables.count(Icons))
         return plan;
+    const std::string keptUrls = std::string("(SELECT value FROM temp.") + KeptPagesTable + ")";
     const std::string keptPages =
-        "(SELECT id FROM moz_pages_w_icons WHERE page_url IN (SELECT value FROM temp.kept_pages))";
-    plan.changes.push_back({"moz_icons_to_pages", "page_id NOT IN " + keptPages, ""});
-    plan.changes.push_back(
-        {"moz_pages_w_icons", "page_url NOT IN (SELECT value FROM temp.kept_pages)", ""});
-    plan.changes.push_back(
-        {"moz_icons",
-         "(root = 0 AND id NOT IN (SELECT icon_id FROM moz_icons_to_pages WHERE page_id IN " +
-             keptPages + ")) OR (root <> 0 AND icon_url NOT IN (SELECT value FROM temp." +
-             KeptRootIconsTable + "))",
-         ""});
+        std::string("(SELECT id FROM ") + PagesWithIcons + " WHERE page_url IN " + keptUrls + ")";
+    plan.changes.push_back({IconsToPages, "page_id NOT IN " + keptPages, ""});
+    plan.changes.push_back({PagesWithIcons, "page_url NOT IN " + keptUrls, ""});
+    plan.changes.push_back({Icons,
+                            std::string("(root = 0 AND id NOT IN (SELECT icon_id FROM ") +
+                                IconsToPages + " WHERE page_id IN " + keptPages +
+                                ")) OR (root <> 0 AND icon_url NOT IN (SELECT value FROM temp." +
+                                KeptRootIconsTable + "))",
+                            ""});
     return plan;
 }
 
@@ -105,17 +115,22 @@ std::wstring RootIconOf(const std::wstring& url) {
     return WidePath::FromUtf8(text.substr(0, end) + RootIcon);
 }
 
-// The addresses of the places that stay, read from places.sqlite as it is.
-std::vector<std::wstring> KeptPageUrls(const std::wstring& places) {
-    std::vector<std::wstring> urls;
-    platform::UniqueDatabase db;
-    if (!database::Exists(places) || database::OpenReadOnly(places, db))
-        return urls;
-    const std::set<std::string> tables = database::Tables(db.get());
-    if (tables.count("moz_places"))
-        database::Strings(db.get(),
-                          ("SELECT url FROM moz_places WHERE " + KeptPlaces(tables)).c_str(), urls);
-    return urls;
+// The addresses of the places that stay, read from a copy of places.sqlite
+// as it is; none when there is no such file or table.
+database::Failure KeptPageUrls(const std::wstring& places, std::vector<std::wstring>& urls) {
+    if (!database::Exists(places))
+        return database::Failure();
+    DatabaseCopy db;
+    std::set<std::string> tables;
+    if (database::Failure failure = db.Open(places))
+        return failure;
+    if (database::Failure failure = database::Tables(db.get(), tables))
+        return failure;
+    if (!tables.count(Places))
+        return database::Failure();
+    return database::Strings(
+        db.get(),
+        (std::string("SELECT url FROM ") + Places + " WHERE " + KeptPlaces(tables)).c_str(), urls);
 }
 
 std::wstring In(const BrowserProfile& profile, const wchar_t* file) {
@@ -130,15 +145,23 @@ void CleanCache(const BrowserProfile& profile, Visitors& visitors) {
     FolderWalk(visitors.folders).EmptyFolder(WidePath::Join(profile.localFolder, CacheFolder));
 }
 
+// The bookmarked pages decide which icons stay: when they cannot be read,
+// the icons are not touched.
 void CleanHistory(const BrowserProfile& profile, Visitors& visitors) {
-    const std::vector<std::wstring> pages = KeptPageUrls(In(profile, PlacesFile));
+    const std::wstring places = In(profile, PlacesFile);
+    std::vector<std::wstring> pages;
+    const database::Failure unread = KeptPageUrls(places, pages);
+    if (unread)
+        visitors.notes.Problem(places, unread.error, UnreadableKeptPages);
+    visitors.databases.ChangeRows(places, PlacesPlan);
+    if (unread)
+        return;
     std::vector<std::wstring> roots;
     for (const std::wstring& page : pages) {
         const std::wstring root = RootIconOf(page);
         if (!root.empty())
             roots.push_back(root);
     }
-    visitors.databases.ChangeRows(In(profile, PlacesFile), PlacesPlan);
     visitors.databases.ChangeRows(
         In(profile, FaviconsFile),
         [&](const std::set<std::string>& tables) { return FaviconsPlan(pages, roots, tables); });

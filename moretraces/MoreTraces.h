@@ -1,20 +1,21 @@
-// The traces beside the window's eight: what today's browsers (Chrome, Edge,
-// Firefox) and Explorer keep, and the temporary files. Each operation runs
-// one target over every profile, with the visitors of a clean or a preview.
+// The traces beside the window's eight: what today's browsers of Chromium's
+// and Firefox's families and Explorer keep, and the temporary files. Each
+// operation runs one target over every profile of one browser, with the
+// visitors of a clean or a preview.
 #pragma once
 
 #include "clean/Visitors.h"
 #include "moretraces/BrowserProfiles.h"
 
 // The contents of the profiles' cache folders; the folders stay.
-void CleanBrowserCache(Browser browser, Visitors& visitors);
+void CleanBrowserCache(const Browser& browser, Visitors& visitors);
 // Visits, searches, downloads and every address no bookmark names; the
 // bookmarks keep their addresses and icons.
-void CleanBrowserHistory(Browser browser, Visitors& visitors);
+void CleanBrowserHistory(const Browser& browser, Visitors& visitors);
 // Every cookie.
-void CleanBrowserCookies(Browser browser, Visitors& visitors);
+void CleanBrowserCookies(const Browser& browser, Visitors& visitors);
 // Form entries and saved addresses; search engines stay.
-void CleanBrowserForms(Browser browser, Visitors& visitors);
+void CleanBrowserForms(const Browser& browser, Visitors& visitors);
 
 // The Run box, address bar, search box and open/save dialog lists, and the
 // recent documents Explorer lists; the keys stay.

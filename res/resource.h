@@ -21,27 +21,12 @@
 #define IDS_TARGET_IEAUTOCOMPLETE 3005
 #define IDS_TARGET_IEPASSWORDS 3006
 #define IDS_TARGET_RECYCLEBIN 3007
-#define IDS_TARGET_CHROME_CACHE 3008
-#define IDS_TARGET_CHROME_HISTORY 3009
-#define IDS_TARGET_CHROME_COOKIES 3010
-#define IDS_TARGET_CHROME_FORMS 3011
-#define IDS_TARGET_EDGE_CACHE 3012
-#define IDS_TARGET_EDGE_HISTORY 3013
-#define IDS_TARGET_EDGE_COOKIES 3014
-#define IDS_TARGET_EDGE_FORMS 3015
-#define IDS_TARGET_FIREFOX_CACHE 3016
-#define IDS_TARGET_FIREFOX_HISTORY 3017
-#define IDS_TARGET_FIREFOX_COOKIES 3018
-#define IDS_TARGET_FIREFOX_FORMS 3019
 #define IDS_TARGET_EXPLORER_LISTS 3020
 #define IDS_TARGET_TEMP 3021
 
 // The catalogue's programs and what it says of their traces (res/targets.rc):
 // names, the group they are shown in, each trace's label under its program,
 // what goes, what stays and what the user loses.
-#define IDS_PROGRAM_CHROME 3100
-#define IDS_PROGRAM_EDGE 3101
-#define IDS_PROGRAM_FIREFOX 3102
 #define IDS_PROGRAM_WINDOWS 3103
 #define IDS_CATEGORY_BROWSERS 3110
 #define IDS_CATEGORY_WINDOWS 3111
@@ -71,6 +56,13 @@
 #define IDS_STAYS_EXPLORER_LISTS 3231
 #define IDS_GOES_TEMP 3232
 #define IDS_STAYS_TEMP 3233
+
+// The labels of every browser's traces (res/targets.rc), "%1" standing for
+// the browser's name: "Chrome: cache", "Opera GX: history".
+#define IDS_LABEL_BROWSER_CACHE 3500
+#define IDS_LABEL_BROWSER_HISTORY 3501
+#define IDS_LABEL_BROWSER_COOKIES 3502
+#define IDS_LABEL_BROWSER_FORMS 3503
 
 // Menu commands of IDR_MAIN_MENU ("E&xit" sends IDCANCEL).
 #define ID_SETTINGS_OPTIONS 130

@@ -10,6 +10,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <sstream>
 #include <utility>
 
 namespace gui {
@@ -79,6 +81,16 @@ ConsoleRun RunConsole(const std::string& arguments, const std::string& input = "
     Drain(errRead.get(), run.err);
     GetExitCodeProcess(process.get(), &run.exitCode);
     return run;
+}
+
+// A target's line as `list --all` prints it (`all`): its label starts two
+// blanks after the longest name of all.
+std::string ListLine(const std::string& all, const std::string& name, const std::string& label) {
+    size_t widest = 0;
+    std::istringstream lines(all);
+    for (std::string line; std::getline(lines, line);)
+        widest = line.empty() || line.back() == ':' ? widest : std::max(widest, line.find(' '));
+    return name + std::string(widest + 2 - name.size(), ' ') + label + "\n";
 }
 
 bool Says(const std::string& text, const std::string& part) {
@@ -292,25 +304,35 @@ TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
         fixtures::Column(firefox + L"\\places.sqlite", "SELECT id FROM moz_historyvisits").size());
 }
 
-// Chrome with a profile is found, Edge and Firefox without one are not: list
-// names only what is found, list --all every program, and the JSON says so.
+// Chrome with a profile and Opera GX's folder are found, Edge, Firefox and
+// the channels without one are not: list names only what is found, list
+// --all every program, and the JSON says so.
 TEST_F(QuenbyTest, ConsoleListAndJsonFollowTheProgramsFoundOnThisPc) {
     for (const char* root : {"\\Google", "\\Microsoft\\Edge"})
         RemovePath(SpecialFolder(CSIDL_LOCAL_APPDATA) + root);
     RemovePath(SpecialFolder(CSIDL_APPDATA) + "\\Mozilla");
     ASSERT_TRUE(fixtures::SeedChromiumProfile(
         UserFolder(CSIDL_LOCAL_APPDATA, L"Google\\Chrome\\User Data\\Default")));
+    UserFolder(CSIDL_APPDATA, L"Opera Software\\Opera GX Stable");
 
     const ConsoleRun list = RunConsole("list"), all = RunConsole("list --all");
     EXPECT_EQ(list.exitCode + all.exitCode, 0u) << list.err << all.err;
+    auto line = [&](const char* name, const char* label) { return ListLine(all.out, name, label); };
     for (const ConsoleRun* run : {&list, &all})
-        EXPECT_TRUE(Says(run->out, "recycle-bin     Recycle bin\n\nGoogle Chrome:\n"
-                                   "chrome-cache    Chrome: cache\n") &&
-                    Says(run->out, "\nWindows:\nexplorer-lists  Explorer: run"))
+        EXPECT_TRUE(Says(run->out, line("recycle-bin", "Recycle bin") + "\nGoogle Chrome:\n" +
+                                       line("chrome-cache", "Chrome: cache")) &&
+                    Says(run->out, "\nWindows:\n" + line("explorer-lists", "Explorer: run, search "
+                                                                           "and address lists")))
             << run->out;
-    EXPECT_FALSE(Says(list.out, "Edge") || Says(list.out, "Firefox")) << list.out;
-    EXPECT_TRUE(Says(all.out, "\nMicrosoft Edge (not found):\nedge-cache      Edge: cache\n") &&
-                Says(all.out, "\nMozilla Firefox (not found):\n"))
+    EXPECT_TRUE(Says(list.out, "\nOpera GX:\n" + line("opera-gx-cache", "Opera GX: cache")))
+        << list.out;
+    EXPECT_FALSE(Says(list.out, "Edge") || Says(list.out, "Firefox") || Says(list.out, "Canary"))
+        << list.out;
+    EXPECT_TRUE(
+        Says(all.out, "\nMicrosoft Edge (not found):\n" + line("edge-cache", "Edge: cache")) &&
+        Says(all.out, "\nMozilla Firefox (not found):\n") &&
+        Says(all.out, "\nGoogle Chrome Canary (not found):\n" +
+                          line("chrome-canary-cache", "Chrome Canary: cache")))
         << all.out;
 
     const ConsoleRun json = RunConsole("preview --json history chrome-cookies edge-forms");
@@ -320,6 +342,7 @@ TEST_F(QuenbyTest, ConsoleListAndJsonFollowTheProgramsFoundOnThisPc) {
     EXPECT_TRUE(targets[1].at("program") == "Google Chrome" && targets[1].at("found") == true);
     EXPECT_TRUE(targets[2].at("program") == "Microsoft Edge" && targets[2].at("found") == false);
     RemovePath(SpecialFolder(CSIDL_LOCAL_APPDATA) + "\\Google");
+    RemovePath(SpecialFolder(CSIDL_APPDATA) + "\\Opera Software");
 }
 
 // The user's cleaning definitions in %APPDATA%\Quenby: reported with their

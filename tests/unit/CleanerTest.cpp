@@ -2,6 +2,7 @@
 // the sandbox's $XDG_DATA_HOME) and the auto-complete wrapper; and the more
 // traces: browser profiles as the browsers write them, Explorer's lists and
 // the temporary folder.
+#include "catalogue/BrowserTable.h"
 #include "catalogue/CleanTarget.h"
 #include "catalogue/TraceRun.h"
 #include "clean/Cleaner.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 #include <sddl.h>
 #include <shellapi.h>
@@ -162,21 +164,35 @@ CleanReport RunTarget(const char* name, bool preview, const std::wstring& temp =
     return report;
 }
 
-// Every file below `folder` with its bytes and write time.
+// Every file and folder below `folder` with its creation and write times (a
+// folder's change when a file comes or goes), and a file's size and bytes.
 std::map<std::wstring, std::string> Snapshot(const std::wstring& folder) {
     std::map<std::wstring, std::string> files;
     for (const std::wstring& name : Entries(folder)) {
         const std::wstring path = folder + L"\\" + name;
         WIN32_FILE_ATTRIBUTE_DATA data = {};
         GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+        files[path] = std::to_string(data.ftCreationTime.dwLowDateTime) + "|" +
+                      std::to_string(data.ftLastWriteTime.dwLowDateTime) + "|";
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             for (const auto& file : Snapshot(path))
                 files.insert(file);
         } else {
-            files[path] = std::to_string(data.ftLastWriteTime.dwLowDateTime) + ReadBytes(path);
+            files[path] += std::to_string(data.nFileSizeLow) + "|" + ReadBytes(path);
         }
     }
     return files;
+}
+
+// Opens `path` as another program would, with the connection's `option` on
+// when one is given, and runs `sql` on it.
+platform::UniqueDatabase Connect(const std::wstring& path, const char* sql, int option = 0) {
+    platform::UniqueDatabase db;
+    sqlite3_open(WidePath::ToUtf8(path).c_str(), db.put());
+    if (option != 0)
+        sqlite3_db_config(db.get(), option, 1, nullptr);
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db.get(), sql, nullptr, nullptr, nullptr)) << sql;
+    return db;
 }
 
 // The rows each table of each database lost (or would lose).
@@ -295,7 +311,7 @@ TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAn
         fixtures::SeedFirefoxProfile(MakePath(root, L"Profiles\\unlisted"), local + L"\\unlisted"));
     const std::wstring temp = m_root.Path().substr(0, m_root.Path().rfind(L'\\'));
     const size_t inTemp = Entries(temp).size();
-    ASSERT_EQ(3u, ProfilesOf(Browser::Firefox).size());
+    ASSERT_EQ(3u, ProfilesOf(FirefoxBrowsers().front().browser).size());
     EXPECT_EQ(inTemp, Entries(temp).size()) << "a copy of profiles.ini was left behind";
 
     const CleanReport preview = RunTarget("firefox-history", true);
@@ -305,7 +321,7 @@ TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAn
     for (const char* name : {"firefox-cookies", "firefox-forms", "firefox-cache"})
         EXPECT_FALSE(RunTarget(name, false).HasFailures()) << name;
 
-    for (const BrowserProfile& profile : ProfilesOf(Browser::Firefox)) {
+    for (const BrowserProfile& profile : ProfilesOf(FirefoxBrowsers().front().browser)) {
         const std::wstring places = profile.folder + L"\\places.sqlite";
         EXPECT_EQ((std::vector<std::string>{"kept|0|NULL", "script|0|NULL"}),
                   fixtures::Column(places, "SELECT title||'|'||visit_count||'|'||"
@@ -406,6 +422,167 @@ TEST_F(MoreTracesTest, AProfileInUseStaysByteForByteAndIsReported) {
     EXPECT_TRUE(firefoxBefore == Snapshot(firefox));
 }
 
+// What one family's profile holds: its databases, the bookmarks that stay,
+// its cache and the files no clean touches.
+struct FamilyFiles {
+    std::vector<const wchar_t*> databases;
+    const char* bookmarked;
+    std::vector<std::string> kept;
+    const wchar_t* cache;
+    std::vector<const wchar_t*> untouched;
+};
+const FamilyFiles ChromiumFiles = {{L"History", L"Favicons", L"Network\\Cookies", L"Web Data"},
+                                   "SELECT url FROM urls ORDER BY id",
+                                   {fixtures::PageBookmark, fixtures::ScriptBookmark},
+                                   L"Cache",
+                                   {L"Local State", L"Login Data", L"Bookmarks"}};
+const FamilyFiles FirefoxFiles = {
+    {L"places.sqlite", L"favicons.sqlite", L"cookies.sqlite", L"formhistory.sqlite"},
+    "SELECT title FROM moz_places ORDER BY id",
+    {"kept", "script"},
+    L"cache2",
+    {L"key4.db", L"logins.json"}};
+
+// One browser of each layout, its profiles where its row says: the same
+// fixtures lose every visit, cookie and form entry to the bytes, and keep
+// their bookmarks, keys, passwords and database files; the preview changes
+// nothing, and a held lock names the browser.
+TEST_F(MoreTracesTest, EachLayoutsProfilesAreCleanedAsChromesAndFirefoxs) {
+    const std::wstring opera = Made(FOLDERID_RoamingAppData, L"Opera Software\\Opera GX Stable");
+    const std::wstring operaLocal = Made(FOLDERID_LocalAppData, L"Opera Software\\Opera GX Stable");
+    const std::wstring brave =
+        Made(FOLDERID_LocalAppData, L"BraveSoftware\\Brave-Browser\\User Data");
+    const std::wstring wolf = Made(FOLDERID_RoamingAppData, L"librewolf");
+    const std::wstring wolfLocal = Made(FOLDERID_LocalAppData, L"librewolf\\Profiles\\x");
+    fixtures::WriteText(wolf + L"\\profiles.ini", "[Profile0]\nIsRelative=1\nPath=Profiles/x\n");
+    const struct Case {
+        const FamilyFiles& files;
+        std::wstring folder, local;
+    } cases[] = {{ChromiumFiles, MakePath(brave, L"Default"), brave + L"\\Default"},
+                 {ChromiumFiles, opera, operaLocal},
+                 {ChromiumFiles, MakePath(opera, L"_side_profiles\\p"),
+                  MakePath(operaLocal, L"_side_profiles\\p")},
+                 {FirefoxFiles, MakePath(wolf, L"Profiles\\x"), wolfLocal}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(&c.files == &FirefoxFiles ? fixtures::SeedFirefoxProfile(c.folder, c.local)
+                                              : fixtures::SeedChromiumProfile(c.folder));
+        MakeFolder(c.local + L"\\" + c.files.cache);
+        fixtures::WriteText(c.local + L"\\" + c.files.cache + L"\\entry", fixtures::Secrets[0]);
+        for (const wchar_t* file : c.files.untouched)
+            if (!Exists(c.folder + L"\\" + file))
+                fixtures::WriteText(c.folder + L"\\" + file, "key");
+    }
+    auto everything = [&] {
+        std::map<std::wstring, std::string> files;
+        for (const std::wstring& root : {opera, operaLocal, brave, wolf, wolfLocal}) {
+            const auto part = Snapshot(root);
+            files.insert(part.begin(), part.end());
+        }
+        return files;
+    };
+    const auto before = everything();
+    for (const char* prefix : {"brave", "opera-gx", "librewolf"}) {
+        const std::string history = std::string(prefix) + "-history";
+        const auto unpreviewed = everything();
+        const CleanReport preview = RunTarget(history.c_str(), true);
+        EXPECT_TRUE(unpreviewed == everything()) << "the preview changed a file";
+        const CleanReport clean = RunTarget(history.c_str(), false);
+        EXPECT_TRUE(!Rows(clean).empty() && Rows(preview) == Rows(clean)) << prefix;
+        for (const char* kind : {"-cookies", "-forms", "-cache"})
+            EXPECT_FALSE(RunTarget((prefix + std::string(kind)).c_str(), false).HasFailures());
+    }
+    const auto after = everything();
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.files.kept,
+                  fixtures::Column(c.folder + L"\\" + c.files.databases[0], c.files.bookmarked));
+        for (const wchar_t* database : c.files.databases)
+            ExpectNoSecretIn(c.folder + L"\\" + database);
+        for (const wchar_t* file : c.files.untouched)
+            EXPECT_EQ(before.at(c.folder + L"\\" + file), after.at(c.folder + L"\\" + file));
+        EXPECT_TRUE(Entries(c.local + L"\\" + c.files.cache).empty()) << Narrow(c.local);
+    }
+
+    fixtures::WriteText(opera + L"\\lockfile", "");
+    platform::UniqueFile lock(CreateFileW((opera + L"\\lockfile").c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    const auto held = everything();
+    const CleanReport report = RunTarget("opera-gx-cookies", false);
+    ASSERT_EQ(2u, report.Items().size()) << "the profile and its side profile";
+    EXPECT_EQ(L"Opera GX is running (profile \"Opera GX Stable\"): close it, including its "
+              L"background process, and clean again",
+              report.Items()[0].detail);
+    EXPECT_TRUE(held == everything());
+}
+
+// Logs as a browser that stopped unexpectedly leaves them: a write-ahead log
+// with and without its index, one beside an empty file, a hot journal.
+TEST_F(MoreTracesTest, APreviewOfEveryTargetChangesNoFileOfAnyProfile) {
+    const std::wstring chrome = Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
+    const std::wstring firefox = Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles");
+    const std::wstring local = Made(FOLDERID_LocalAppData, L"Mozilla\\Firefox\\Profiles");
+    const std::wstring profile = firefox + L"\\p", history = chrome + L"\\Default\\History";
+    ASSERT_TRUE(fixtures::SeedChromiumProfile(chrome + L"\\Default") &&
+                fixtures::SeedFirefoxProfile(profile, local + L"\\p"));
+    for (const wchar_t* file : {L"\\places.sqlite", L"\\favicons.sqlite"})
+        Connect(profile + file, "VACUUM", SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE);
+    DeleteFileW((profile + L"\\favicons.sqlite-shm").c_str());
+    WriteBytes(profile + L"\\formhistory.sqlite", "");
+    WriteBytes(profile + L"\\formhistory.sqlite-wal", Pattern(100));
+    std::string journal;
+    if (platform::UniqueDatabase crashed = Connect(history, "BEGIN; DELETE FROM visits"))
+        journal = ReadBytes(history + L"-journal");
+    WriteBytes(history + L"-journal", journal);
+    ASSERT_TRUE(Exists(profile + L"\\places.sqlite-shm") &&
+                Exists(profile + L"\\favicons.sqlite-wal"));
+    const std::wstring temp = m_root.Path() + L"\\..";
+    const auto before =
+        std::make_tuple(Snapshot(chrome), Snapshot(firefox), Snapshot(local), Entries(temp));
+
+    const Catalogue& catalogue = Catalogue::BuiltIn();
+    for (size_t i = 0; i < catalogue.Traces().size(); ++i)
+        EXPECT_TRUE(catalogue.IsWindowTrace(i) ||
+                    !RunTarget(Narrow(catalogue.Traces()[i].name).c_str(), true).HasFailures())
+            << Narrow(catalogue.Traces()[i].name);
+
+    EXPECT_TRUE(before == std::make_tuple(Snapshot(chrome), Snapshot(firefox), Snapshot(local),
+                                          Entries(temp)))
+        << "a profile's file changed, or a copy stayed in the temporary folder";
+}
+
+// A schema that cannot be read fails that database; without the bookmarked
+// pages, Firefox's icons stay.
+TEST_F(MoreTracesTest, AnUnreadableSchemaFailsTheDatabaseAndKeepsEveryIcon) {
+    const std::wstring profile =
+        Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles") + L"\\p";
+    ASSERT_TRUE(fixtures::SeedFirefoxProfile(profile, profile));
+    Connect(profile + L"\\places.sqlite",
+            "UPDATE sqlite_master SET sql = 'garbage' WHERE name = 'moz_meta'",
+            SQLITE_DBCONFIG_WRITABLE_SCHEMA);
+    for (bool preview : {true, false}) {
+        const CleanReport report = RunTarget("firefox-history", preview);
+        EXPECT_EQ(2u, report.Failures().size()) << "places and its kept pages, preview " << preview;
+        EXPECT_EQ(0u, Rows(report).count(profile + L"\\favicons.sqlite|moz_icons")) << preview;
+    }
+    EXPECT_EQ((std::vector<std::string>{"1", "2", "3", "4"}),
+              fixtures::Column(profile + L"\\favicons.sqlite", "SELECT id FROM moz_icons"));
+}
+
+// Another program's read blocks the checkpoint: the rows went, and the
+// database is kept in use with the reason.
+TEST_F(MoreTracesTest, ACheckpointAReaderBlocksIsKeptInUseAndTheRowsThatWentAreNoted) {
+    const std::wstring profile =
+        Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles") + L"\\p";
+    const std::wstring places = profile + L"\\places.sqlite";
+    ASSERT_TRUE(fixtures::SeedFirefoxProfile(profile, profile));
+    platform::UniqueDatabase reader = Connect(places, "BEGIN; SELECT count(*) FROM moz_places");
+
+    const CleanReport blocked = RunTarget("firefox-history", false);
+    EXPECT_EQ(2u, Rows(blocked).at(places + L"|moz_historyvisits"));
+    ASSERT_EQ(1u, blocked.Failures().size());
+    EXPECT_EQ(CleanStatus::InUse, blocked.Failures()[0]->status);
+    EXPECT_EQ(0u, blocked.Failures()[0]->detail.find(L"another program is reading"));
+}
+
 TEST_F(MoreTracesTest, ExplorerListsLoseTheirValuesAndKeepTheirKeys) {
     const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
     for (const char* key : {"\\RunMRU", "\\TypedPaths", "\\WordWheelQuery",
@@ -491,12 +668,14 @@ TEST(CatalogueTest, StoredNamesChooseMoreTracesAndUnknownNamesAreKept) {
 TEST_F(MoreTracesTest, ABrowserIsFoundByItsProfilesFolderAndWindowsAlways) {
     const Catalogue& catalogue = Catalogue::BuiltIn();
     auto found = [&](const wchar_t* name) { return catalogue.Found(catalogue.IndexOf(name)); };
-    EXPECT_FALSE(found(L"chrome-history") || found(L"edge-cache") || found(L"firefox-forms"));
+    EXPECT_FALSE(found(L"chrome-history") || found(L"edge-cache") || found(L"firefox-forms") ||
+                 found(L"opera-cookies"));
     EXPECT_TRUE(found(L"temp"));
     Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data");
     Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles");
-    EXPECT_TRUE(found(L"chrome-history") && found(L"firefox-forms"));
-    EXPECT_FALSE(found(L"edge-cache"));
+    Made(FOLDERID_RoamingAppData, L"Opera Software\\Opera Stable");
+    EXPECT_TRUE(found(L"chrome-history") && found(L"firefox-forms") && found(L"opera-cookies"));
+    EXPECT_FALSE(found(L"edge-cache") || found(L"chrome-beta-cache"));
 }
 
 // A registry link among the lists is left alone, and its target's values with
