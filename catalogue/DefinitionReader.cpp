@@ -2,6 +2,7 @@
 
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
+#include "platform/UnicodeIniCopy.h"
 
 #include <algorithm>
 #include <cstring>
@@ -232,18 +233,21 @@ bool ReadDefinitions(const std::wstring& path, RawDefinitions& raw, DWORD& error
         return false;
     const LineIndex lines(text);
     ReadHead(lines, raw);
+    // The profile calls read UTF-8 in the code page: they get a UTF-16 copy.
+    const platform::UnicodeIniCopy copy(path);
+    const std::wstring& unicode = copy.Path();
     // Folded name -> the line of the first section of that name: the profile
     // calls answer only the first one's keys, so a second one has none.
     std::unordered_map<std::wstring, size_t> first;
     size_t cursor = 0;
     for (const std::wstring& name : NullSeparated(NamesBufferSize, [&](wchar_t*to, DWORD n) {
-             return GetPrivateProfileSectionNamesW(to, n, path.c_str());
+             return GetPrivateProfileSectionNamesW(to, n, unicode.c_str());
          })) {
         const size_t line = lines.Header(name, cursor);
         cursor = line ? line : cursor;
         const auto seen = first.emplace(Folded(std::wstring(Trimmed(name))), cursor);
         if (seen.second) {
-            raw.sections.push_back(ReadSection(path, name, cursor, lines));
+            raw.sections.push_back(ReadSection(unicode, name, cursor, lines));
             continue;
         }
         RawSection again;

@@ -7,6 +7,7 @@
 #include "clean/Wildcard.h"
 #include "platform/Handles.h"
 #include "platform/KnownFolder.h"
+#include "platform/RegistryNames.h"
 #include "platform/WriteAccess.h"
 
 #include <algorithm>
@@ -14,8 +15,6 @@
 namespace {
 
 const wchar_t Separator = L'\\';
-const DWORD KeyNameSize = 256;
-const DWORD ValueNameSize = 16384;
 const wchar_t LinkValue[] = L"SymbolicLinkValue";
 const wchar_t OutsideUsersHive[] =
     L"the key lies outside your own registry, and the file could have been written without "
@@ -59,35 +58,14 @@ bool AtOrBelow(const RegistryPath& path, const RegistryPath& above) {
              WidePath::NameIs(path.key.substr(0, above.key.size()).c_str(), above.key.c_str())));
 }
 
-// The names are read whole first: a listing by index moves on as entries go.
 std::vector<std::wstring> ValueNames(HKEY key) {
-    std::vector<std::wstring> names;
-    std::vector<wchar_t> name(ValueNameSize);
-    for (DWORD index = 0;; ++index) {
-        DWORD length = ValueNameSize;
-        const LONG status =
-            RegEnumValueW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_MORE_DATA)
-            continue;
-        if (status != ERROR_SUCCESS)
-            return names;
-        names.emplace_back(name.data(), length);
-    }
+    LONG status = ERROR_SUCCESS;
+    return platform::ValueNames(key, status);
 }
 
 std::vector<std::wstring> SubkeyNames(HKEY key) {
-    std::vector<std::wstring> names;
-    wchar_t name[KeyNameSize];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = KeyNameSize;
-        const LONG status =
-            RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_MORE_DATA)
-            continue;
-        if (status != ERROR_SUCCESS)
-            return names;
-        names.emplace_back(name, length);
-    }
+    LONG status = ERROR_SUCCESS;
+    return platform::SubkeyNames(key, status);
 }
 
 class RegistryRun {

@@ -5,6 +5,7 @@
 #include "moretraces/MoreTraces.h"
 #include "platform/Handles.h"
 #include "platform/KnownFolder.h"
+#include "platform/RegistryNames.h"
 
 #include <vector>
 
@@ -25,8 +26,6 @@ const ExplorerList ExplorerLists[] = {
     {L"ComDlg32\\LastVisitedPidlMRU", true},
     {L"RecentDocs", true},
 };
-const DWORD KeyNameSize = 256;
-const DWORD ValueNameSize = 16384;
 // The one value of a registry link: the path of the key it stands for.
 const wchar_t LinkValue[] = L"SymbolicLinkValue";
 
@@ -36,37 +35,6 @@ const wchar_t RootRefused[] = L"the temporary folder is the root of a drive or a
 const wchar_t KnownFolderRefused[] =
     L"the temporary folder is, or holds, a folder of the system or the profile (";
 const wchar_t KnownFolderRefusedEnd[] = L"), so nothing in it was touched";
-// The names of the key's values; the status that ended the listing is kept
-// in `status` (ERROR_NO_MORE_ITEMS when it listed them all).
-std::vector<std::wstring> ValueNames(HKEY key, LONG& status) {
-    std::vector<std::wstring> names;
-    std::vector<wchar_t> name(ValueNameSize);
-    for (DWORD index = 0;; ++index) {
-        DWORD length = ValueNameSize;
-        status =
-            RegEnumValueW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_MORE_DATA)
-            continue;
-        if (status != ERROR_SUCCESS)
-            return names;
-        names.emplace_back(name.data(), length);
-    }
-}
-
-std::vector<std::wstring> SubkeyNames(HKEY key, LONG& status) {
-    std::vector<std::wstring> names;
-    wchar_t name[KeyNameSize];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = KeyNameSize;
-        status = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_MORE_DATA)
-            continue;
-        if (status != ERROR_SUCCESS)
-            return names;
-        names.emplace_back(name, length);
-    }
-}
-
 // A list the clean cannot open or read whole is named, with the platform's
 // reason, in the preview as in the clean; a missing one is nothing to clear.
 void NoteUnreadList(const std::wstring& path, LONG status, Visitors& visitors) {
@@ -93,12 +61,12 @@ void ClearValues(HKEY parent, const std::wstring& name, const std::wstring& path
     NoteUnreadList(path, status, visitors);
     if (status != ERROR_SUCCESS || IsLink(key.get()))
         return;
-    for (const std::wstring& value : ValueNames(key.get(), status))
+    for (const std::wstring& value : platform::ValueNames(key.get(), status))
         visitors.registry.DeleteValueW(HKEY_CURRENT_USER, key.get(), path, value);
     NoteUnreadList(path, status, visitors);
     if (!withSubkeys)
         return;
-    for (const std::wstring& subkey : SubkeyNames(key.get(), status))
+    for (const std::wstring& subkey : platform::SubkeyNames(key.get(), status))
         ClearValues(key.get(), subkey, path + L'\\' + subkey, true, visitors);
     NoteUnreadList(path, status, visitors);
 }
