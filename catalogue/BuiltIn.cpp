@@ -30,8 +30,7 @@ const WindowTrace kWindowTraces[] = {
      [](Visitors& v) { Cleaner().CleanRealPlayer(v.registry); }},
     {L"mediaplayer", IDS_TARGET_MEDIAPLAYER,
      [](Visitors& v) { Cleaner().CleanMediaPlayer(v.registry); }},
-    {L"recent", IDS_TARGET_RECENTDOCUMENTS,
-     [](Visitors& v) { Cleaner().CleanRecentDocuments(v.folders); }},
+    {L"recent", IDS_TARGET_RECENTDOCUMENTS, [](Visitors& v) { Cleaner().CleanRecentDocuments(v); }},
     {L"history", IDS_TARGET_IEHISTORY, [](Visitors& v) { Cleaner().CleanIEHistory(v.folders); }},
     {L"typed-urls", IDS_TARGET_IEADDRESSBAR,
      [](Visitors& v) { Cleaner().CleanTypedUrls(v.registry); }},
@@ -91,8 +90,8 @@ const BrowserKind kBrowserKinds[] = {
 const wchar_t BrowserNamePlace[] = L"%1";
 
 const char WindowsKey[] = "windows";
-// Files held open are normal in the temporary folder: they are kept, and
-// no failure.
+// Files held open are normal in the temporary folder and among Explorer's
+// thumbnails: they are kept, and no failure.
 const bool InUseIsNormal = true;
 
 Trace Described(const wchar_t* name, const std::wstring& label, UINT item,
@@ -143,6 +142,13 @@ void AddWindows(Catalogue& catalogue) {
                   {IDS_GOES_EXPLORER_LISTS, IDS_STAYS_EXPLORER_LISTS, 0}, CleanExplorerLists));
     traces.push_back(Described(L"temp", Text(IDS_TARGET_TEMP), IDS_ITEM_TEMP,
                                {IDS_GOES_TEMP, IDS_STAYS_TEMP, 0}, CleanTemporaryFiles));
+    traces.back().inUseIsNormal = InUseIsNormal;
+    traces.push_back(
+        Described(L"office-recent", Text(IDS_TARGET_OFFICE_RECENT), IDS_ITEM_OFFICE_RECENT,
+                  {IDS_GOES_OFFICE_RECENT, IDS_STAYS_OFFICE_RECENT, 0}, CleanOfficeRecent));
+    traces.back().found = OfficeFound;
+    traces.push_back(Described(L"thumbnails", Text(IDS_TARGET_THUMBNAILS), IDS_ITEM_THUMBNAILS,
+                               {IDS_GOES_THUMBNAILS, IDS_STAYS_THUMBNAILS, 0}, CleanThumbnails));
     traces.back().inUseIsNormal = InUseIsNormal;
     catalogue.AddProgram(
         Named(WindowsKey, Text(IDS_PROGRAM_WINDOWS), IDS_CATEGORY_WINDOWS, [] { return true; }),

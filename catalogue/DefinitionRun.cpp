@@ -4,10 +4,10 @@
 #include "clean/FolderWalk.h"
 #include "clean/RegistryNotes.h"
 #include "clean/WidePath.h"
+#include "moretraces/RegistryLists.h"
 #include "clean/Wildcard.h"
 #include "platform/Handles.h"
 #include "platform/KnownFolder.h"
-#include "platform/RegistryNames.h"
 #include "platform/WriteAccess.h"
 
 #include <algorithm>
@@ -60,12 +60,12 @@ bool AtOrBelow(const RegistryPath& path, const RegistryPath& above) {
 
 std::vector<std::wstring> ValueNames(HKEY key) {
     LONG status = ERROR_SUCCESS;
-    return platform::ValueNames(key, status);
+    return ::ValueNames(key, status);
 }
 
 std::vector<std::wstring> SubkeyNames(HKEY key) {
     LONG status = ERROR_SUCCESS;
-    return platform::SubkeyNames(key, status);
+    return ::SubkeyNames(key, status);
 }
 
 class RegistryRun {

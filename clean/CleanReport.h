@@ -23,6 +23,9 @@ enum class CleanItemKind {
     Problem,        // something the cleaner could not look at (a folder it cannot list)
     DatabaseRows,   // rows of one table (detail) of a database (path) deleted (count)
     ProfileInUse,   // a browser profile skipped as a whole: its browser runs (detail: what to do)
+    JumpListEntry,  // an entry of a jump list (path) that goes (detail: what it names)
+    PinnedEntry,    // a pinned entry of a jump list (path) that stays (detail: what it names)
+    JumpList,       // a jump list that stays as it is: it cannot be read or written again
 };
 
 // What became of an item (in a preview: what will become of it).
@@ -37,7 +40,8 @@ enum class CleanStatus {
 inline CleanStatus StatusOf(CleanItemKind kind, DWORD error) {
     if (error == ERROR_SUCCESS) {
         const bool kept = kind == CleanItemKind::KeptDesktopIni ||
-                          kind == CleanItemKind::KeptLink || kind == CleanItemKind::KeptHardLink;
+                          kind == CleanItemKind::KeptLink || kind == CleanItemKind::KeptHardLink ||
+                          kind == CleanItemKind::PinnedEntry;
         return kept ? CleanStatus::Kept : CleanStatus::Gone;
     }
     const bool inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||

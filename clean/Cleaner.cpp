@@ -5,6 +5,7 @@
 #include "clean/ProtectedStorageCleaner.h"
 #include "clean/ShellVisitor.h"
 #include "clean/RegistryVisitor.h"
+#include "clean/Visitors.h"
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
 #include "platform/KnownFolder.h"
@@ -36,6 +37,8 @@ const char IntelliFormsKey[] = "Software\\Microsoft\\Internet Explorer\\IntelliF
 const int FormattedNameSize = 64;
 const int SubkeyNameSize = 256;
 const int FolderPathSize = 260;
+// The recent-documents folder's folder of jump lists.
+const wchar_t AutomaticDestinations[] = L"AutomaticDestinations";
 
 // Both folders keep their "desktop.ini" and have their index files wiped.
 const int KeepDesktopIni = 0;
@@ -99,8 +102,8 @@ int Cleaner::CleanAutoComplete() {
 }
 
 int Cleaner::CleanRecentDocuments() {
-    FolderCleaning deleting;
-    return CleanRecentDocuments(deleting);
+    CleaningVisitors cleaning;
+    return CleanRecentDocuments(cleaning.Get());
 }
 
 int Cleaner::CleanIEHistory() {
@@ -163,29 +166,39 @@ int Cleaner::EmptyRecycleBin(ShellVisitor& visitor) {
     return 0;
 }
 
-int Cleaner::CleanRecentDocuments(FolderVisitor& visitor) {
-    EmptySpecialFolder(FOLDERID_Recent, CSIDL_RECENT, visitor);
+// The pinned jump lists are written again first, with their pins alone, and
+// the walk leaves them (and those that cannot be read) as they then are.
+int Cleaner::CleanRecentDocuments(Visitors& visitors) {
+    const std::wstring folder = SpecialFolder(FOLDERID_Recent, CSIDL_RECENT);
+    if (folder.empty())
+        return 0;
+    std::vector<std::wstring> kept;
+    for (const std::wstring& name :
+         KeepPinnedJumpLists(WidePath::Join(folder, AutomaticDestinations), visitors.jumpLists))
+        kept.push_back(WidePath::Join(AutomaticDestinations, name));
+    FolderWalk(visitors.folders).KeepDesktopIni().WipeIndexFiles().Except(kept).EmptyFolder(folder);
+    visitors.shell.ClearRecentDocuments();
     return 0;
 }
 
 int Cleaner::CleanIEHistory(FolderVisitor& visitor) {
-    EmptySpecialFolder(FOLDERID_History, CSIDL_HISTORY, visitor);
+    const std::wstring folder = SpecialFolder(FOLDERID_History, CSIDL_HISTORY);
+    if (!folder.empty())
+        DeleteFolderContents(folder, KeepDesktopIni, WipeIndexFiles, visitor);
     return 0;
 }
 
 // The folder is asked for in wide characters: a profile path outside the
 // ANSI code page would come back from the "A" call with '?' in it and name
 // no folder at all.
-void Cleaner::EmptySpecialFolder(const GUID& id, int csidl, FolderVisitor& visitor) {
+std::wstring Cleaner::SpecialFolder(const GUID& id, int csidl) {
     const std::wstring wide = platform::KnownFolderPath(id);
-    if (!wide.empty()) {
-        DeleteFolderContents(wide, KeepDesktopIni, WipeIndexFiles, visitor);
-        return;
-    }
+    if (!wide.empty())
+        return wide;
     char folder[FolderPathSize] = {};
-    if (!SHGetSpecialFolderPathA(nullptr, folder, csidl, FALSE) || folder[0] == '\0')
-        return;
-    DeleteFolderContents(folder, KeepDesktopIni, WipeIndexFiles, visitor);
+    if (!SHGetSpecialFolderPathA(nullptr, folder, csidl, FALSE))
+        return std::wstring();
+    return WidePath::FromAnsi(folder);
 }
 
 int Cleaner::DeleteFolderContents(const char* folder, int includeDesktopIni, int wipeIndexFiles,

@@ -12,6 +12,7 @@
 class FolderVisitor;
 class ShellVisitor;
 class RegistryVisitor;
+struct Visitors;
 
 class Cleaner {
 public:
@@ -37,7 +38,9 @@ public:
     // Always 0.
     int EmptyRecycleBin();
 
-    // The shell's recent-documents folder, emptied but kept. Always 0.
+    // The shell's recent-documents folder, emptied but kept, except for the
+    // pinned entries of its jump lists; then the shell forgets its recent
+    // documents. Always 0.
     int CleanRecentDocuments();
 
     // The browser's history folder, emptied but kept. Always 0.
@@ -63,15 +66,16 @@ public:
     int CleanIntelliForms(RegistryVisitor& visitor);
     int CleanAutoComplete(RegistryVisitor& visitor);
     int EmptyRecycleBin(ShellVisitor& visitor);
-    int CleanRecentDocuments(FolderVisitor& visitor);
+    // The folder walk, the jump lists and the shell each have their visitor.
+    int CleanRecentDocuments(Visitors& visitors);
     int CleanIEHistory(FolderVisitor& visitor);
     int DeleteFolderContents(const char* folder, int includeDesktopIni, int wipeIndexFiles,
                              FolderVisitor& visitor);
 
 private:
-    // Empties the shell folder `id` (or, where the platform has no such
-    // call, `csidl`), keeping "desktop.ini", wiping index files.
-    void EmptySpecialFolder(const GUID& id, int csidl, FolderVisitor& visitor);
+    // The shell folder `id` (or, where the platform has no such call,
+    // `csidl`); empty when there is none.
+    static std::wstring SpecialFolder(const GUID& id, int csidl);
     // The folder operation on a path in wide characters.
     int DeleteFolderContents(const std::wstring& folder, int includeDesktopIni, int wipeIndexFiles,
                              FolderVisitor& visitor);

@@ -6,6 +6,8 @@
 #include "clean/Walker.h"
 #include "clean/WidePath.h"
 
+#include <algorithm>
+
 using namespace walk;
 
 namespace {
@@ -108,8 +110,13 @@ int FolderWalk::EmptyFolder(const std::wstring& folder) const {
             m_visitor.Problem(folder, error);
         return 0;
     }
+    const bool nested =
+        !m_onlyNames && std::any_of(m_names.begin(), m_names.end(), [](const std::wstring& name) {
+            return name.find(L'\\') != std::wstring::npos;
+        });
     const Rules rules = {!m_keepDesktopIni, m_wipeIndexFiles, changes,
-                         m_names,           m_onlyNames,      m_matching ? &m_patterns : nullptr,
+                         m_names,           m_onlyNames,      folder,
+                         nested,            m_matching ? &m_patterns : nullptr,
                          m_inSubfolders,    m_removeEmptied,  m_spared};
     Applier applier(m_visitor);
     if (rules.changes)
@@ -119,6 +126,28 @@ int FolderWalk::EmptyFolder(const std::wstring& folder) const {
     const bool listed = Walker(rules, recording, &recording, &slots).Walk(std::move(top), true);
     recording.Replay(applier);
     return listed ? 1 : 0;
+}
+
+// The pattern also matches short names: each long name is checked itself.
+std::vector<std::wstring> FolderWalk::FileNames(const std::wstring& folder,
+                                                const std::wstring& prefix,
+                                                const std::wstring& suffix) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const std::wstring pattern = WidePath::Join(folder, prefix + L'*' + suffix);
+    platform::UniqueFind find(FindFirstFileExW(WidePath::ForApi(pattern).c_str(), FindExInfoBasic,
+                                               &found, FindExSearchNameMatch, nullptr, 0));
+    if (!find)
+        return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            name.size() >= prefix.size() + suffix.size() &&
+            WidePath::NameIs(name.substr(0, prefix.size()).c_str(), prefix.c_str()) &&
+            WidePath::NameIs(name.c_str() + name.size() - suffix.size(), suffix.c_str()))
+            names.push_back(name);
+    } while (FindNextFileW(find.get(), &found));
+    return names;
 }
 
 int FolderWalk::WipeIndexFile(const std::wstring& folder, const std::wstring& name) {

@@ -42,6 +42,8 @@ public:
     // Which entries of the folder given to EmptyFolder are the walk's: all
     // of them (the default), all but these names, or only these names
     // (ignoring case). Entries outside the walk are neither touched nor noted.
+    // Except also takes paths below the folder ("sub\\name"): the subfolders
+    // that hold them stay.
     FolderWalk& Except(std::vector<std::wstring> names);
     FolderWalk& Only(std::vector<std::wstring> names);
 
@@ -67,6 +69,11 @@ public:
     // Deletes every entry below `folder` (or has the visitor note it),
     // keeping the folder. 1 when the folder could be listed, else 0.
     int EmptyFolder(const std::wstring& folder) const;
+
+    // The names of the files right in `folder` (not its folders) that begin
+    // with `prefix` and end with `suffix`, ignoring case; for Only().
+    static std::vector<std::wstring>
+    FileNames(const std::wstring& folder, const std::wstring& prefix, const std::wstring& suffix);
 
     // Zeros folder\name from byte 64 to its end, unless the file has other
     // names or the path reaches another file through a link. 1 when the file

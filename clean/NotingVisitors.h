@@ -4,6 +4,7 @@
 
 #include "clean/DatabaseNotes.h"
 #include "clean/FolderNotes.h"
+#include "clean/JumpListNotes.h"
 #include "clean/RegistryNotes.h"
 #include "clean/ShellNotes.h"
 #include "clean/Visitors.h"
@@ -12,7 +13,7 @@ class NotedCleaningVisitors {
 public:
     explicit NotedCleaningVisitors(CleanReport& report)
         : m_registry(report), m_folders(report), m_shell(report), m_databases(report),
-          m_notes(report) {}
+          m_notes(report), m_jumpLists(report) {}
     Visitors& Get() { return m_visitors; }
 
 private:
@@ -21,14 +22,15 @@ private:
     NotedShellCleaning m_shell;
     NotedDatabaseCleaning m_databases;
     NotedTraceNotes m_notes;
-    Visitors m_visitors{m_registry, m_folders, m_shell, m_databases, m_notes};
+    NotedJumpListCleaning m_jumpLists;
+    Visitors m_visitors{m_registry, m_folders, m_shell, m_databases, m_notes, m_jumpLists};
 };
 
 class PreviewVisitors {
 public:
     explicit PreviewVisitors(CleanReport& report)
         : m_registry(report), m_folders(report), m_shell(report), m_databases(report),
-          m_notes(report) {}
+          m_notes(report), m_jumpLists(report) {}
     Visitors& Get() { return m_visitors; }
 
 private:
@@ -37,5 +39,6 @@ private:
     ShellPreview m_shell;
     DatabasePreview m_databases;
     NotedTraceNotes m_notes;
-    Visitors m_visitors{m_registry, m_folders, m_shell, m_databases, m_notes};
+    JumpListPreview m_jumpLists;
+    Visitors m_visitors{m_registry, m_folders, m_shell, m_databases, m_notes, m_jumpLists};
 };

@@ -5,6 +5,7 @@
 
 #include "clean/DatabaseVisitor.h"
 #include "clean/FolderVisitor.h"
+#include "clean/JumpListVisitor.h"
 #include "clean/RegistryVisitor.h"
 #include "clean/ShellVisitor.h"
 #include "clean/TraceNotes.h"
@@ -15,6 +16,7 @@ struct Visitors {
     ShellVisitor& shell;
     DatabaseVisitor& databases;
     TraceNotes& notes;
+    JumpListVisitor& jumpLists;
 };
 
 // The visitors that make the changes and note nothing: the window's clean.
@@ -28,5 +30,6 @@ private:
     ShellCleaning m_shell;
     DatabaseCleaning m_databases;
     SilentNotes m_notes;
-    Visitors m_visitors{m_registry, m_folders, m_shell, m_databases, m_notes};
+    JumpListCleaning m_jumpLists;
+    Visitors m_visitors{m_registry, m_folders, m_shell, m_databases, m_notes, m_jumpLists};
 };

@@ -68,6 +68,9 @@ void Recording::Replay(WalkSink& sink) {
         case Call::Problem:
             sink.Problem(call.path, call.error);
             break;
+        case Call::Skip:
+            sink.Skip();
+            break;
         case Call::Leave:
             sink.Leave(entry, call.keep, call.listed);
             break;

@@ -53,6 +53,7 @@ public:
     void Problem(const std::wstring& path, DWORD error) override {
         Add(Call::Problem, path).error = error;
     }
+    void Skip() override { Add(Call::Skip, std::wstring()); }
     void Leave(const FolderEntry& folder, bool keep, bool listed) override {
         Recorded& call = Add(Call::Leave, folder.path);
         call.keep = keep;
@@ -66,7 +67,7 @@ public:
     void Replay(WalkSink& sink);
 
 private:
-    enum class Call { Enter, Wipe, RemoveFile, RemoveFolderLink, Keep, Problem, Leave, Fork };
+    enum class Call { Enter, Wipe, RemoveFile, RemoveFolderLink, Keep, Problem, Skip, Leave, Fork };
     struct Recorded {
         Call call;
         std::wstring path;

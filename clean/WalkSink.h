@@ -20,6 +20,8 @@ public:
     virtual void RemoveFolderLink(const FolderEntry& entry) = 0;
     virtual void Keep(const FolderEntry& entry, CleanItemKind why) = 0;
     virtual void Problem(const std::wstring& path, DWORD error) = 0;
+    // Some entry of the folder is outside the walk: it stays, untouched and unnoted.
+    virtual void Skip() = 0;
     // The folder's entries are done; `keep`: the folder stays by the walk's
     // rules (the top one, unless it goes too); `listed` false when it could
     // not be listed.
@@ -51,6 +53,7 @@ public:
         m_visitor.Problem(path, error);
         Count(false);
     }
+    void Skip() override { Count(false); }
     void Leave(const FolderEntry& folder, bool keep, bool listed) override {
         const bool allGone = m_allGone.back();
         m_allGone.pop_back();

@@ -73,11 +73,15 @@ bool Walker::Start(Frame frame, bool top) {
         m_sink.Leave(Left(frame), frame.keep, false);
         return false;
     }
-    if (top)
-        frame.entries.erase(
-            std::remove_if(frame.entries.begin(), frame.entries.end(),
-                           [this](const Listed& entry) { return !m_rules.InScope(entry.name); }),
-            frame.entries.end());
+    const size_t listed = frame.entries.size();
+    frame.entries.erase(std::remove_if(frame.entries.begin(), frame.entries.end(),
+                                       [&](const Listed& entry) {
+                                           return !m_rules.InScope(frame.path, top, entry.name);
+                                       }),
+                        frame.entries.end());
+    // An entry outside the walk stays, and so does the subfolder that holds it.
+    if (!top && frame.entries.size() != listed)
+        m_sink.Skip();
     if (FileHandlesMayReachLinkTargets())
         frame.resolveError = ResolvedPath(frame.handle.get(), frame.resolved);
     m_stack.push_back(std::move(frame));

@@ -60,18 +60,27 @@ struct Rules {
     bool includeDesktopIni;
     bool wipeIndexFiles;
     bool changes; // the visitor makes the changes: entries are opened for them
-    // The top folder's entries that are (onlyNames) or are not the walk's.
+    // The entries that are (onlyNames: of the top folder) or are not the
+    // walk's, as paths below the top folder; `nested` when one of them lies
+    // below a subfolder.
     const std::vector<std::wstring>& names;
     bool onlyNames;
+    const std::wstring& top;
+    bool nested;
     // Only files matching one of these go; null: every entry.
     const std::vector<std::wstring>* patterns;
     bool inSubfolders;  // with patterns: subfolders are walked
     bool removeEmptied; // with patterns: folders that end empty go
     const std::vector<SparedFiles>& spared;
 
-    bool InScope(const std::wstring& name) const {
+    // Whether the entry `name` of the folder at `folder` (`atTop`: the top
+    // one) is the walk's.
+    bool InScope(const std::wstring& folder, bool atTop, const std::wstring& name) const {
+        if (!atTop && (onlyNames || !nested))
+            return true;
+        const std::wstring below = atTop ? name : folder.substr(top.size() + 1) + L'\\' + name;
         const bool named = std::any_of(names.begin(), names.end(), [&](const std::wstring& n) {
-            return WidePath::NameIs(name.c_str(), n.c_str());
+            return WidePath::NameIs(below.c_str(), n.c_str());
         });
         return named == onlyNames;
     }

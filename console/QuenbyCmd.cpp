@@ -76,16 +76,16 @@ size_t NameColumn() {
     return widest + NameGap;
 }
 
-void ListTrace(const Trace& trace, ConsoleStream& out) {
+void ListTrace(const Trace& trace, ConsoleStream& out, const wchar_t* mark = L"") {
     static const size_t column = NameColumn();
     std::wstring name = trace.name;
     name.resize(column, L' ');
-    out.Write(name + trace.label + L"\n");
+    out.Write(name + trace.label + mark + L"\n");
 }
 
 // The window's eight, then each program found on this PC with its traces
-// found under its name; `all`: every program and trace, those of a program
-// not found marked so.
+// found under its name; `all`: every program and trace, those not found
+// marked so.
 void ListTargets(bool all, ConsoleStream& out) {
     const Catalogue& catalogue = Catalogue::BuiltIn();
     for (size_t trace = 0; trace < catalogue.Traces().size(); ++trace) {
@@ -97,9 +97,11 @@ void ListTargets(bool all, ConsoleStream& out) {
         if (!found && !all)
             continue;
         out.Write(L"\n" + program.name + (found ? L"" : NotFoundMark) + ProgramHeading);
+        // A trace of a program found may say itself that it is not (Office's lists).
         for (size_t trace : program.traces) {
-            if (all || catalogue.Found(trace))
-                ListTrace(catalogue.Traces()[trace], out);
+            const bool traceFound = !found || catalogue.Found(trace);
+            if (traceFound || all)
+                ListTrace(catalogue.Traces()[trace], out, traceFound ? L"" : NotFoundMark);
         }
     }
 }

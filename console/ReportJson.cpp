@@ -83,6 +83,22 @@ std::wstring Databases(const std::vector<CleanItem>& rows) {
     return out + L"]";
 }
 
+// [{"path": ..., "removed": [what each names], "pinned": [...]}, ...]
+std::wstring JumpLists(const std::vector<CleanItem>& entries) {
+    std::wstring out = L"[";
+    for (const JumpListEntries& list : ByJumpList(entries)) {
+        std::wstring removed, pinned;
+        for (const CleanItem* entry : list.entries) {
+            std::wstring& to = entry->kind == CleanItemKind::PinnedEntry ? pinned : removed;
+            to += (to.empty() ? L"" : L", ") + Quoted(entry->detail);
+        }
+        out += (out.size() > 1 ? L", " : L"") +
+               Object({Field(L"path", Quoted(list.path)), Field(L"removed", L"[" + removed + L"]"),
+                       Field(L"pinned", L"[" + pinned + L"]")});
+    }
+    return out + L"]";
+}
+
 // Each group as its field: counts and sums where the text gives them, the
 // items themselves where it lists them.
 std::wstring GroupValue(const TargetSummary& s, Group group) {
@@ -100,6 +116,8 @@ std::wstring GroupValue(const TargetSummary& s, Group group) {
             {Field(L"items", Number(s.Count(group))), Field(L"bytes", Number(s.Bytes(group)))});
     case Group::Databases:
         return Databases(s.In(group));
+    case Group::JumpLists:
+        return JumpLists(s.In(group));
     case Group::KeptInUse:
         return Array(s.In(group), KeptInUse);
     case Group::Problems:
@@ -110,9 +128,9 @@ std::wstring GroupValue(const TargetSummary& s, Group group) {
 }
 
 const wchar_t* const GroupFields[GroupCount] = {
-    L"files",       L"folders",   L"indexFiles",   L"keptDesktopIni",
-    L"folderLinks", L"keptLinks", L"registryKeys", L"registryValues",
-    L"recycleBin",  L"databases", L"keptInUse",    L"problems",
+    L"files",     L"folders",      L"indexFiles",     L"keptDesktopIni", L"folderLinks",
+    L"keptLinks", L"registryKeys", L"registryValues", L"recycleBin",     L"databases",
+    L"jumpLists", L"keptInUse",    L"problems",
 };
 
 // The program's name, or null for the window's eight.

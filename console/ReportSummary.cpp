@@ -28,9 +28,27 @@ Group GroupOfKind(CleanItemKind kind) {
         return Group::Problems;
     case CleanItemKind::DatabaseRows:
         return Group::Databases;
+    case CleanItemKind::JumpListEntry:
+    case CleanItemKind::PinnedEntry:
+        return Group::JumpLists;
+    case CleanItemKind::JumpList:
+        return Group::Problems;
     default:
         return Group::Files;
     }
+}
+
+// The items in the order met, one group per run of items of one path.
+template <typename Grouped>
+std::vector<Grouped> ByPath(const std::vector<CleanItem>& items,
+                            std::vector<const CleanItem*> Grouped::*members) {
+    std::vector<Grouped> groups;
+    for (const CleanItem& item : items) {
+        if (groups.empty() || groups.back().path != item.path)
+            groups.push_back({item.path, {}});
+        (groups.back().*members).push_back(&item);
+    }
+    return groups;
 }
 
 Group GroupOf(const CleanItem& item, bool inUseIsNormal) {
@@ -91,17 +109,19 @@ const char* KindWord(CleanItemKind kind) {
         return "database";
     case CleanItemKind::ProfileInUse:
         return "in-use";
+    case CleanItemKind::JumpListEntry:
+    case CleanItemKind::PinnedEntry:
+    case CleanItemKind::JumpList:
+        return "jump list";
     default:
         return "file";
     }
 }
 
 std::vector<DatabaseRows> ByDatabase(const std::vector<CleanItem>& rows) {
-    std::vector<DatabaseRows> databases;
-    for (const CleanItem& item : rows) {
-        if (databases.empty() || databases.back().path != item.path)
-            databases.push_back({item.path, {}});
-        databases.back().tables.push_back(&item);
-    }
-    return databases;
+    return ByPath(rows, &DatabaseRows::tables);
+}
+
+std::vector<JumpListEntries> ByJumpList(const std::vector<CleanItem>& entries) {
+    return ByPath(entries, &JumpListEntries::entries);
 }

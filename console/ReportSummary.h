@@ -21,6 +21,7 @@ enum class Group {
     RegistryValues,
     RecycleBin,
     Databases, // rows deleted, one item per table of each database
+    JumpLists, // entries removed from jump lists, and the pinned ones that stay
     KeptInUse, // held open where that is normal: kept, and no failure
     Problems,  // could not go (a clean) or could not be looked at (a preview)
 };
@@ -53,3 +54,11 @@ struct DatabaseRows {
     std::vector<const CleanItem*> tables;
 };
 std::vector<DatabaseRows> ByDatabase(const std::vector<CleanItem>& rows);
+
+// The jump lists of a group, in the order they were met, each with its
+// entries that go and its pinned entries that stay.
+struct JumpListEntries {
+    std::wstring path;
+    std::vector<const CleanItem*> entries;
+};
+std::vector<JumpListEntries> ByJumpList(const std::vector<CleanItem>& entries);

@@ -6,6 +6,7 @@ namespace {
 
 const wchar_t Indent[] = L"  ";
 const wchar_t ListIndent[] = L"    ";
+const wchar_t SubListIndent[] = L"      ";
 const wchar_t NewLine[] = L"\n";
 
 // The words of a preview and of a clean for the same thing.
@@ -20,6 +21,8 @@ const Wording LeaveWords = {L"would leave", L"left"};
 const Wording DeleteWords = {L"would delete", L"deleted"};
 const Wording EmptyWords = {L"would empty", L"emptied"};
 const Wording InUseWords = {L"would keep", L"kept"};
+const Wording EntryGoesWords = {L"goes   ", L"went   "};
+const Wording EntryStaysWords = {L"stays  ", L"stayed "};
 const Wording ProblemWords = {L"cannot look into (the clean will still try):",
                               L"could not remove:"};
 const wchar_t NothingText[] = L"  nothing to clean\n";
@@ -37,6 +40,7 @@ public:
     }
     void Line(const std::wstring& text) { m_text += Indent + text + NewLine; }
     void Item(const std::wstring& text) { m_text += ListIndent + text + NewLine; }
+    void SubItem(const std::wstring& text) { m_text += SubListIndent + text + NewLine; }
     void Paths(const std::vector<CleanItem>& items, const wchar_t* kind) {
         for (const CleanItem& item : items)
             Item(kind + item.path);
@@ -121,6 +125,28 @@ void DescribeOthers(const TargetSummary& summary, Section& out) {
                L" in use by other programs, as is normal here:");
 }
 
+// Each jump list with its entries: those that go and the pinned ones that stay.
+void DescribeJumpLists(const TargetSummary& summary, Section& out) {
+    const std::vector<CleanItem>& entries = summary.In(Group::JumpLists);
+    if (entries.empty())
+        return;
+    size_t pinned = 0;
+    for (const CleanItem& entry : entries)
+        pinned += entry.kind == CleanItemKind::PinnedEntry;
+    const std::vector<JumpListEntries> lists = ByJumpList(entries);
+    out.Line(std::wstring(out.Word(RemoveWords)) + L" " +
+             Count(entries.size() - pinned, L"entry", L"entries") + L" from " +
+             Count(lists.size(), L"jump list", L"jump lists") + L"; " +
+             Count(pinned, L"pinned entry stays:", L"pinned entries stay:"));
+    for (const JumpListEntries& list : lists) {
+        out.Item(list.path);
+        for (const CleanItem* entry : list.entries) {
+            const bool stays = entry->kind == CleanItemKind::PinnedEntry;
+            out.SubItem(out.Word(stays ? EntryStaysWords : EntryGoesWords) + entry->detail);
+        }
+    }
+}
+
 void DescribeProblems(const TargetSummary& summary, Section& out) {
     const std::vector<CleanItem>& problems = summary.In(Group::Problems);
     if (problems.empty())
@@ -137,6 +163,7 @@ std::wstring TargetText(const Trace& trace, const TargetSummary& summary, Report
     Section out(mode);
     if (mode != ReportMode::QuietClean) {
         DescribeFiles(summary, out);
+        DescribeJumpLists(summary, out);
         DescribeOthers(summary, out);
     }
     DescribeProblems(summary, out);

@@ -23,3 +23,13 @@ void CleanExplorerLists(Visitors& visitors);
 // The user's temporary folder, emptied but kept, with its "Low" folder;
 // files other programs hold open stay.
 void CleanTemporaryFiles(Visitors& visitors);
+// Explorer's thumbnail caches (thumbcache_*.db); the icon caches stay, and so
+// do the caches Explorer holds open.
+void CleanThumbnails(Visitors& visitors);
+
+// Office's lists of recent files and places (File MRU, Place MRU) of every
+// version and program, and its recent links (%APPDATA%\Microsoft\Office\Recent);
+// the keys and the folder stay.
+void CleanOfficeRecent(Visitors& visitors);
+// Whether one of those keys or the folder exists.
+bool OfficeFound();

@@ -1,12 +1,15 @@
-// What Explorer remembers, and the temporary files.
+// What Explorer remembers, its thumbnail cache, and the temporary files.
 #include "clean/FolderWalk.h"
 #include "clean/ProtectedFolders.h"
-#include "clean/RegistryNotes.h"
+#include "clean/WidePath.h"
 #include "moretraces/MoreTraces.h"
+#include "moretraces/RegistryLists.h"
 #include "platform/Handles.h"
 #include "platform/KnownFolder.h"
-#include "platform/RegistryNames.h"
 
+#include <shlobj.h>
+
+#include <knownfolders.h>
 #include <vector>
 
 namespace {
@@ -26,50 +29,17 @@ const ExplorerList ExplorerLists[] = {
     {L"ComDlg32\\LastVisitedPidlMRU", true},
     {L"RecentDocs", true},
 };
-// The one value of a registry link: the path of the key it stands for.
-const wchar_t LinkValue[] = L"SymbolicLinkValue";
-
+// Explorer's caches of thumbnails (thumbcache_*.db) beside those of icons,
+// which stay.
+const wchar_t ExplorerCaches[] = L"Microsoft\\Windows\\Explorer";
+const wchar_t ThumbnailPrefix[] = L"thumbcache_";
+const wchar_t ThumbnailSuffix[] = L".db";
 const wchar_t LowIntegrityFolder[] = L"Low";
 const wchar_t RootRefused[] = L"the temporary folder is the root of a drive or a share, so nothing "
                               L"in it was touched";
 const wchar_t KnownFolderRefused[] =
     L"the temporary folder is, or holds, a folder of the system or the profile (";
 const wchar_t KnownFolderRefusedEnd[] = L"), so nothing in it was touched";
-// A list the clean cannot open or read whole is named, with the platform's
-// reason, in the preview as in the clean; a missing one is nothing to clear.
-void NoteUnreadList(const std::wstring& path, LONG status, Visitors& visitors) {
-    if (status != ERROR_SUCCESS && status != ERROR_NO_MORE_ITEMS && status != ERROR_FILE_NOT_FOUND)
-        visitors.notes.Problem(registrynotes::Shown(HKEY_CURRENT_USER, path), DWORD(status),
-                               std::wstring());
-}
-
-// A registry link's values are its target's, which is no list of Explorer's.
-bool IsLink(HKEY key) {
-    DWORD type = REG_NONE;
-    return RegQueryValueExW(key, LinkValue, nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
-           type == REG_LINK;
-}
-
-// The values go, the key stays with its access rights; the names are read
-// first, since a listing by index moves on as values go. Each key is opened
-// as itself (REG_OPTION_OPEN_LINK), so a link is left alone, never followed.
-void ClearValues(HKEY parent, const std::wstring& name, const std::wstring& path, bool withSubkeys,
-                 Visitors& visitors) {
-    platform::UniqueHKey key;
-    LONG status = RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK,
-                                KEY_READ | KEY_SET_VALUE, key.put());
-    NoteUnreadList(path, status, visitors);
-    if (status != ERROR_SUCCESS || IsLink(key.get()))
-        return;
-    for (const std::wstring& value : platform::ValueNames(key.get(), status))
-        visitors.registry.DeleteValueW(HKEY_CURRENT_USER, key.get(), path, value);
-    NoteUnreadList(path, status, visitors);
-    if (!withSubkeys)
-        return;
-    for (const std::wstring& subkey : platform::SubkeyNames(key.get(), status))
-        ClearValues(key.get(), subkey, path + L'\\' + subkey, true, visitors);
-    NoteUnreadList(path, status, visitors);
-}
 
 std::wstring WithoutTrailingBackslash(std::wstring path) {
     while (!path.empty() && path.back() == L'\\')
@@ -130,4 +100,17 @@ void CleanTemporaryFiles(Visitors& visitors) {
     FolderWalk(visitors.folders)
         .Except({LowIntegrityFolder})
         .EmptyFolder(WithoutTrailingBackslash(folder));
+}
+
+// Explorer holds the caches it uses open: they stay in use, and it makes the
+// others again as it shows pictures. It is never ended for them.
+void CleanThumbnails(Visitors& visitors) {
+    const std::wstring local = platform::KnownFolderPath(FOLDERID_LocalAppData);
+    if (local.empty())
+        return;
+    const std::wstring folder = WidePath::Join(local, ExplorerCaches);
+    const std::vector<std::wstring> names =
+        FolderWalk::FileNames(folder, ThumbnailPrefix, ThumbnailSuffix);
+    if (!names.empty())
+        FolderWalk(visitors.folders).Only(names).EmptyFolder(folder);
 }

@@ -92,7 +92,7 @@ inline void DestroyIconHandle(HICON icon) {
 inline void FreeCoTaskMem(void* block) {
     CoTaskMemFree(block);
 }
-inline void FreeLocalMem(void* block) {
+inline void FreeLocal(HLOCAL block) {
     LocalFree(block);
 }
 } // namespace detail
@@ -131,8 +131,7 @@ using UniqueIcon = UniqueAny<detail::NullTraits<HICON, detail::DestroyIconHandle
 // A block the shell or COM hands out (SHGetKnownFolderPath), freed with CoTaskMemFree.
 using UniqueCoTaskMem = UniqueAny<detail::NullTraits<void*, detail::FreeCoTaskMem>>;
 
-// A block the security calls hand out (GetNamedSecurityInfoW,
-// ConvertStringSidToSidW), freed with LocalFree.
-using UniqueLocalMem = UniqueAny<detail::NullTraits<void*, detail::FreeLocalMem>>;
+// A block the security calls hand out (GetNamedSecurityInfoW), freed with LocalFree.
+using UniqueLocal = UniqueAny<detail::NullTraits<HLOCAL, detail::FreeLocal>>;
 
 } // namespace platform

@@ -35,7 +35,7 @@ bool IsTrusted(PSID sid) {
     PSID installer = nullptr;
     if (!ConvertStringSidToSidW(InstallerServiceSid, &installer))
         return false;
-    UniqueLocalMem held(installer);
+    UniqueLocal held(installer);
     return EqualSid(sid, installer) != FALSE;
 }
 
@@ -64,7 +64,7 @@ bool OnlyAdministratorsCanChange(const std::wstring& path) {
                               OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
                               nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
-    UniqueLocalMem held(descriptor);
+    UniqueLocal held(descriptor);
     // No access list at all lets everyone do everything.
     if (!owner || !IsTrusted(owner) || !dacl)
         return false;
@@ -106,7 +106,7 @@ std::wstring CurrentUserHiveName() {
     wchar_t* text = nullptr;
     if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &text))
         return std::wstring();
-    UniqueLocalMem held(text);
+    UniqueLocal held(text);
     return UsersHive + std::wstring(text);
 }
 

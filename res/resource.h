@@ -57,6 +57,17 @@
 #define IDS_GOES_TEMP 3232
 #define IDS_STAYS_TEMP 3233
 
+// Office's recent lists and Explorer's thumbnail cache: labels, items and
+// descriptions (3400 to 3449).
+#define IDS_TARGET_OFFICE_RECENT 3400
+#define IDS_TARGET_THUMBNAILS 3401
+#define IDS_ITEM_OFFICE_RECENT 3410
+#define IDS_ITEM_THUMBNAILS 3411
+#define IDS_GOES_OFFICE_RECENT 3420
+#define IDS_STAYS_OFFICE_RECENT 3421
+#define IDS_GOES_THUMBNAILS 3422
+#define IDS_STAYS_THUMBNAILS 3423
+
 // The labels of every browser's traces (res/targets.rc), "%1" standing for
 // the browser's name: "Chrome: cache", "Opera GX: history".
 #define IDS_LABEL_BROWSER_CACHE 3500

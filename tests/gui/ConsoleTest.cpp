@@ -326,13 +326,15 @@ TEST_F(QuenbyTest, ConsoleListAndJsonFollowTheProgramsFoundOnThisPc) {
             << run->out;
     EXPECT_TRUE(Says(list.out, "\nOpera GX:\n" + line("opera-gx-cache", "Opera GX: cache")))
         << list.out;
-    EXPECT_FALSE(Says(list.out, "Edge") || Says(list.out, "Firefox") || Says(list.out, "Canary"))
+    EXPECT_FALSE(Says(list.out, "Edge") || Says(list.out, "Firefox") || Says(list.out, "Canary") ||
+                 Says(list.out, "office-recent"))
         << list.out;
     EXPECT_TRUE(
         Says(all.out, "\nMicrosoft Edge (not found):\n" + line("edge-cache", "Edge: cache")) &&
         Says(all.out, "\nMozilla Firefox (not found):\n") &&
         Says(all.out, "\nGoogle Chrome Canary (not found):\n" +
-                          line("chrome-canary-cache", "Chrome Canary: cache")))
+                          line("chrome-canary-cache", "Chrome Canary: cache")) &&
+        Says(all.out, line("office-recent", "Office: recent files and places (not found)")))
         << all.out;
 
     const ConsoleRun json = RunConsole("preview --json history chrome-cookies edge-forms");
@@ -343,6 +345,41 @@ TEST_F(QuenbyTest, ConsoleListAndJsonFollowTheProgramsFoundOnThisPc) {
     EXPECT_TRUE(targets[2].at("program") == "Microsoft Edge" && targets[2].at("found") == false);
     RemovePath(SpecialFolder(CSIDL_LOCAL_APPDATA) + "\\Google");
     RemovePath(SpecialFolder(CSIDL_APPDATA) + "\\Opera Software");
+}
+
+// A pinned jump list keeps its pins: the preview names the entries that go
+// and the pinned ones that stay, the clean keeps the pinned ones alone, and a
+// list that cannot be read stays, named with its reason (exit status 1).
+TEST_F(QuenbyTest, ConsoleKeepsThePinnedEntriesOfJumpLists) {
+    const std::wstring lists = UserFolder(CSIDL_RECENT, L"AutomaticDestinations");
+    std::wstring fixture =
+        L"Z:" QUENBY_JUMPLIST_FIXTURES L"/windows11-v4-pinned.automaticDestinations-ms";
+    std::replace(fixture.begin(), fixture.end(), L'/', L'\\');
+    ASSERT_TRUE(CopyFileW(fixture.c_str(),
+                          (lists + L"\\f01b4d95cf55d32a.automaticDestinations-ms").c_str(), FALSE));
+    ASSERT_TRUE(PlantFile(Utf8(lists) + "\\d.automaticDestinations-ms", "damaged"));
+    auto previewed = [] {
+        const ConsoleRun run = RunConsole("preview --json recent");
+        return nlohmann::json::parse(run.out, nullptr, false).at("targets").at(0);
+    };
+
+    const nlohmann::json before = previewed();
+    ASSERT_EQ(1u, before.at("jumpLists").size()) << before;
+    EXPECT_EQ(22u, before.at("jumpLists")[0].at("removed").size());
+    EXPECT_EQ(4u, before.at("jumpLists")[0].at("pinned").size());
+    ASSERT_EQ(1u, before.at("problems").size()) << before;
+    EXPECT_EQ("jump list", before.at("problems")[0].at("kind"));
+    const ConsoleRun clean = RunConsole("clean --yes recent");
+    EXPECT_EQ(1u, clean.exitCode);
+    EXPECT_TRUE(Says(clean.out, "removed 22 entries from 1 jump list; 4 pinned entries stay:") &&
+                Says(clean.out, "stayed knownfolder:{") &&
+                Says(clean.out, "not a compound file that can be read, so it stays as it is"))
+        << clean.out;
+    const nlohmann::json after = previewed();
+    ASSERT_EQ(1u, after.at("jumpLists").size()) << after;
+    EXPECT_TRUE(after.at("jumpLists")[0].at("removed").empty());
+    EXPECT_EQ(4u, after.at("jumpLists")[0].at("pinned").size());
+    RemovePath(Utf8(lists));
 }
 
 // The user's cleaning definitions in %APPDATA%\Quenby: reported with their

@@ -19,6 +19,9 @@ target_include_directories(quenby_driver PRIVATE ${CMAKE_SOURCE_DIR})
 target_include_directories(quenby_driver SYSTEM PRIVATE ${QUENBY_JSON_INCLUDE})
 # The browser profiles it seeds are made with the programs' own SQLite.
 target_link_libraries(quenby_driver PRIVATE quenby_clean quenby_browser_fixtures gtest user32 gdi32 advapi32 shell32 shlwapi)
+# Jump lists that Windows wrote, read where they lie in the source tree.
+target_compile_definitions(quenby_driver PRIVATE
+    QUENBY_JUMPLIST_FIXTURES=L"${CMAKE_SOURCE_DIR}/tests/fixtures/jumplists")
 # The driver loads the probe from its own folder.
 add_dependencies(quenby_driver quenby_gui_probe)
 

@@ -20,6 +20,7 @@
 
 #include <sddl.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <string>
 
@@ -599,6 +600,62 @@ TEST_F(MoreTracesTest, ExplorerListsLoseTheirValuesAndKeepTheirKeys) {
         EXPECT_FALSE(ValueExists(explorer + key, "a"));
     }
     EXPECT_TRUE(ValueExists(explorer + "\\Advanced", "a"));
+}
+
+// Office's lists of both layouts lose their items, and keep their keys and
+// their other values; Office's recent links go, the folder stays. Office is
+// found by any of them.
+TEST_F(MoreTracesTest, OfficeListsOfBothLayoutsLoseTheirItemsAndKeepTheirKeys) {
+    const std::string office = "Software\\Microsoft\\Office";
+    const std::string older = office + "\\14.0\\Word\\File MRU";
+    const std::string newer = office + "\\16.0\\Excel\\User MRU\\ADAL_A1B2\\Place MRU";
+    const std::string other = office + "\\16.0\\Common\\General";
+    const Catalogue& catalogue = Catalogue::BuiltIn();
+    const size_t trace = catalogue.IndexOf(L"office-recent");
+    EXPECT_FALSE(catalogue.Found(trace));
+    SetStringValue(older, "Item 1", "[F00000000][T01D3]*C:\\secret.docx");
+    SetStringValue(older, "Max Display", "25");
+    SetStringValue(newer, "Item 2", "[F00000000][T01D3]*C:\\Secret\\");
+    SetStringValue(newer, "Item Metadata 2", "<Metadata/>");
+    SetStringValue(other, "Item 1", "not a list");
+    EXPECT_TRUE(catalogue.Found(trace));
+    const std::wstring links = Made(FOLDERID_RoamingAppData, L"Microsoft\\Office\\Recent");
+    WriteBytes(links + L"\\secret.docx.LNK", "link");
+
+    EXPECT_EQ(4u, RunTarget("office-recent", true).Items().size());
+    EXPECT_FALSE(RunTarget("office-recent", false).HasFailures());
+
+    EXPECT_FALSE(ValueExists(older, "Item 1") || ValueExists(newer, "Item 2") ||
+                 ValueExists(newer, "Item Metadata 2"));
+    EXPECT_TRUE(ValueExists(older, "Max Display") && ValueExists(other, "Item 1"));
+    EXPECT_TRUE(KeyExists(newer));
+    EXPECT_TRUE(Exists(links) && Entries(links).empty());
+    SHDeleteKeyA(HKEY_CURRENT_USER, office.c_str());
+}
+
+// Thumbnail caches go; one Explorer holds open stays in use, which is no
+// failure here, and the icon caches stay.
+TEST_F(MoreTracesTest, ThumbnailCachesGoButHeldOnesAndIconCachesStay) {
+    const std::wstring explorer = Made(FOLDERID_LocalAppData, L"Microsoft\\Windows\\Explorer");
+    for (const wchar_t* name : {L"thumbcache_256.db", L"thumbcache_idx.db", L"thumbcache_32.db",
+                                L"iconcache_32.db", L"ExplorerStartupLog.etl"})
+        WriteBytes(explorer + L"\\" + name, "cache");
+    // As Explorer opens it: others may read and write, but not delete.
+    platform::UniqueFile held(
+        CreateFileW((explorer + L"\\thumbcache_32.db").c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+
+    const CleanReport report = RunTarget("thumbnails", false);
+
+    const Catalogue& catalogue = Catalogue::BuiltIn();
+    EXPECT_FALSE(
+        report.HasFailures(catalogue.Traces()[catalogue.IndexOf(L"thumbnails")].inUseIsNormal));
+    EXPECT_EQ(1u, report.Failures().size()) << "the held cache, kept in use";
+    EXPECT_FALSE(Exists(explorer + L"\\thumbcache_256.db") ||
+                 Exists(explorer + L"\\thumbcache_idx.db"));
+    EXPECT_TRUE(Exists(explorer + L"\\thumbcache_32.db") &&
+                Exists(explorer + L"\\iconcache_32.db") &&
+                Exists(explorer + L"\\ExplorerStartupLog.etl"));
 }
 
 // ---- the catalogue ----

@@ -212,6 +212,15 @@ inline std::string UnixPath(const std::wstring& path) {
     return name ? std::string(static_cast<char*>(name.get())) : std::string();
 }
 
+// The Windows path of a Unix path (kernel32's wine_get_dos_file_name).
+inline std::wstring DosPath(const std::string& path) {
+    using DosNameFn = wchar_t*(CDECL*)(const char*);
+    auto dosName = reinterpret_cast<DosNameFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_dos_file_name")));
+    platform::UniqueHeapBlock name(dosName ? dosName(path.c_str()) : nullptr);
+    return name ? std::wstring(static_cast<wchar_t*>(name.get())) : std::wstring();
+}
+
 // Runs a Unix program. Wine starts it but gives no process handle to wait
 // on, so callers poll for its effect.
 inline bool RunUnix(std::string commandLine) {

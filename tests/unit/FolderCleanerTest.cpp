@@ -5,10 +5,13 @@
 #include "clean/Cleaner.h"
 #include "clean/FolderNotes.h"
 #include "clean/FolderWalk.h"
+#include "clean/JumpList.h"
+#include "clean/NotingVisitors.h"
 #include "clean/WidePath.h"
 #include "platform/Seams.h"
 #include "tests/unit/CleanerTestSupport.h"
 
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -225,6 +228,210 @@ TEST_F(FolderCleanerTest, CleansTheRecentFolderWhereverItsNameLeavesTheCodePage)
         RegSetValueExW(key.get(), L"Recent", 0, type, reinterpret_cast<BYTE*>(saved), size);
     else
         RegDeleteValueW(key.get(), L"Recent");
+}
+
+// ---- jump lists ----
+
+struct ListEntry {
+    ULONGLONG number;
+    bool pinned;
+    std::wstring target;
+    std::string link;
+};
+
+// A jump list of DestList `version`, written through IStorage in the layout
+// of Windows 7 (version 1) or Windows 10 (versions 2 to 4).
+void WriteJumpList(const std::wstring& path, DWORD version, const std::vector<ListEntry>& entries) {
+    const size_t lengthAt = version == 1 ? 112 : 128;
+    DWORD pins = 0;
+    std::string list(32, '\0');
+    for (const ListEntry& entry : entries) {
+        std::string bytes(lengthAt + 2, '\0');
+        const DWORD pin = entry.pinned ? pins++ : 0xFFFFFFFF;
+        const WORD chars = WORD(entry.target.size());
+        memcpy(&bytes[88], &entry.number, 8);
+        memcpy(&bytes[108], &pin, 4);
+        memcpy(&bytes[lengthAt], &chars, 2);
+        bytes.append(reinterpret_cast<const char*>(entry.target.data()), chars * 2);
+        list += bytes + std::string(version == 1 ? 0 : 4, '\0');
+    }
+    const DWORD header[] = {version, DWORD(entries.size()), pins};
+    memcpy(&list[0], header, sizeof header);
+    ComPtr<IStorage> storage;
+    ASSERT_EQ(S_OK, StgCreateStorageEx(
+                        path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                        STGFMT_DOCFILE, 0, nullptr, nullptr, IID_IStorage, storage.put_void()));
+    auto write = [&](const std::wstring& name, const std::string& bytes) {
+        ComPtr<IStream> stream;
+        ASSERT_EQ(S_OK, storage->CreateStream(name.c_str(), STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
+                                              stream.put()));
+        ASSERT_EQ(S_OK, stream->Write(bytes.data(), ULONG(bytes.size()), nullptr));
+    };
+    write(L"DestList", list);
+    for (const ListEntry& entry : entries) {
+        wchar_t name[20];
+        swprintf(name, 20, L"%llx", entry.number);
+        write(name, entry.link);
+    }
+    ASSERT_EQ(S_OK, storage->Commit(STGC_DEFAULT));
+}
+
+// The streams of a compound file by name; none when it cannot be read as one.
+std::map<std::wstring, std::string> Streams(const std::wstring& path) {
+    std::map<std::wstring, std::string> streams;
+    ComPtr<IStorage> storage;
+    ComPtr<IEnumSTATSTG> elements;
+    if (FAILED(StgOpenStorageEx(path.c_str(), STGM_READ | STGM_SHARE_EXCLUSIVE, STGFMT_DOCFILE, 0,
+                                nullptr, nullptr, IID_IStorage, storage.put_void())) ||
+        FAILED(storage->EnumElements(0, nullptr, 0, elements.put())))
+        return streams;
+    STATSTG element;
+    while (elements->Next(1, &element, nullptr) == S_OK) {
+        ComPtr<IStream> stream;
+        std::string bytes(size_t(element.cbSize.QuadPart), '\0');
+        if (SUCCEEDED(storage->OpenStream(element.pwcsName, nullptr,
+                                          STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.put())))
+            stream->Read(&bytes[0], ULONG(bytes.size()), nullptr);
+        streams[element.pwcsName] = bytes;
+        CoTaskMemFree(element.pwcsName);
+    }
+    return streams;
+}
+
+std::string Utf16(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
+
+std::wstring FileRights(const std::wstring& path) {
+    char descriptor[1024];
+    DWORD needed = 0;
+    wchar_t* text = nullptr;
+    if (!GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor, sizeof descriptor,
+                          &needed) ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorW(
+            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
+        return L"<unread>";
+    const std::wstring rights = text;
+    LocalFree(text);
+    return rights;
+}
+
+// Pinned entries stay in jump lists of three versions, written by Windows or
+// through IStorage; every other entry, and its link's bytes, leave the file,
+// which keeps its access rights and stays a compound file. A list without
+// pins goes whole; one that cannot be read stays byte for byte and is named,
+// in the preview as in the clean.
+TEST_F(FolderCleanerTest, RecentDocumentsKeepThePinnedEntriesOfJumpLists) {
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, folder, CSIDL_RECENT, TRUE));
+    const std::wstring recent = folder, lists = recent + L"\\AutomaticDestinations\\";
+    const std::wstring fixtures = DosPath(QUENBY_JUMPLIST_FIXTURES) + L"\\";
+    const std::wstring own1 = lists + L"a1.automaticDestinations-ms",
+                       own3 = lists + L"b3.automaticDestinations-ms",
+                       quick = lists + L"f01b4d95cf55d32a.automaticDestinations-ms",
+                       unknown = lists + L"c9.automaticDestinations-ms",
+                       damaged = lists + L"d.automaticDestinations-ms";
+    MakeFolder(lists);
+    MakeFolder(recent + L"\\CustomDestinations");
+    WriteBytes(recent + L"\\CustomDestinations\\e.customDestinations-ms", "custom");
+    WriteJumpList(own1, 1,
+                  {{1, true, L"C:\\kept.txt", "LINK-KEPT-1"},
+                   {2, false, L"C:\\secret-one.txt", "SECRET-ONE" + Pattern(100)},
+                   {3, true, L"knownfolder:{FDD39AD0-238F-46AF-ADB4-6C85480369C7}", "LINK-3"}});
+    WriteJumpList(own3, 3,
+                  {{0x1a, false, L"C:\\secret-two.txt", std::string(5000, 'S')},
+                   {0x1b, true, L"C:\\kept-two.txt", "LINK-KEPT-1B"}});
+    WriteJumpList(unknown, 9, {{1, false, L"C:\\secret-nine.txt", "SECRET-NINE"}});
+    WriteBytes(damaged, "no compound file");
+    for (const wchar_t* name : {L"windows7-v1", L"windows10-v3"})
+        ASSERT_TRUE(CopyFileW((fixtures + name + L".automaticDestinations-ms").c_str(),
+                              (lists + name + L".automaticDestinations-ms").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((fixtures + L"windows11-v4-pinned.automaticDestinations-ms").c_str(),
+                          quick.c_str(), FALSE));
+    PSECURITY_DESCRIPTOR rights = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(A;;FA;;;WD)(A;;FR;;;BU)", SDDL_REVISION_1, &rights, nullptr));
+    ASSERT_TRUE(SetFileSecurityW(own1.c_str(), DACL_SECURITY_INFORMATION, rights));
+    LocalFree(rights);
+    const std::wstring ownRights = FileRights(own1);
+    const std::map<std::wstring, std::string> quickBefore = Streams(quick);
+    JumpList original;
+    std::wstring reason;
+    ASSERT_EQ(0u, original.Read(quick, reason)) << Narrow(reason);
+    original.Close();
+
+    CleanReport preview, clean;
+    PreviewVisitors previewing(preview);
+    NotedCleaningVisitors cleaning(clean);
+    const std::string ownBefore = ReadBytes(own1), damagedBefore = ReadBytes(damaged);
+    m_cleaner.CleanRecentDocuments(previewing.Get());
+    EXPECT_EQ(ownBefore, ReadBytes(own1)) << "the preview changed a jump list";
+    m_cleaner.CleanRecentDocuments(cleaning.Get());
+
+    std::vector<std::wstring> previewed, cleaned;
+    std::map<CleanItemKind, int> kinds;
+    for (const CleanItem& item : preview.Items())
+        previewed.push_back(item.path + L"|" + item.detail + L"|" + DecimalText(item.error));
+    for (const CleanItem& item : clean.Items()) {
+        cleaned.push_back(item.path + L"|" + item.detail + L"|" + DecimalText(item.error));
+        ++kinds[item.kind];
+    }
+    EXPECT_TRUE(previewed == cleaned) << previewed.size() << " previewed, " << cleaned.size();
+    EXPECT_EQ(1 + 1 + 22, kinds[CleanItemKind::JumpListEntry]);
+    EXPECT_EQ(2 + 1 + 4, kinds[CleanItemKind::PinnedEntry]);
+    EXPECT_EQ(2, kinds[CleanItemKind::JumpList]) << "the unknown version and the damaged file";
+    EXPECT_EQ(damagedBefore, ReadBytes(damaged));
+    EXPECT_FALSE(Exists(recent + L"\\CustomDestinations"));
+    std::vector<std::wstring> left = Entries(lists);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"a1.automaticDestinations-ms", L"b3.automaticDestinations-ms",
+                                   L"c9.automaticDestinations-ms", L"d.automaticDestinations-ms",
+                                   L"f01b4d95cf55d32a.automaticDestinations-ms"}),
+        left);
+
+    auto names = [](const std::map<std::wstring, std::string>& streams) {
+        std::vector<std::wstring> found;
+        for (const auto& stream : streams)
+            found.push_back(stream.first);
+        return found;
+    };
+    const std::map<std::wstring, std::string> kept1 = Streams(own1);
+    EXPECT_EQ((std::vector<std::wstring>{L"1", L"3", L"DestList"}), names(kept1));
+    EXPECT_EQ((std::vector<std::wstring>{L"1b", L"DestList"}), names(Streams(own3)));
+    EXPECT_EQ("LINK-KEPT-1", kept1.count(L"1") ? kept1.at(L"1") : "");
+    EXPECT_EQ(ownRights, FileRights(own1)) << "the jump list lost its access rights";
+    for (const std::string& secret : {std::string("SECRET-ONE"), Utf16(L"secret-one")})
+        EXPECT_EQ(std::string::npos, ReadBytes(own1).find(secret));
+    for (const std::string& secret : {std::string(64, 'S'), Utf16(L"secret-two")})
+        EXPECT_EQ(std::string::npos, ReadBytes(own3).find(secret));
+
+    JumpList quickAfter;
+    ASSERT_EQ(0u, quickAfter.Read(quick, reason)) << Narrow(reason);
+    EXPECT_EQ(4u, quickAfter.Entries().size());
+    quickAfter.Close();
+    const std::string quickBytes = ReadBytes(quick);
+    std::map<std::wstring, std::string> quickStreams = Streams(quick);
+    for (const JumpListEntry& entry : original.Entries()) {
+        if (entry.pinned)
+            EXPECT_EQ(quickBefore.at(entry.stream), quickStreams[entry.stream]);
+        else
+            EXPECT_EQ(std::string::npos, quickBytes.find(Utf16(entry.target)))
+                << Narrow(entry.target) << " is still in the file";
+    }
+    // A list of pins alone is not written again: it keeps an old time.
+    auto open = [&](DWORD access) {
+        return platform::UniqueFile(CreateFileW(quick.c_str(), access, FILE_SHARE_READ, nullptr,
+                                                OPEN_EXISTING, 0, nullptr));
+    };
+    const FILETIME old = {0, 0x01D00000};
+    FILETIME seen = {};
+    ASSERT_TRUE(SetFileTime(open(FILE_WRITE_ATTRIBUTES).get(), nullptr, nullptr, &old));
+    m_cleaner.CleanRecentDocuments(cleaning.Get());
+    GetFileTime(open(GENERIC_READ).get(), nullptr, nullptr, &seen);
+    EXPECT_EQ(old.dwHighDateTime, seen.dwHighDateTime) << "a list of pins alone was written again";
+    RemoveTree(lists);
+    RemoveDirectoryW(lists.c_str());
 }
 
 // A link to a folder is never walked into; the folder it points to keeps all
@@ -810,11 +1017,17 @@ TEST_F(FolderCleanerTest, NoHandleStaysOpenOnAnyPath) {
                       [&] { m_cleaner.DeleteFolderContents(folder.c_str(), 0, 1); });
     ExpectNothingLeft("a missing folder", seed,
                       [&] { m_cleaner.DeleteFolderContents((folder + "\\none").c_str(), 0, 1); });
-    auto seedShell = [] {
-        SeedShellFolder(CSIDL_RECENT);
+    std::wstring lists;
+    auto seedShell = [&lists] {
+        lists = SeedShellFolder(CSIDL_RECENT) + L"\\AutomaticDestinations";
         SeedShellFolder(CSIDL_HISTORY);
+        MakeFolder(lists);
+        WriteJumpList(lists + L"\\a.automaticDestinations-ms", 3,
+                      {{1, true, L"C:\\kept", "kept"}, {2, false, L"C:\\gone", "gone"}});
     };
     ExpectNothingLeft("the recent folder", seedShell, [&] { m_cleaner.CleanRecentDocuments(); });
+    RemoveTree(lists);
+    RemoveDirectoryW(lists.c_str());
     ExpectNothingLeft("the history folder", seedShell, [&] { m_cleaner.CleanIEHistory(); });
 }
 

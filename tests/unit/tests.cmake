@@ -5,6 +5,9 @@ set(QUENBY_TEST_EXTRA_ResourceTest ${CMAKE_SOURCE_DIR}/res/Quenby.rc)
 quenby_unit_test(ResourceTest quenby_platform version)
 quenby_unit_test(RegistryCleanerTest quenby_clean)
 quenby_unit_test(FolderCleanerTest quenby_clean)
+# Jump lists that Windows wrote, read where they lie in the source tree.
+target_compile_definitions(FolderCleanerTest PRIVATE
+    QUENBY_JUMPLIST_FIXTURES="${CMAKE_SOURCE_DIR}/tests/fixtures/jumplists")
 # The cleaning definitions are the catalogue's too, read from a fixture of our
 # own; the catalogue's texts are the console program's resources.
 set(QUENBY_TEST_EXTRA_CleanerTest ${CMAKE_SOURCE_DIR}/tests/unit/DefinitionsTest.cpp
