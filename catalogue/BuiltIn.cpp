@@ -4,6 +4,7 @@
 
 #include "catalogue/BrowserTable.h"
 #include "catalogue/CleanTarget.h"
+#include "catalogue/Definitions.h"
 #include "clean/Cleaner.h"
 #include "moretraces/MoreTraces.h"
 #include "res/resource.h"
@@ -14,13 +15,8 @@
 
 namespace {
 
-// A string of the program's resources; empty for id 0 or a missing one.
 std::wstring Text(UINT id) {
-    const wchar_t* text = nullptr;
-    // A buffer size of 0 answers a pointer to the resource itself, however long.
-    const int length =
-        id ? LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<wchar_t*>(&text), 0) : 0;
-    return length > 0 ? std::wstring(text, length) : std::wstring();
+    return CatalogueText(id);
 }
 
 // In the order of their CleanTarget ids.
@@ -159,7 +155,9 @@ void AddWindows(Catalogue& catalogue) {
         std::move(traces));
 }
 
-Catalogue MakeBuiltIn() {
+} // namespace
+
+Catalogue Catalogue::BuiltInTraces() {
     Catalogue catalogue;
     for (const WindowTrace& window : kWindowTraces) {
         Trace trace;
@@ -177,9 +175,19 @@ Catalogue MakeBuiltIn() {
     return catalogue;
 }
 
-} // namespace
+std::wstring CatalogueText(UINT id) {
+    const wchar_t* text = nullptr;
+    // A buffer size of 0 answers a pointer to the resource itself, however long.
+    const int length =
+        id ? LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<wchar_t*>(&text), 0) : 0;
+    return length > 0 ? std::wstring(text, length) : std::wstring();
+}
 
 const Catalogue& Catalogue::BuiltIn() {
-    static const Catalogue catalogue = MakeBuiltIn();
+    static const Catalogue catalogue = [] {
+        Catalogue built = BuiltInTraces();
+        AddDefinitions(built, ProcessDefinitions());
+        return built;
+    }();
     return catalogue;
 }

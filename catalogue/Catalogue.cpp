@@ -2,7 +2,19 @@
 
 #include "clean/WidePath.h"
 
+namespace {
+
+std::wstring Folded(const std::wstring& name) {
+    std::wstring folded = name;
+    if (!folded.empty())
+        CharUpperBuffW(&folded[0], DWORD(folded.size()));
+    return folded;
+}
+
+} // namespace
+
 void Catalogue::AddWindowTrace(Trace trace) {
+    m_indexOf.emplace(Folded(trace.name), m_traces.size());
     m_traces.push_back(std::move(trace));
     m_programOf.push_back(npos);
 }
@@ -14,6 +26,7 @@ size_t Catalogue::AddProgram(Program program, std::vector<Trace> traces) {
         if (IndexOf(trace.name) != npos)
             continue;
         program.traces.push_back(m_traces.size());
+        m_indexOf.emplace(Folded(trace.name), m_traces.size());
         m_traces.push_back(std::move(trace));
         m_programOf.push_back(index);
     }
@@ -22,11 +35,8 @@ size_t Catalogue::AddProgram(Program program, std::vector<Trace> traces) {
 }
 
 size_t Catalogue::IndexOf(const std::wstring& name) const {
-    for (size_t i = 0; i < m_traces.size(); ++i) {
-        if (WidePath::NameIs(name.c_str(), m_traces[i].name.c_str()))
-            return i;
-    }
-    return npos;
+    const auto found = m_indexOf.find(Folded(name));
+    return found == m_indexOf.end() ? npos : found->second;
 }
 
 const Program* Catalogue::ProgramOf(size_t trace) const {

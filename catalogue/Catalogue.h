@@ -8,9 +8,12 @@
 
 #include "clean/Visitors.h"
 
+#include <windows.h>
+
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct Trace {
@@ -51,9 +54,12 @@ class Catalogue {
 public:
     static constexpr size_t npos = static_cast<size_t>(-1);
 
-    // The window's eight, then the browsers and Windows. Built at the
+    // The window's eight, then the browsers and Windows, then the entries of
+    // the user's cleaning definitions (catalogue/Definitions.h). Built at the
     // first call, labels and descriptions loaded from the resources then.
     static const Catalogue& BuiltIn();
+    // A new catalogue of the built-in traces alone, without the definitions.
+    static Catalogue BuiltInTraces();
 
     // One of the window's eight, before any program: its index is its id.
     void AddWindowTrace(Trace trace);
@@ -83,4 +89,10 @@ private:
     std::vector<Program> m_programs;
     // For each trace, the index of its program; npos for the window's eight.
     std::vector<size_t> m_programOf;
+    // Each trace's name in upper case, to its index: thousands of names are
+    // looked up as they are added.
+    std::unordered_map<std::wstring, size_t> m_indexOf;
 };
+
+// A string of the program's resources; empty for id 0 or a missing one.
+std::wstring CatalogueText(UINT id);

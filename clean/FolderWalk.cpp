@@ -43,6 +43,56 @@ FolderWalk& FolderWalk::Only(std::vector<std::wstring> names) {
     return *this;
 }
 
+FolderWalk& FolderWalk::Matching(std::vector<std::wstring> patterns) {
+    m_patterns = std::move(patterns);
+    m_matching = true;
+    return *this;
+}
+
+FolderWalk& FolderWalk::InSubfolders() {
+    m_inSubfolders = true;
+    return *this;
+}
+
+FolderWalk& FolderWalk::RemovingEmptiedFolders() {
+    m_inSubfolders = true;
+    m_removeEmptied = true;
+    return *this;
+}
+
+FolderWalk& FolderWalk::SparingFiles(std::wstring folder, std::wstring pattern) {
+    m_spared.push_back({std::move(folder), std::move(pattern), false});
+    return *this;
+}
+
+FolderWalk& FolderWalk::SparingBelow(std::wstring folder, std::wstring pattern) {
+    m_spared.push_back({std::move(folder), std::move(pattern), true});
+    return *this;
+}
+
+namespace {
+
+bool IsLink(const std::wstring& folder) {
+    const DWORD attributes = GetFileAttributesW(WidePath::ForApi(folder).c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// The folder a walk starts from, opened for its removal too when it may go;
+// where that open is refused, for listing, with the reason it cannot go.
+Frame TopFolder(const std::wstring& folder, bool removable, DWORD& error) {
+    Frame top;
+    top.path = folder;
+    if (removable) {
+        top.handle = OpenTopFolder(folder, error, ListAccess | DeleteAccess);
+        top.removeError = error;
+    }
+    if (!top.handle)
+        top.handle = OpenTopFolder(folder, error);
+    return top;
+}
+
+} // namespace
+
 // The folder given is trusted as it is named, links on its way included
 // (some shell folders of a Wine prefix link into the home folder); only what
 // lies below it is opened as itself.
@@ -50,26 +100,24 @@ int FolderWalk::EmptyFolder(const std::wstring& folder) const {
     // An empty folder path would list the current folder.
     if (folder.empty())
         return 0;
+    const bool changes = m_visitor.ChangesFiles();
+    const bool removeTop = m_matching && m_removeEmptied && !IsLink(folder);
     DWORD error = 0;
-    Frame top;
-    top.handle = OpenTopFolder(folder, error);
+    Frame top = TopFolder(folder, removeTop && changes, error);
+    top.keep = !removeTop;
     if (!top.handle) {
         if (!IsMissing(error))
             m_visitor.Problem(folder, error);
         return 0;
     }
-    top.path = folder;
     const bool nested =
         !m_onlyNames && std::any_of(m_names.begin(), m_names.end(), [](const std::wstring& name) {
             return name.find(L'\\') != std::wstring::npos;
         });
-    const Rules rules = {!m_keepDesktopIni,
-                         m_wipeIndexFiles,
-                         m_visitor.ChangesFiles(),
-                         m_names,
-                         m_onlyNames,
-                         folder,
-                         nested};
+    const Rules rules = {!m_keepDesktopIni, m_wipeIndexFiles, changes,
+                         m_names,           m_onlyNames,      folder,
+                         nested,            m_matching ? &m_patterns : nullptr,
+                         m_inSubfolders,    m_removeEmptied,  m_spared};
     Applier applier(m_visitor);
     if (rules.changes)
         return Walker(rules, applier, nullptr, nullptr).Walk(std::move(top), true) ? 1 : 0;

@@ -20,6 +20,13 @@
 #include <string>
 #include <vector>
 
+// Files a walk leaves alone (FolderWalk::SparingFiles, SparingBelow).
+struct SparedFiles {
+    std::wstring folder;
+    std::wstring pattern;
+    bool below; // in every folder below `folder` too
+};
+
 class FolderWalk {
 public:
     // By default every entry goes as it is: "desktop.ini" files too, and an
@@ -39,6 +46,25 @@ public:
     // that hold them stay.
     FolderWalk& Except(std::vector<std::wstring> names);
     FolderWalk& Only(std::vector<std::wstring> names);
+
+    // Only the files whose names match one of `patterns` go (wildcards '*'
+    // and '?', case ignored, clean/Wildcard.h). Other files stay, untouched
+    // and unnoted, and so do the folders that hold them; subfolders and
+    // folder links stay as they are, and so does the folder itself.
+    FolderWalk& Matching(std::vector<std::wstring> patterns);
+    // With Matching: the patterns match in every subfolder too, and the
+    // subfolders stay (links are still never followed).
+    FolderWalk& InSubfolders();
+    // With Matching: as InSubfolders, and each subfolder that ends empty
+    // goes, and so does the folder itself when it ends empty (unless it is
+    // a link, which is never removed as the walk's folder).
+    FolderWalk& RemovingEmptiedFolders();
+    // Files that stay whatever else is asked, untouched and unnoted: those of
+    // `folder` whose names match `pattern`; SparingBelow: those of `folder`
+    // and of every folder below it, and those folders stay too. `folder` is
+    // compared as written, case ignored.
+    FolderWalk& SparingFiles(std::wstring folder, std::wstring pattern);
+    FolderWalk& SparingBelow(std::wstring folder, std::wstring pattern);
 
     // Deletes every entry below `folder` (or has the visitor note it),
     // keeping the folder. 1 when the folder could be listed, else 0.
@@ -60,4 +86,9 @@ private:
     bool m_wipeIndexFiles = false;
     std::vector<std::wstring> m_names;
     bool m_onlyNames = false;
+    std::vector<std::wstring> m_patterns;
+    bool m_matching = false;
+    bool m_inSubfolders = false;
+    bool m_removeEmptied = false;
+    std::vector<SparedFiles> m_spared;
 };

@@ -11,7 +11,16 @@
 namespace {
 
 const wchar_t CurrentUserName[] = L"HKCU\\";
-const wchar_t LocalMachineName[] = L"HKLM\\";
+struct HiveName {
+    HKEY hive;
+    const wchar_t* name;
+};
+const HiveName OtherHives[] = {
+    {HKEY_LOCAL_MACHINE, L"HKLM\\"},
+    {HKEY_USERS, L"HKU\\"},
+    {HKEY_CLASSES_ROOT, L"HKCR\\"},
+    {HKEY_CURRENT_CONFIG, L"HKCC\\"},
+};
 // The longest key name is 255 characters; a value name may have 16383.
 const DWORD KeyNameSize = 256;
 const DWORD ValueNameSize = 16384;
@@ -21,7 +30,11 @@ const DWORD ValueNameSize = 16384;
 namespace registrynotes {
 
 std::wstring Shown(HKEY hive, const std::wstring& path) {
-    return (hive == HKEY_LOCAL_MACHINE ? LocalMachineName : CurrentUserName) + path;
+    for (const HiveName& other : OtherHives) {
+        if (hive == other.hive)
+            return other.name + path;
+    }
+    return CurrentUserName + path;
 }
 
 std::wstring Shown(HKEY hive, const std::string& path) {
@@ -136,9 +149,13 @@ LONG NotedRegistryCleaning::DeleteValueW(HKEY hive, HKEY key, const std::wstring
 
 // What the tree holds is noted before it goes, and kept only when it went.
 void NotedRegistryCleaning::DeleteTree(HKEY hive, const std::string& path) {
+    DeleteTreeW(hive, WidePath::FromAnsi(path.c_str()));
+}
+
+void NotedRegistryCleaning::DeleteTreeW(HKEY hive, const std::wstring& path) {
     CleanReport tree;
-    NoteTree(hive, WidePath::FromAnsi(path.c_str()), tree);
-    const LONG status = SHDeleteKeyA(hive, path.c_str());
+    NoteTree(hive, path, tree);
+    const LONG status = SHDeleteKeyW(hive, path.c_str());
     if (status == ERROR_SUCCESS) {
         for (const CleanItem& item : tree.Items())
             m_report.Add(item);

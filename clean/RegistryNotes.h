@@ -18,6 +18,7 @@ public:
     LONG DeleteValueW(HKEY hive, HKEY key, const std::wstring& keyPath,
                       const std::wstring& name) override;
     void DeleteTree(HKEY hive, const std::string& path) override;
+    void DeleteTreeW(HKEY hive, const std::wstring& path) override;
 
 private:
     CleanReport& m_report;
@@ -35,6 +36,7 @@ public:
     LONG DeleteValueW(HKEY hive, HKEY key, const std::wstring& keyPath,
                       const std::wstring& name) override;
     void DeleteTree(HKEY hive, const std::string& path) override;
+    void DeleteTreeW(HKEY hive, const std::wstring& path) override;
     // The access rights stay as they are.
     LONG SetKeyDacl(HKEY, PSECURITY_DESCRIPTOR) override { return ERROR_SUCCESS; }
 
@@ -45,7 +47,7 @@ private:
 // What the noting clean and the preview share.
 namespace registrynotes {
 
-// "HKCU\path" or "HKLM\path".
+// "HKCU\path", "HKLM\path", "HKU\path", "HKCR\path" or "HKCC\path".
 std::wstring Shown(HKEY hive, const std::wstring& path);
 std::wstring Shown(HKEY hive, const std::string& path);
 std::string Below(const std::string& path, const char* name);

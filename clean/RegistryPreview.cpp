@@ -49,6 +49,10 @@ LONG RegistryPreview::DeleteValueW(HKEY hive, HKEY key, const std::wstring& keyP
 // A key that is there but cannot be read (the protected-storage keys may deny
 // the user) is noted with the reason its contents are not listed.
 void RegistryPreview::DeleteTree(HKEY hive, const std::string& path) {
-    const LONG status = NoteTree(hive, WidePath::FromAnsi(path.c_str()), m_report);
+    DeleteTreeW(hive, WidePath::FromAnsi(path.c_str()));
+}
+
+void RegistryPreview::DeleteTreeW(HKEY hive, const std::wstring& path) {
+    const LONG status = NoteTree(hive, path, m_report);
     NoteFailure(CleanItemKind::RegistryKey, Shown(hive, path), status, &m_report);
 }

@@ -18,6 +18,10 @@ void RegistryCleaning::DeleteTree(HKEY hive, const std::string& path) {
     SHDeleteKeyA(hive, path.c_str());
 }
 
+void RegistryCleaning::DeleteTreeW(HKEY hive, const std::wstring& path) {
+    SHDeleteKeyW(hive, path.c_str());
+}
+
 LONG RegistryCleaning::SetKeyDacl(HKEY key, PSECURITY_DESCRIPTOR descriptor) {
     return RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
 }

@@ -23,6 +23,8 @@ public:
                               const std::wstring& name) = 0;
     // SHDeleteKeyA(hive, path): the key with all below it.
     virtual void DeleteTree(HKEY hive, const std::string& path) = 0;
+    // SHDeleteKeyW(hive, path), for paths outside the code page.
+    virtual void DeleteTreeW(HKEY hive, const std::wstring& path) = 0;
     // RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor): the
     // access rights opened up on the way to a deletion, and put back after it.
     virtual LONG SetKeyDacl(HKEY key, PSECURITY_DESCRIPTOR descriptor) = 0;
@@ -37,5 +39,6 @@ public:
     LONG DeleteValueW(HKEY hive, HKEY key, const std::wstring& keyPath,
                       const std::wstring& name) override;
     void DeleteTree(HKEY hive, const std::string& path) override;
+    void DeleteTreeW(HKEY hive, const std::wstring& path) override;
     LONG SetKeyDacl(HKEY key, PSECURITY_DESCRIPTOR descriptor) override;
 };

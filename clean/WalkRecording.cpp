@@ -72,7 +72,7 @@ void Recording::Replay(WalkSink& sink) {
             sink.Skip();
             break;
         case Call::Leave:
-            sink.Leave(entry, call.top, call.listed);
+            sink.Leave(entry, call.keep, call.listed);
             break;
         case Call::Fork: {
             ForkedWalk& fork = *m_forks[call.fork];

@@ -54,9 +54,9 @@ public:
         Add(Call::Problem, path).error = error;
     }
     void Skip() override { Add(Call::Skip, std::wstring()); }
-    void Leave(const FolderEntry& folder, bool top, bool listed) override {
+    void Leave(const FolderEntry& folder, bool keep, bool listed) override {
         Recorded& call = Add(Call::Leave, folder.path);
-        call.top = top;
+        call.keep = keep;
         call.listed = listed;
     }
     // Where a walk another thread makes belongs among the calls.
@@ -74,7 +74,7 @@ private:
         ULONGLONG bytes = 0;
         DWORD error = 0;
         CleanItemKind kind = CleanItemKind::File;
-        bool top = false;
+        bool keep = false;
         bool listed = true;
         size_t fork = 0;
     };

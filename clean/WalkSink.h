@@ -22,8 +22,10 @@ public:
     virtual void Problem(const std::wstring& path, DWORD error) = 0;
     // Some entry of the folder is outside the walk: it stays, untouched and unnoted.
     virtual void Skip() = 0;
-    // The folder's entries are done; `listed` false when it could not be listed.
-    virtual void Leave(const FolderEntry& folder, bool top, bool listed) = 0;
+    // The folder's entries are done; `keep`: the folder stays by the walk's
+    // rules (the top one, unless it goes too); `listed` false when it could
+    // not be listed.
+    virtual void Leave(const FolderEntry& folder, bool keep, bool listed) = 0;
 };
 
 // Hands each call to the visitor and keeps, for each folder level, whether
@@ -52,11 +54,13 @@ public:
         Count(false);
     }
     void Skip() override { Count(false); }
-    void Leave(const FolderEntry& folder, bool top, bool listed) override {
+    void Leave(const FolderEntry& folder, bool keep, bool listed) override {
         const bool allGone = m_allGone.back();
         m_allGone.pop_back();
-        if (top)
+        if (keep) {
+            Count(false);
             return;
+        }
         const FolderState contents = !listed   ? FolderState::NotListed
                                      : allGone ? FolderState::Emptied
                                                : FolderState::PartlyEmptied;

@@ -3,6 +3,7 @@
 #include "clean/EntryChecks.h"
 #include "clean/IndexWipe.h"
 #include "clean/WidePath.h"
+#include "clean/Wildcard.h"
 #include "platform/RelativeFile.h"
 #include "platform/Seams.h"
 
@@ -50,7 +51,10 @@ bool Walker::Walk(Frame frame, bool top) {
         if (current.next == current.entries.size()) {
             Frame done = std::move(current);
             m_stack.pop_back();
-            m_sink.Leave(Left(done), m_stack.empty() && top, true);
+            const bool stays = done.keep || done.spared;
+            if (stays && !m_stack.empty())
+                m_stack.back().spared = true;
+            m_sink.Leave(Left(done), stays, true);
             continue; // `done` closes here: a folder marked for deletion goes now
         }
         const Listed entry = current.entries[current.next++];
@@ -63,9 +67,10 @@ bool Walker::Walk(Frame frame, bool top) {
 bool Walker::Start(Frame frame, bool top) {
     m_sink.Enter();
     DWORD error = 0;
+    Scope(frame, top);
     if (!ListFolder(frame.handle.get(), m_buffer, frame.entries, error)) {
         m_sink.Problem(frame.path, error);
-        m_sink.Leave(Left(frame), top, false);
+        m_sink.Leave(Left(frame), frame.keep, false);
         return false;
     }
     const size_t listed = frame.entries.size();
@@ -83,6 +88,35 @@ bool Walker::Start(Frame frame, bool top) {
     return true;
 }
 
+// What of the walk's rules holds in this folder: the files spared in it, and
+// whether it stays. A folder below a SparingBelow folder stays.
+void Walker::Scope(Frame& frame, bool top) const {
+    if (!top && !m_rules.FoldersGo())
+        frame.keep = true;
+    for (const SparedFiles& spared : m_rules.spared) {
+        const wildcard::Standing standing = wildcard::StandingOf(spared.folder, frame.path);
+        const bool below = spared.below && (standing == wildcard::Standing::At ||
+                                            standing == wildcard::Standing::Above);
+        if (below || standing == wildcard::Standing::At)
+            frame.sparedPatterns.push_back(spared.pattern);
+        frame.keep = frame.keep || below;
+    }
+}
+
+// Whether the entry is the walk's: a file that a pattern (if any) matches and
+// that is not spared; a folder or folder link only where the walk goes below.
+bool Walker::Takes(const Frame& frame, const Listed& entry) const {
+    const auto matches = [&entry](const std::wstring& pattern) {
+        return wildcard::Matches(entry.name, pattern);
+    };
+    if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return !m_rules.patterns ||
+               (m_rules.inSubfolders && !(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT));
+    const std::vector<std::wstring>* patterns = m_rules.patterns;
+    return (!patterns || std::any_of(patterns->begin(), patterns->end(), matches)) &&
+           std::none_of(frame.sparedPatterns.begin(), frame.sparedPatterns.end(), matches);
+}
+
 FolderEntry Walker::Left(const Frame& frame) const {
     if (!m_rules.changes || frame.removeError != ERROR_SUCCESS)
         return {frame.path, INVALID_HANDLE_VALUE, 0, frame.removeError};
@@ -93,6 +127,10 @@ void Walker::Visit(Frame& frame, const Listed& entry) {
     const std::wstring path = WidePath::Join(frame.path, entry.name);
     if (!m_rules.includeDesktopIni && WidePath::NameIs(entry.name.c_str(), DesktopIni)) {
         m_sink.Keep({path, INVALID_HANDLE_VALUE, entry.size, 0}, CleanItemKind::KeptDesktopIni);
+        return;
+    }
+    if (!Takes(frame, entry)) {
+        frame.spared = true;
         return;
     }
     if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -270,12 +308,13 @@ void Walker::Descend(Frame& frame, const Listed& entry, const std::wstring& path
 // another folder (a link the platform resolved) it leaves it alone.
 bool Walker::OpenFolder(Frame& parent, const Listed& entry, const std::wstring& path,
                         Frame& child) {
-    const ACCESS_MASK access = m_rules.changes ? ListAccess | DeleteAccess : ListAccess;
+    const ACCESS_MASK access =
+        m_rules.changes && m_rules.FoldersGo() ? ListAccess | DeleteAccess : ListAccess;
     DWORD error = platform::OpenInFolder(parent.handle.get(), entry.name, access, ShareAll,
                                          FolderOptions, child.handle);
     // Held open by a program that does not share its deletion: it is still
     // emptied, and stays.
-    if (error != ERROR_SUCCESS && m_rules.changes) {
+    if (error != ERROR_SUCCESS && access != ListAccess) {
         child.removeError = error;
         error = platform::OpenInFolder(parent.handle.get(), entry.name, ListAccess, ShareAll,
                                        FolderOptions, child.handle);
@@ -301,10 +340,10 @@ bool Walker::OpenFolder(Frame& parent, const Listed& entry, const std::wstring& 
     return true;
 }
 
-platform::UniqueFile OpenTopFolder(const std::wstring& folder, DWORD& error) {
-    platform::UniqueFile handle(CreateFileW(WidePath::ForApi(folder).c_str(),
-                                            ListAccess | SYNCHRONIZE, ShareAll, nullptr,
-                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+platform::UniqueFile OpenTopFolder(const std::wstring& folder, DWORD& error, ACCESS_MASK access) {
+    platform::UniqueFile handle(CreateFileW(WidePath::ForApi(folder).c_str(), access | SYNCHRONIZE,
+                                            ShareAll, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     error = handle ? ERROR_SUCCESS : GetLastError();
     return handle;
 }

@@ -3,6 +3,7 @@
 // Internal to the walk.
 #pragma once
 
+#include "clean/FolderWalk.h"
 #include "clean/WalkSink.h"
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
@@ -66,6 +67,11 @@ struct Rules {
     bool onlyNames;
     const std::wstring& top;
     bool nested;
+    // Only files matching one of these go; null: every entry.
+    const std::vector<std::wstring>* patterns;
+    bool inSubfolders;  // with patterns: subfolders are walked
+    bool removeEmptied; // with patterns: folders that end empty go
+    const std::vector<SparedFiles>& spared;
 
     // Whether the entry `name` of the folder at `folder` (`atTop`: the top
     // one) is the walk's.
@@ -78,6 +84,8 @@ struct Rules {
         });
         return named == onlyNames;
     }
+    // Whether the folders below the top one may go.
+    bool FoldersGo() const { return !patterns || removeEmptied; }
 };
 
 class Recording;
@@ -96,6 +104,13 @@ struct Frame {
     // Why the folder could not be opened for its removal (it is then walked
     // through a handle that may only list), or 0.
     DWORD removeError = 0;
+    // The folder stays whatever becomes of its entries.
+    bool keep = false;
+    // Something in it stays by the walk's rules (a file no pattern matches,
+    // a spared file, a folder that stays), so the folder stays too.
+    bool spared = false;
+    // The patterns of the files spared in it.
+    std::vector<std::wstring> sparedPatterns;
 };
 
 class Walker {
@@ -112,6 +127,8 @@ public:
 
 private:
     bool Start(Frame frame, bool top);
+    void Scope(Frame& frame, bool top) const;
+    bool Takes(const Frame& frame, const Listed& entry) const;
     void Visit(Frame& frame, const Listed& entry);
     void RemoveFile(Frame& frame, const Listed& entry, const std::wstring& path);
     DWORD OpenForRemoval(Frame& frame, const Listed& entry, platform::UniqueFile& file,
@@ -135,8 +152,10 @@ private:
     std::vector<Frame> m_stack;
 };
 
-// Opens the folder a walk starts from, for listing; `error` says why not.
-platform::UniqueFile OpenTopFolder(const std::wstring& folder, DWORD& error);
+// Opens the folder a walk starts from, for listing (and `access` besides);
+// `error` says why not.
+platform::UniqueFile OpenTopFolder(const std::wstring& folder, DWORD& error,
+                                   ACCESS_MASK access = ListAccess);
 
 // Whether an open failed because the entry is not there.
 bool IsMissing(DWORD error);

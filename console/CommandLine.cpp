@@ -25,8 +25,20 @@ struct VerbName {
 const VerbName kVerbs[] = {
     {L"help", Verb::Help},   {HelpSwitch, Verb::Help},      {ShortHelpSwitch, Verb::Help},
     {L"list", Verb::List},   {L"preview", Verb::Preview},   {L"clean", Verb::Clean},
-    {L"close", Verb::Close}, {L"schedule", Verb::Schedule},
+    {L"close", Verb::Close}, {L"schedule", Verb::Schedule}, {L"definitions", Verb::Definitions},
 };
+// The entries of the cleaning definitions, which may be thousands, stand in
+// the lists of names as one; the file is not read for them.
+const wchar_t DefinitionNames[] = L"winapp2:NAME";
+
+std::vector<std::wstring> ListedNames() {
+    std::vector<std::wstring> names;
+    const Catalogue builtIn = Catalogue::BuiltInTraces();
+    for (const Trace& trace : builtIn.Traces())
+        names.push_back(trace.name);
+    names.push_back(DefinitionNames);
+    return names;
+}
 
 bool FindVerb(const std::wstring& word, Verb& verb) {
     for (const VerbName& entry : kVerbs) {
@@ -82,8 +94,11 @@ bool TakeKeepSite(const std::vector<std::wstring>& args, size_t& i, Command& com
 // What each command accepts, checked once all arguments are read.
 bool CheckCombination(const Command& command, std::wstring& error) {
     const int choices = !command.named.IsEmpty() + command.saved + command.all;
-    if (command.verb == Verb::List && (choices != command.all || command.json || command.yes ||
-                                       command.quiet || !command.keepSites.empty()))
+    if (command.verb == Verb::Definitions && (choices != 0 || command.json || command.yes ||
+                                              command.quiet || !command.keepSites.empty()))
+        error = L"definitions takes no targets and no switch";
+    else if (command.verb == Verb::List && (choices != command.all || command.json || command.yes ||
+                                            command.quiet || !command.keepSites.empty()))
         error = L"list takes no targets, and no switch but --all";
     else if (choices > 1)
         error = L"give target names, --saved or --all: only one of them";
@@ -113,6 +128,9 @@ const char UsageBeforeTargets[] =
     "        [--keep-site SITE]...\n"
     "                              cleans them in the window's order, after asking\n"
     "                              \"Are you sure to clean?\" unless --yes is given\n"
+    "  definitions                 which winapp2.ini Quenby reads, its version,\n"
+    "                              entries and rules, how many are found on this\n"
+    "                              PC, and what Quenby refused and why, by line\n"
     "  close [--folder DIR]        asks Quenby running from DIR (default: the\n"
     "                              folder of QuenbyCmd) to end as its tray menu's\n"
     "                              \"Exit\" does, and waits for QuenbyCmd running\n"
@@ -127,7 +145,8 @@ const char UsageBeforeTargets[] =
     "                              from DIR (for uninstallers)\n"
     "  --help                      this text\n"
     "\n"
-    "Targets (QuenbyCmd list shows their labels):\n";
+    "Targets (QuenbyCmd list shows their labels; winapp2:NAME is the entry NAME\n"
+    "of winapp2.ini, without its trailing \" *\"):\n";
 const char UsageAfterTargets[] =
     "\n"
     "  --saved   the selection saved in the window (\"Save check as default\",\n"
@@ -151,16 +170,15 @@ const char UsageAfterTargets[] =
 // Each target by its name, the window's eight first.
 std::wstring TargetNameList() {
     std::wstring list;
-    for (const Trace& trace : Catalogue::BuiltIn().Traces())
-        list += (list.empty() ? L"" : NameSeparator) + trace.name;
+    for (const std::wstring& name : ListedNames())
+        list += (list.empty() ? L"" : NameSeparator) + name;
     return list;
 }
 
 // The names, wrapped at the width of the rest of the text.
 std::wstring UsageText() {
     std::wstring lines, line;
-    for (const Trace& trace : Catalogue::BuiltIn().Traces()) {
-        const std::wstring& name = trace.name;
+    for (const std::wstring& name : ListedNames()) {
         if (!line.empty() && line.size() + name.size() + 2 > UsageWidth) {
             lines += L"  " + line + L"\n";
             line.clear();

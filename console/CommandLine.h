@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-enum class Verb { Help, List, Preview, Clean, Close, Schedule };
+enum class Verb { Help, List, Preview, Clean, Close, Schedule, Definitions };
 
 struct Command {
     Verb verb = Verb::Help;
@@ -35,5 +35,6 @@ bool ParseCommandLine(const std::vector<std::wstring>& args, Command& command, s
 // The text of --help.
 std::wstring UsageText();
 
-// "realplayer, mediaplayer, ...": every valid name, for messages.
+// "realplayer, mediaplayer, ...": every valid name, for messages; the entries
+// of the cleaning definitions are named by their common start alone.
 std::wstring TargetNameList();

@@ -6,6 +6,7 @@
 #include "console/CloseCommand.h"
 #include "console/CommandLine.h"
 #include "console/ConsoleStream.h"
+#include "console/DefinitionsCommand.h"
 #include "console/Progress.h"
 #include "console/ReportJson.h"
 #include "console/ReportText.h"
@@ -249,6 +250,8 @@ int RunCommand(int argc, wchar_t** argv, ConsoleStream& out, ConsoleStream& err)
         return RunClose(command.folder, out);
     case Verb::Schedule:
         return RunSchedule(command.schedule, out, err);
+    case Verb::Definitions:
+        return RunDefinitions(out);
     default:
         out.Write(UsageText());
         return ExitDone;

@@ -213,6 +213,22 @@ std::vector<BrowserProfile> ProfilesOf(const Browser& browser) {
     }
 }
 
+std::vector<std::wstring> ProfileRoots(const Browser& browser) {
+    const Roots roots = RootsOf(browser);
+    std::vector<std::wstring> folders;
+    for (const std::wstring& root : {roots.profiles, roots.caches}) {
+        if (!root.empty())
+            folders.push_back(root);
+    }
+    if (IsFirefoxFamily(browser)) {
+        for (const BrowserProfile& profile : ProfilesOf(browser)) {
+            folders.push_back(profile.folder);
+            folders.push_back(profile.localFolder);
+        }
+    }
+    return folders;
+}
+
 // Chromium holds its "lockfile" without write sharing while it runs,
 // background mode included; Firefox holds each profile's "parent.lock"
 // without any sharing. Opening either changes nothing in it.

@@ -63,6 +63,11 @@ bool BrowserFound(const Browser& browser);
 // when the browser was never used here.
 std::vector<BrowserProfile> ProfilesOf(const Browser& browser);
 
+// The folders that hold the browser's profiles, whether they exist or not:
+// its folder and the one of its caches, and for Firefox's layout every
+// profile found elsewhere too. Nothing but Quenby's own cleaners may change them.
+std::vector<std::wstring> ProfileRoots(const Browser& browser);
+
 // Whether the profile's browser runs, by the browser's own lock (also a
 // browser with no window open, running in the background).
 bool ProfileInUse(const BrowserProfile& profile);

@@ -1,5 +1,6 @@
 // What Explorer remembers, its thumbnail cache, and the temporary files.
 #include "clean/FolderWalk.h"
+#include "clean/ProtectedFolders.h"
 #include "clean/WidePath.h"
 #include "moretraces/MoreTraces.h"
 #include "moretraces/RegistryLists.h"
@@ -39,16 +40,6 @@ const wchar_t RootRefused[] = L"the temporary folder is the root of a drive or a
 const wchar_t KnownFolderRefused[] =
     L"the temporary folder is, or holds, a folder of the system or the profile (";
 const wchar_t KnownFolderRefusedEnd[] = L"), so nothing in it was touched";
-// What emptying %TEMP% must never reach: these folders, or any folder above one.
-const GUID* const ProtectedFolders[] = {
-    &FOLDERID_Profile,        &FOLDERID_UserProfiles,    &FOLDERID_Public,
-    &FOLDERID_ProgramData,    &FOLDERID_Windows,         &FOLDERID_System,
-    &FOLDERID_ProgramFiles,   &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramFilesX64,
-    &FOLDERID_Desktop,        &FOLDERID_Documents,       &FOLDERID_Downloads,
-    &FOLDERID_Pictures,       &FOLDERID_Music,           &FOLDERID_Videos,
-    &FOLDERID_RoamingAppData, &FOLDERID_LocalAppData,    &FOLDERID_LocalAppDataLow,
-    &FOLDERID_SkyDrive,
-};
 
 std::wstring WithoutTrailingBackslash(std::wstring path) {
     while (!path.empty() && path.back() == L'\\')
@@ -66,55 +57,14 @@ std::wstring TemporaryFolder() {
     return path;
 }
 
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
-
-// Whether `folder` is `known` or lies above it; both resolved, no trailing backslash.
-bool IsOrHolds(const std::wstring& folder, const std::wstring& known) {
-    return SamePath(folder, known) ||
-           (known.size() > folder.size() && known[folder.size()] == L'\\' &&
-            SamePath(folder, known.substr(0, folder.size())));
-}
-
-// "\\server\share" or "\\?\UNC\server\share", without a trailing backslash:
-// a share's root, which no volume call may know of.
-bool IsShareRoot(const std::wstring& path) {
-    size_t server = 0;
-    if (WidePath::StartsWith(path, WidePath::kExtendedUncPrefix))
-        server = wcslen(WidePath::kExtendedUncPrefix);
-    else if (!WidePath::StartsWith(path, WidePath::kExtendedPrefix) &&
-             WidePath::StartsWith(path, WidePath::kUncStart))
-        server = wcslen(WidePath::kUncStart);
-    const size_t share = server ? path.find(L'\\', server) : std::wstring::npos;
-    return share != std::wstring::npos && path.find(L'\\', share + 1) == std::wstring::npos;
-}
-
-// Whether `path` is the root of its volume or of a share.
-bool IsRoot(const std::wstring& path) {
-    const std::wstring trimmed = WithoutTrailingBackslash(path);
-    std::wstring volume(path.size() + 2, L'\0');
-    return IsShareRoot(trimmed) ||
-           (GetVolumePathNameW(path.c_str(), &volume[0], DWORD(volume.size())) &&
-            SamePath(trimmed, WithoutTrailingBackslash(volume.c_str())));
-}
-
 // Why emptying `folder`, which resolves to `final`, would reach far more than
-// temporary files; empty when it would not. The folder is compared as the
-// platform resolves it, so no link, short name or prefix hides what it is. A
-// known folder that is missing here cannot be reached through it.
+// temporary files; empty when it would not.
 std::wstring Refusal(const std::wstring& folder, const std::wstring& final) {
-    if (IsRoot(folder) || IsRoot(final))
+    const ProtectedReach reach = ProtectedFolders().Reached(folder, final);
+    if (reach.root)
         return RootRefused;
-    for (const GUID* id : ProtectedFolders) {
-        const std::wstring known = platform::KnownFolderPath(*id);
-        std::wstring knownFinal;
-        if (known.empty() || platform::FinalFolderPath(known, knownFinal) != ERROR_SUCCESS)
-            continue;
-        if (IsOrHolds(WithoutTrailingBackslash(final), WithoutTrailingBackslash(knownFinal)))
-            return KnownFolderRefused + known + KnownFolderRefusedEnd;
-    }
+    if (!reach.known.empty())
+        return KnownFolderRefused + reach.known + KnownFolderRefusedEnd;
     return std::wstring();
 }
 

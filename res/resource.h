@@ -191,6 +191,13 @@
 #define IDC_MORE_KEEP_SITES 1306
 #define IDS_KEEP_SITE_NONE 3600
 
+// What the chooser says of the entries of the user's cleaning definitions
+// (winapp2.ini): 3700-3749.
+#define IDS_DEFINITION_GOES 3700
+#define IDS_DEFINITION_STAYS 3701
+#define IDS_DEFINITION_REFUSED 3702
+#define IDS_DEFINITION_SENSITIVE 3703
+
 // Static controls that are never addressed by id.
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

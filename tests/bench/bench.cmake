@@ -43,3 +43,10 @@ target_compile_options(bench_sqlite_shell PRIVATE -w)
 target_link_options(bench_sqlite_shell PRIVATE -municode)
 # Only the benchmark script builds it, by name.
 set_target_properties(bench_sqlite_shell PROPERTIES EXCLUDE_FROM_ALL TRUE)
+
+# bench_definitions      reads the current winapp2.ini and detects its entries,
+#                        and joins them to the catalogue as the chooser does
+add_executable(bench_definitions bench/DefinitionsBench.cpp)
+quenby_warnings(bench_definitions)
+target_include_directories(bench_definitions PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(bench_definitions PRIVATE quenby_catalogue)

@@ -445,5 +445,30 @@ TEST_F(QuenbyTest, ConsoleScheduleRegistersRunsAndRemovesTheTask) {
     EXPECT_FALSE(PathExists(task));
 }
 
+// The user's cleaning definitions in %APPDATA%\Quenby: reported with their
+// refusals by line, listed, and an entry cleaned by its console name.
+TEST_F(QuenbyTest, ConsoleReadsTheDefinitionsAndCleansAnEntryByItsName) {
+    const std::string roaming = SpecialFolder(CSIDL_APPDATA), app = roaming + "\\QuenbyCmdApp";
+    ASSERT_TRUE(MakeFolders(roaming + "\\Quenby") && MakeFolders(app));
+    ASSERT_TRUE(PlantFile(roaming + "\\Quenby\\winapp2.ini",
+                          "; Version: 123\r\n[Cmd App *]\r\nLangSecRef=3021\r\n"
+                          "FileKey1=%AppData%\\QuenbyCmdApp|*.log\r\n"
+                          "RegKey1=HKLM\\Software\\QuenbyCmdApp\r\n[Broken *]\r\nno key\r\n"));
+    ASSERT_TRUE(PlantFile(app + "\\a.log", "x") && PlantFile(app + "\\keep.txt", "x"));
+
+    const ConsoleRun read = RunConsole("definitions");
+    EXPECT_EQ(0u, read.exitCode) << read.err;
+    for (const char* line : {"Version: 123\n", "Entries: 2 (1 run, 1 refused", "line 7 [Broken]",
+                             "line 5 [Cmd App]: reaches outside HKCU"})
+        EXPECT_TRUE(Says(read.out, line)) << line << " in\n" << read.out;
+    EXPECT_TRUE(Says(RunConsole("list").out, "\nApplications:\nwinapp2:Cmd App"));
+    const ConsoleRun clean = RunConsole("clean --yes \"winapp2:cmd app\"");
+    EXPECT_EQ(0u, clean.exitCode) << clean.out << clean.err;
+    EXPECT_FALSE(PathExists(app + "\\a.log"));
+    EXPECT_TRUE(PathExists(app + "\\keep.txt"));
+    RemovePath(app);
+    RemovePath(roaming + "\\Quenby\\winapp2.ini");
+}
+
 } // namespace
 } // namespace gui

@@ -1,0 +1,181 @@
+// How an entry is found on this PC.
+#include "catalogue/Definitions.h"
+
+#include "catalogue/BrowserTable.h"
+#include "clean/WidePath.h"
+#include "clean/Wildcard.h"
+#include "moretraces/BrowserProfiles.h"
+#include "platform/Handles.h"
+#include "platform/Seams.h"
+
+#include <algorithm>
+
+namespace {
+
+const DWORD MinorsPerMajor = 100;
+const wchar_t Separator = L'\\';
+const wchar_t AllEntries[] = L"\\*";
+const wchar_t MozillaFolder[] = L"%AppData%\\Mozilla\\Firefox";
+const wchar_t ThunderbirdFolder[] = L"%AppData%\\Thunderbird";
+const wchar_t OperaFolder[] = L"%AppData%\\Opera Software";
+// Long enough for one look at the chooser, short enough that a program
+// installed meanwhile is found at the next.
+const ULONGLONG CacheLifetimeMs = 2000;
+// "Software\Vendor": the first part of a key that entries share.
+const size_t SharedKeyParts = 2;
+
+DWORD WindowsVersion() {
+    RTL_OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    platform::seam::RtlGetVersion(&version);
+    return version.dwMajorVersion * MinorsPerMajor + version.dwMinorVersion;
+}
+
+bool InRange(const OsRange& os) {
+    const DWORD version = WindowsVersion();
+    return (os.low == 0 || version >= os.low) && (os.high == 0 || version <= os.high);
+}
+
+bool Exists(LONG status) {
+    return status == ERROR_SUCCESS || status == ERROR_ACCESS_DENIED;
+}
+
+bool FolderOfVariable(const wchar_t* written, const DefinitionContext& context) {
+    std::vector<std::wstring> paths;
+    std::wstring why;
+    return context.paths.Expand(written, paths, why) &&
+           std::any_of(paths.begin(), paths.end(), [&](const std::wstring& path) {
+               return context.detection->PathExists(path);
+           });
+}
+
+bool SpecialFound(SpecialDetect special, const DefinitionContext& context) {
+    switch (special) {
+    case SpecialDetect::Chrome:
+        return std::any_of(ChromiumBrowsers().begin(), ChromiumBrowsers().end(),
+                           [](const BrowserRow& row) { return BrowserFound(row.browser); });
+    case SpecialDetect::Mozilla:
+        return FolderOfVariable(MozillaFolder, context);
+    case SpecialDetect::Thunderbird:
+        return FolderOfVariable(ThunderbirdFolder, context);
+    default:
+        return FolderOfVariable(OperaFolder, context);
+    }
+}
+
+} // namespace
+
+void DetectionCache::Expire() {
+    const ULONGLONG now = GetTickCount64();
+    if (now - m_since <= CacheLifetimeMs)
+        return;
+    m_listings.clear();
+    m_keys.clear();
+    m_since = now;
+}
+
+// A folder exists when its parent's listing holds its name, so a missing
+// vendor's folder costs no call at all once its parent is listed. A drive's
+// or share's root is listed as it is.
+const DetectionCache::Listing& DetectionCache::ListingOf(const std::wstring& folder) {
+    const std::wstring key = wildcard::Folded(folder);
+    const auto known = m_listings.find(key);
+    if (known != m_listings.end())
+        return known->second;
+    Listing listing;
+    const size_t last = folder.rfind(Separator);
+    const bool root =
+        last == std::wstring::npos || WidePath::StartsWith(folder, WidePath::kUncStart);
+    if (root || EntryExists(folder.substr(0, last), folder.substr(last + 1))) {
+        WIN32_FIND_DATAW entry;
+        platform::UniqueFind find(FindFirstFileExW(WidePath::ForApi(folder + AllEntries).c_str(),
+                                                   FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                                   nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        const DWORD error = find ? ERROR_SUCCESS : GetLastError();
+        listing.exists = find || error == ERROR_FILE_NOT_FOUND || error == ERROR_ACCESS_DENIED;
+        listing.listable = find || error == ERROR_FILE_NOT_FOUND;
+        if (find) {
+            do
+                listing.names.insert(wildcard::Folded(entry.cFileName));
+            while (FindNextFileW(find.get(), &entry));
+        }
+    }
+    return m_listings.emplace(key, std::move(listing)).first->second;
+}
+
+bool DetectionCache::EntryExists(const std::wstring& folder, const std::wstring& name) {
+    const Listing& listing = ListingOf(folder);
+    if (!listing.exists)
+        return false;
+    const std::wstring path = WidePath::Join(folder, name);
+    if (!listing.listable)
+        return wildcard::HasWildcard(name)
+                   ? false
+                   : GetFileAttributesW(WidePath::ForApi(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::wstring folded = wildcard::Folded(name);
+    if (!wildcard::HasWildcard(name))
+        return listing.names.count(folded) != 0;
+    return std::any_of(listing.names.begin(), listing.names.end(), [&](const std::wstring& entry) {
+        return entry != L"." && entry != L".." && wildcard::FoldedMatches(entry, folded);
+    });
+}
+
+bool DetectionCache::PathExists(const std::wstring& path) {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    Expire();
+    const size_t last = path.rfind(Separator);
+    if (last == std::wstring::npos)
+        return ListingOf(path).exists;
+    const std::wstring parent = path.substr(0, last), name = path.substr(last + 1);
+    if (!wildcard::HasWildcard(parent))
+        return EntryExists(parent, name);
+    const std::vector<std::wstring> folders = wildcard::ExpandFolders(parent);
+    return std::any_of(folders.begin(), folders.end(),
+                       [&](const std::wstring& folder) { return EntryExists(folder, name); });
+}
+
+LONG DetectionCache::Opened(HKEY hive, REGSAM view, const std::wstring& key) {
+    const std::wstring memo = std::to_wstring(reinterpret_cast<ULONG_PTR>(hive)) + L":" +
+                              std::to_wstring(view) + L":" + wildcard::Folded(key);
+    const auto known = m_keys.find(memo);
+    if (known != m_keys.end())
+        return known->second;
+    platform::UniqueHKey opened;
+    const LONG status = RegOpenKeyExW(hive, key.c_str(), 0, KEY_QUERY_VALUE | view, opened.put());
+    m_keys.emplace(memo, status);
+    return status;
+}
+
+// The key's first parts are asked first and remembered: most entries'
+// vendors are missing, and one answer serves all of a vendor's entries.
+bool DetectionCache::KeyExists(const RegistryPath& path) {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    Expire();
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        size_t shared = 0;
+        for (size_t part = 0; part < SharedKeyParts && shared != std::wstring::npos; ++part)
+            shared = path.key.find(Separator, shared + (part ? 1 : 0));
+        const LONG first = shared == std::wstring::npos
+                               ? ERROR_SUCCESS
+                               : Opened(path.hive, view, path.key.substr(0, shared));
+        if (first != ERROR_FILE_NOT_FOUND && Exists(Opened(path.hive, view, path.key)))
+            return true;
+        if (path.hive != HKEY_LOCAL_MACHINE)
+            return false;
+    }
+    return false;
+}
+
+bool DefinitionFound(const Definition& entry, const DefinitionContext& context) {
+    if (entry.os.given && !InRange(entry.os))
+        return false;
+    if (entry.detectKeys.empty() && entry.detectFiles.empty() && entry.special.empty())
+        return true;
+    DetectionCache& cache = *context.detection;
+    return std::any_of(entry.detectKeys.begin(), entry.detectKeys.end(),
+                       [&](const RegistryPath& key) { return cache.KeyExists(key); }) ||
+           std::any_of(entry.detectFiles.begin(), entry.detectFiles.end(),
+                       [&](const std::wstring& path) { return cache.PathExists(path); }) ||
+           std::any_of(entry.special.begin(), entry.special.end(),
+                       [&](SpecialDetect special) { return SpecialFound(special, context); });
+}

@@ -1,0 +1,37 @@
+// The sections and keys of a file of cleaning definitions, read through the
+// platform's profile calls (GetPrivateProfileSectionNamesW,
+// GetPrivateProfileSectionW) and given the numbers of the lines they stand
+// on, before anything is made of them. A line that is not key=value damages
+// its section.
+#pragma once
+
+#include "catalogue/Definition.h"
+
+#include <string>
+#include <vector>
+
+struct RawKey {
+    std::wstring name;
+    std::wstring value;
+    size_t line = 0;
+};
+
+struct RawSection {
+    std::wstring name; // between the brackets, as written
+    size_t line = 0;
+    std::vector<RawKey> keys;
+    // The first damaged line in it; no reason: none.
+    Refusal damaged;
+};
+
+struct RawDefinitions {
+    std::wstring version;
+    std::vector<RawSection> sections;
+    // Lines before the first section that are not comments.
+    std::vector<Refusal> strayLines;
+};
+
+// Reads the file at `path`. False, with the platform's `error`, only when it
+// cannot be read at all: whatever it holds, what cannot be read is damage,
+// with its line number.
+bool ReadDefinitions(const std::wstring& path, RawDefinitions& raw, DWORD& error);

@@ -1,0 +1,229 @@
+#include "catalogue/Definitions.h"
+
+#include "catalogue/BrowserTable.h"
+#include "clean/WidePath.h"
+#include "moretraces/BrowserProfiles.h"
+#include "platform/KnownFolder.h"
+#include "platform/WriteAccess.h"
+#include "res/resource.h"
+
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <map>
+#include <unordered_map>
+
+const wchar_t DefinitionPrefix[] = L"winapp2:";
+const wchar_t DefinitionFileName[] = L"winapp2.ini";
+
+namespace {
+
+const wchar_t OwnFolder[] = L"Quenby";
+const wchar_t DuplicateName[] = L"an entry of this name comes first, at line ";
+// Another program of the catalogue has the category's name.
+const wchar_t CategorySuffix[] = L" (winapp2.ini)";
+// How many of an entry's rules its description names.
+const size_t RulesDescribed = 8;
+const wchar_t MoreRules[] = L"\u2026 and more: ";
+const wchar_t LineWord[] = L"line ";
+const wchar_t LineEnd[] = L"\n";
+const wchar_t ReasonSeparator[] = L": ";
+const wchar_t WarningSeparator[] = L" ";
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(WidePath::ForApi(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, &path[0], DWORD(path.size()));
+        if (length == 0)
+            return std::wstring();
+        if (length < path.size()) {
+            path.resize(length);
+            return path.substr(0, path.find_last_of(L'\\'));
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::wstring Folded(const std::wstring& text) {
+    std::wstring folded = text;
+    if (!folded.empty())
+        CharUpperBuffW(&folded[0], DWORD(folded.size()));
+    return folded;
+}
+
+std::wstring Lines(const std::vector<std::wstring>& lines) {
+    std::wstring text;
+    for (size_t i = 0; i < lines.size() && i < RulesDescribed; ++i)
+        text += LineEnd + lines[i];
+    if (lines.size() > RulesDescribed)
+        text += LineEnd + (MoreRules + std::to_wstring(lines.size() - RulesDescribed));
+    return text;
+}
+
+std::wstring Goes(const Definition& entry) {
+    std::vector<std::wstring> rules;
+    for (const FileRule& rule : entry.files)
+        rules.push_back(rule.text);
+    for (const RegistryRule& rule : entry.keys)
+        rules.push_back(rule.text);
+    return CatalogueText(IDS_DEFINITION_GOES) + Lines(rules);
+}
+
+std::wstring Stays(const Definition& entry) {
+    if (entry.refusedRules.empty())
+        return CatalogueText(IDS_DEFINITION_STAYS);
+    std::vector<std::wstring> refused;
+    for (const Refusal& refusal : entry.refusedRules)
+        refused.push_back(LineWord + std::to_wstring(refusal.line) + ReasonSeparator +
+                          refusal.reason);
+    return CatalogueText(IDS_DEFINITION_REFUSED) + Lines(refused);
+}
+
+std::wstring Warning(const Definition& entry) {
+    std::wstring warning = entry.warning;
+    if (entry.sensitive)
+        warning +=
+            (warning.empty() ? L"" : WarningSeparator) + CatalogueText(IDS_DEFINITION_SENSITIVE);
+    return warning;
+}
+
+Trace EntryTrace(const std::shared_ptr<const LoadedDefinitions>& loaded, size_t index) {
+    const Definition& entry = loaded->file.entries[index];
+    Trace trace;
+    trace.name = DefinitionPrefix + entry.name;
+    trace.label = entry.name;
+    trace.itemLabel = entry.name;
+    trace.goes = Goes(entry);
+    trace.stays = Stays(entry);
+    trace.warning = Warning(entry);
+    trace.run = [loaded, index](Visitors& visitors) {
+        RunDefinition(loaded->file.entries[index], loaded->context, visitors);
+    };
+    trace.found = [loaded, index] {
+        return DefinitionFound(loaded->file.entries[index], loaded->context);
+    };
+    return trace;
+}
+
+// The folders of every browser profile that Quenby's own traces clean.
+std::vector<std::wstring> BrowserRoots() {
+    std::vector<std::wstring> roots;
+    for (const auto* family : {&ChromiumBrowsers(), &FirefoxBrowsers()}) {
+        for (const BrowserRow& row : *family) {
+            const std::vector<std::wstring> folders = ProfileRoots(row.browser);
+            roots.insert(roots.end(), folders.begin(), folders.end());
+        }
+    }
+    return roots;
+}
+
+bool ProgramNamed(const Catalogue& catalogue, const std::wstring& name) {
+    const std::vector<Program>& programs = catalogue.Programs();
+    return std::any_of(programs.begin(), programs.end(), [&](const Program& program) {
+        return WidePath::NameIs(program.name.c_str(), name.c_str());
+    });
+}
+
+} // namespace
+
+std::wstring FindDefinitionFile(bool& trusted) {
+    trusted = false;
+    const std::wstring folder = ProgramFolder();
+    const std::wstring beside = WidePath::Join(folder, DefinitionFileName);
+    if (!folder.empty() && IsFile(beside)) {
+        trusted = platform::OnlyAdministratorsCanChange(beside) &&
+                  platform::OnlyAdministratorsCanChange(folder);
+        return beside;
+    }
+    const std::wstring roaming = platform::KnownFolderPath(FOLDERID_RoamingAppData);
+    const std::wstring own = WidePath::Join(WidePath::Join(roaming, OwnFolder), DefinitionFileName);
+    return !roaming.empty() && IsFile(own) ? own : std::wstring();
+}
+
+std::shared_ptr<const LoadedDefinitions> LoadDefinitions(const std::wstring& path, bool trusted,
+                                                         DWORD& error) {
+    RawDefinitions raw;
+    if (!ReadDefinitions(path, raw, error))
+        return nullptr;
+    auto loaded = std::make_shared<LoadedDefinitions>();
+    loaded->context.trusted = trusted;
+    loaded->context.browserRoots = BrowserRoots();
+    loaded->context.Prepare();
+    DefinitionFile& file = loaded->file;
+    file.path = path;
+    file.trusted = trusted;
+    file.version = raw.version;
+    file.strayLines = raw.strayLines;
+    // Folded name -> the line of the first entry of that name.
+    std::unordered_map<std::wstring, size_t> lines;
+    for (const RawSection& section : raw.sections) {
+        Definition entry = ParseDefinition(section, loaded->context);
+        file.fileRules += entry.writtenFileRules;
+        file.registryRules += entry.writtenRegistryRules;
+        file.exclusions += entry.writtenExclusions;
+        const auto first = lines.emplace(Folded(entry.name), entry.line);
+        if (!first.second && entry.refused.reason.empty())
+            entry.refused = {entry.line, DuplicateName + std::to_wstring(first.first->second)};
+        if (entry.refused.reason.empty())
+            CheckSafety(entry, loaded->context);
+        file.entries.push_back(std::move(entry));
+    }
+    return loaded;
+}
+
+std::shared_ptr<const LoadedDefinitions> ProcessDefinitions(DWORD* error) {
+    struct Load {
+        std::shared_ptr<const LoadedDefinitions> loaded;
+        DWORD error = ERROR_SUCCESS;
+    };
+    static const Load load = [] {
+        Load found;
+        bool trusted = false;
+        const std::wstring path = FindDefinitionFile(trusted);
+        if (!path.empty())
+            found.loaded = LoadDefinitions(path, trusted, found.error);
+        return found;
+    }();
+    if (error)
+        *error = load.error;
+    return load.loaded;
+}
+
+void AddDefinitions(Catalogue& catalogue, const std::shared_ptr<const LoadedDefinitions>& loaded) {
+    if (!loaded)
+        return;
+    // Folded name -> the category as first written, and its entries.
+    std::map<std::wstring, std::pair<std::wstring, std::vector<size_t>>> categories;
+    const std::vector<Definition>& entries = loaded->file.entries;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (!entries[i].Runs())
+            continue;
+        auto& category = categories[Folded(entries[i].category)];
+        if (category.first.empty())
+            category.first = entries[i].category;
+        category.second.push_back(i);
+    }
+    for (const auto& category : categories) {
+        const std::wstring& name = category.second.first;
+        const std::vector<size_t>& indexes = category.second.second;
+        std::vector<Trace> traces;
+        for (size_t index : indexes)
+            traces.push_back(EntryTrace(loaded, index));
+        Program program;
+        program.key = WidePath::ToUtf8(DefinitionPrefix + name);
+        program.name = ProgramNamed(catalogue, name) ? name + CategorySuffix : name;
+        program.category = name;
+        program.found = [loaded, indexes] {
+            return std::any_of(indexes.begin(), indexes.end(), [&](size_t index) {
+                return DefinitionFound(loaded->file.entries[index], loaded->context);
+            });
+        };
+        catalogue.AddProgram(std::move(program), std::move(traces));
+    }
+}
