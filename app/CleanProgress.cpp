@@ -4,6 +4,7 @@
 #include "app/UiText.h"
 #include "framework/CWinApp.h"
 #include "res/resource.h"
+#include "platform/TextConversion.h"
 
 #include <commctrl.h>
 
@@ -74,7 +75,7 @@ std::string CleanProgress::Run(const TraceSet& selection) {
         SetFocus(focus);
     if (m_quit)
         PostQuitMessage(static_cast<int>(m_quitCode));
-    return ToAnsi(m_lines);
+    return platform::ToAnsi(m_lines);
 }
 
 void CleanProgress::WaitForEnd() {

@@ -3,6 +3,7 @@
 #include "app/PreviewRows.h"
 #include "app/UiText.h"
 #include "res/resource.h"
+#include "platform/TextConversion.h"
 
 #include <commctrl.h>
 
@@ -29,7 +30,7 @@ ItemsDlg::ItemsDlg(CWnd* pParent, const Trace& trace, const CleanReport& report)
 BOOL ItemsDlg::OnInitDialog() {
     ResizableDlg::OnInitDialog();
     AnchorControls(kAnchors);
-    ::SetWindowTextA(m_hWnd, ToAnsi(LoadText(IDS_ITEMS_TITLE, {m_trace.label})).c_str());
+    ::SetWindowTextA(m_hWnd, platform::ToAnsi(LoadText(IDS_ITEMS_TITLE, {m_trace.label})).c_str());
     SetItemText(m_hWnd, IDC_ITEMS_SUMMARY,
                 LoadText(IDS_ITEMS_SUMMARY, {std::to_wstring(m_report.Items().size())}));
     HWND list = GetDlgItem(IDC_ITEMS_LIST);
@@ -82,7 +83,7 @@ LRESULT ItemsDlg::OnNotify(WPARAM, LPARAM header) {
     if (notice->code == LVN_GETDISPINFOA) {
         LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
         if ((item.mask & LVIF_TEXT) && item.cchTextMax > 0)
-            lstrcpynA(item.pszText, ToAnsi(CellText(item.iItem, item.iSubItem)).c_str(),
+            lstrcpynA(item.pszText, platform::ToAnsi(CellText(item.iItem, item.iSubItem)).c_str(),
                       item.cchTextMax);
         return 0;
     }

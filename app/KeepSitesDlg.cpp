@@ -1,11 +1,11 @@
 #include "app/KeepSitesDlg.h"
 
 #include "catalogue/BrowserTable.h"
-#include "clean/WidePath.h"
 #include "moretraces/KeptSites.h"
 #include "moretraces/SiteSuggestions.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "platform/TextConversion.h"
 
 #include <algorithm>
 
@@ -49,7 +49,7 @@ BOOL KeepSitesDlg::OnInitDialog() {
         SendDlgItemMessageW(m_hWnd, IDC_KEEP_SITE_LIST, LB_ADDSTRING, 0, LPARAM(site.c_str()));
     for (const std::string& site : SuggestedSites(FoundBrowsers(), MostCookieSites))
         SendDlgItemMessageW(m_hWnd, IDC_KEEP_SITE_SUGGESTIONS, LB_ADDSTRING, 0,
-                            LPARAM(WidePath::FromUtf8(site).c_str()));
+                            LPARAM(platform::FromUtf8(site).c_str()));
     return TRUE;
 }
 
@@ -78,7 +78,7 @@ bool KeepSitesDlg::AddSite(const std::wstring& entry) {
                     MB_OK | MB_ICONWARNING);
         return false;
     }
-    const std::wstring text = WidePath::FromUtf8(site);
+    const std::wstring text = platform::FromUtf8(site);
     const std::vector<std::wstring> kept = ListTexts(IDC_KEEP_SITE_LIST);
     if (std::find(kept.begin(), kept.end(), text) == kept.end())
         SendDlgItemMessageW(m_hWnd, IDC_KEEP_SITE_LIST, LB_ADDSTRING, 0, LPARAM(text.c_str()));

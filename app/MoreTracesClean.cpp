@@ -6,6 +6,7 @@
 #include "clean/WidePath.h"
 #include "moretraces/KeptSites.h"
 #include "settings/Settings.h"
+#include "platform/TextConversion.h"
 
 namespace {
 
@@ -33,5 +34,5 @@ std::string CleanMoreTraces(const TraceSet& selection, bool inUseIsNormal) {
         lines += NotGoneLine(catalogue.Traces()[run.trace], run.report, inUseIsNormal);
     };
     CleanTraces(selection, hooks, catalogue);
-    return ToAnsi(lines);
+    return platform::ToAnsi(lines);
 }

@@ -6,6 +6,7 @@
 #include "app/UiText.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "platform/TextConversion.h"
 
 namespace {
 
@@ -141,7 +142,7 @@ bool MoreTracesDlg::ConfirmWarnings(const std::vector<size_t>& traces) {
         lines += (lines.empty() ? L"" : kLine) +
                  LoadText(IDS_CHOOSER_CONFIRM_LINE, {warned.label, warned.warning});
     }
-    const std::string text = ToAnsi(LoadText(IDS_CHOOSER_CONFIRM, {lines}));
+    const std::string text = platform::ToAnsi(LoadText(IDS_CHOOSER_CONFIRM, {lines}));
     return MessageBox(text.c_str(), nullptr, MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 

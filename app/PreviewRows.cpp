@@ -4,6 +4,7 @@
 #include "clean/ReportSummary.h"
 #include "clean/WidePath.h"
 #include "res/resource.h"
+#include "platform/TextConversion.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ PreviewRow RowOf(const Trace& trace, const CleanReport& report) {
 }
 
 ItemRow ItemRowOf(const CleanItem& item, bool inUseIsNormal) {
-    ItemRow row{WidePath::FromAnsi(KindWord(item.kind)), WidePath::Shown(item.path), std::wstring(),
+    ItemRow row{platform::FromAnsi(KindWord(item.kind)), WidePath::Shown(item.path), std::wstring(),
                 NoteOf(item, inUseIsNormal)};
     if (item.kind == CleanItemKind::DatabaseRows) {
         row.kind = TableWord;

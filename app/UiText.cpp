@@ -1,4 +1,5 @@
 #include "app/UiText.h"
+#include "platform/TextConversion.h"
 
 #include <commctrl.h>
 #include <shlwapi.h>
@@ -36,16 +37,6 @@ std::wstring LoadText(UINT id, std::initializer_list<std::wstring> arguments) {
     return Fill(LoadText(id), arguments);
 }
 
-std::string ToAnsi(const std::wstring& text) {
-    if (text.empty())
-        return std::string();
-    const int size =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string ansi(size, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), &ansi[0], size, nullptr, nullptr);
-    return ansi;
-}
-
 std::wstring ByteSizeText(ULONGLONG bytes) {
     wchar_t text[kByteSizeLength] = {};
     StrFormatByteSizeW(static_cast<LONGLONG>(bytes), text, kByteSizeLength);
@@ -53,7 +44,7 @@ std::wstring ByteSizeText(ULONGLONG bytes) {
 }
 
 void SetItemText(HWND dialog, int id, const std::wstring& text) {
-    SetDlgItemTextA(dialog, id, ToAnsi(text).c_str());
+    SetDlgItemTextA(dialog, id, platform::ToAnsi(text).c_str());
 }
 
 void AddListColumns(HWND dialog, int id, std::initializer_list<ListColumn> columns) {

@@ -16,9 +16,6 @@ std::wstring Fill(const std::wstring& text, std::initializer_list<std::wstring> 
 // The string `id`, filled in.
 std::wstring LoadText(UINT id, std::initializer_list<std::wstring> arguments);
 
-// `text` in the ANSI code page.
-std::string ToAnsi(const std::wstring& text);
-
 // `bytes` as Explorer shows a size ("1.46 KB"), in the user's format.
 std::wstring ByteSizeText(ULONGLONG bytes);
 

@@ -3,6 +3,7 @@
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
 #include "platform/UnicodeIniCopy.h"
+#include "platform/TextConversion.h"
 
 #include <algorithm>
 #include <cstring>
@@ -219,7 +220,7 @@ bool ReadText(const std::wstring& path, std::wstring& text, DWORD& error) {
     if (bytes.size() >= sizeof Utf16Mark && memcmp(bytes.data(), Utf16Mark, sizeof Utf16Mark) == 0)
         text = Utf16Text(bytes);
     else
-        text = WidePath::FromUtf8(
+        text = platform::FromUtf8(
             bytes.compare(0, Utf8MarkSize, Utf8Mark) == 0 ? bytes.substr(Utf8MarkSize) : bytes);
     error = ERROR_SUCCESS;
     return true;

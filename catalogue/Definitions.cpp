@@ -6,6 +6,7 @@
 #include "platform/KnownFolder.h"
 #include "platform/WriteAccess.h"
 #include "res/resource.h"
+#include "platform/TextConversion.h"
 
 #include <knownfolders.h>
 #include <shlobj.h>
@@ -216,7 +217,7 @@ void AddDefinitions(Catalogue& catalogue, const std::shared_ptr<const LoadedDefi
         for (size_t index : indexes)
             traces.push_back(EntryTrace(loaded, index));
         Program program;
-        program.key = WidePath::ToUtf8(DefinitionPrefix + name);
+        program.key = platform::ToUtf8(DefinitionPrefix + name);
         program.name = ProgramNamed(catalogue, name) ? name + CategorySuffix : name;
         program.category = name;
         program.found = [loaded, indexes] {

@@ -9,6 +9,7 @@
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
 #include "platform/KnownFolder.h"
+#include "platform/TextConversion.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -198,12 +199,12 @@ std::wstring Cleaner::SpecialFolder(const GUID& id, int csidl) {
     char folder[FolderPathSize] = {};
     if (!SHGetSpecialFolderPathA(nullptr, folder, csidl, FALSE))
         return std::wstring();
-    return WidePath::FromAnsi(folder);
+    return platform::FromAnsi(folder);
 }
 
 int Cleaner::DeleteFolderContents(const char* folder, int includeDesktopIni, int wipeIndexFiles,
                                   FolderVisitor& visitor) {
-    return DeleteFolderContents(WidePath::FromAnsi(folder), includeDesktopIni, wipeIndexFiles,
+    return DeleteFolderContents(platform::FromAnsi(folder), includeDesktopIni, wipeIndexFiles,
                                 visitor);
 }
 
@@ -218,5 +219,5 @@ int Cleaner::DeleteFolderContents(const std::wstring& folder, int includeDesktop
 }
 
 int Cleaner::WipeIndexFile(const char* folder, const char* name) {
-    return FolderWalk::WipeIndexFile(WidePath::FromAnsi(folder), WidePath::FromAnsi(name));
+    return FolderWalk::WipeIndexFile(platform::FromAnsi(folder), platform::FromAnsi(name));
 }

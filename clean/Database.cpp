@@ -1,6 +1,7 @@
 #include "clean/Database.h"
 
 #include "clean/WidePath.h"
+#include "platform/TextConversion.h"
 
 namespace database {
 
@@ -35,7 +36,7 @@ Failure FailureOf(sqlite3* db, int result) {
     if (result == SQLITE_OK || result == SQLITE_DONE || result == SQLITE_ROW)
         return Failure();
     const char* message = db ? sqlite3_errmsg(db) : sqlite3_errstr(result);
-    return Failure{ErrorOf(result), WidePath::FromUtf8(message)};
+    return Failure{ErrorOf(result), platform::FromUtf8(message)};
 }
 
 Failure Open(const std::string& name, int flags, platform::UniqueDatabase& db) {
@@ -62,7 +63,7 @@ std::string Quoted(const std::string& name) {
 
 Failure OpenForChanges(const std::wstring& path, platform::UniqueDatabase& db) {
     const Failure failure =
-        Open(WidePath::ToUtf8(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE, db);
+        Open(platform::ToUtf8(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE, db);
     if (!failure)
         sqlite3_busy_timeout(db.get(), 0);
     return failure;
@@ -73,7 +74,7 @@ Failure Tables(sqlite3* db, std::set<std::string>& tables) {
     if (Failure failure = Strings(db, TablesQuery, names))
         return failure;
     for (const std::wstring& name : names)
-        tables.insert(WidePath::ToUtf8(name));
+        tables.insert(platform::ToUtf8(name));
     return Failure();
 }
 
@@ -98,7 +99,7 @@ Failure FillKept(sqlite3* db, const std::vector<KeptValues>& kept) {
                 Prepare(db, "INSERT OR IGNORE INTO " + name + " (value) VALUES (?1)", insert))
             return failure;
         for (const std::wstring& value : table.values) {
-            const std::string text = WidePath::ToUtf8(value);
+            const std::string text = platform::ToUtf8(value);
             sqlite3_bind_text(insert.get(), 1, text.data(), int(text.size()), SQLITE_TRANSIENT);
             const int result = sqlite3_step(insert.get());
             sqlite3_reset(insert.get());
@@ -145,7 +146,7 @@ Failure Strings(sqlite3* db, const char* query, std::vector<std::wstring>& value
     while ((result = sqlite3_step(statement.get())) == SQLITE_ROW) {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
         if (text)
-            values.push_back(WidePath::FromUtf8(text));
+            values.push_back(platform::FromUtf8(text));
     }
     return FailureOf(db, result);
 }

@@ -1,12 +1,12 @@
 #include "clean/DatabaseNotes.h"
 
 #include "clean/Database.h"
-#include "clean/WidePath.h"
+#include "platform/TextConversion.h"
 
 void NoteRows(CleanReport& report, const std::wstring& path, const std::string& table,
               ULONGLONG rows) {
     CleanItem item = {CleanItemKind::DatabaseRows, path, 0, rows};
-    item.detail = WidePath::FromUtf8(table);
+    item.detail = platform::FromUtf8(table);
     report.Add(std::move(item));
 }
 

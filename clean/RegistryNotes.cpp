@@ -1,8 +1,8 @@
 #include "clean/RegistryNotes.h"
 
-#include "clean/WidePath.h"
 #include "platform/Handles.h"
 #include "platform/Seams.h"
+#include "platform/TextConversion.h"
 
 #include <shlwapi.h>
 
@@ -38,7 +38,7 @@ std::wstring Shown(HKEY hive, const std::wstring& path) {
 }
 
 std::wstring Shown(HKEY hive, const std::string& path) {
-    return Shown(hive, WidePath::FromAnsi(path.c_str()));
+    return Shown(hive, platform::FromAnsi(path.c_str()));
 }
 
 std::string Below(const std::string& path, const char* name) {
@@ -110,7 +110,7 @@ using namespace registrynotes;
 // The key's values go with it, and are noted with it, as the preview notes them.
 LONG NotedRegistryCleaning::DeleteKey(HKEY hive, HKEY parent, const std::string& parentPath,
                                       const char* name) {
-    const std::wstring path = WidePath::FromAnsi(Below(parentPath, name).c_str());
+    const std::wstring path = platform::FromAnsi(Below(parentPath, name).c_str());
     CleanReport values;
     {
         platform::UniqueHKey key;
@@ -149,7 +149,7 @@ LONG NotedRegistryCleaning::DeleteValueW(HKEY hive, HKEY key, const std::wstring
 
 // What the tree holds is noted before it goes, and kept only when it went.
 void NotedRegistryCleaning::DeleteTree(HKEY hive, const std::string& path) {
-    DeleteTreeW(hive, WidePath::FromAnsi(path.c_str()));
+    DeleteTreeW(hive, platform::FromAnsi(path.c_str()));
 }
 
 void NotedRegistryCleaning::DeleteTreeW(HKEY hive, const std::wstring& path) {

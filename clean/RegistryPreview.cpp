@@ -2,8 +2,8 @@
 // cleans but never previews, and links only what it uses.
 #include "clean/RegistryNotes.h"
 
-#include "clean/WidePath.h"
 #include "platform/Handles.h"
+#include "platform/TextConversion.h"
 
 using namespace registrynotes;
 
@@ -20,7 +20,7 @@ LONG RegistryPreview::DeleteKey(HKEY hive, HKEY parent, const std::string& paren
                               nullptr, nullptr, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS)
         return status;
-    const std::wstring path = WidePath::FromAnsi(Below(parentPath, name).c_str());
+    const std::wstring path = platform::FromAnsi(Below(parentPath, name).c_str());
     if (subkeys != 0) {
         NoteFailure(CleanItemKind::RegistryKey, Shown(hive, path), ERROR_ACCESS_DENIED, &m_report);
         return ERROR_ACCESS_DENIED;
@@ -49,7 +49,7 @@ LONG RegistryPreview::DeleteValueW(HKEY hive, HKEY key, const std::wstring& keyP
 // A key that is there but cannot be read (the protected-storage keys may deny
 // the user) is noted with the reason its contents are not listed.
 void RegistryPreview::DeleteTree(HKEY hive, const std::string& path) {
-    DeleteTreeW(hive, WidePath::FromAnsi(path.c_str()));
+    DeleteTreeW(hive, platform::FromAnsi(path.c_str()));
 }
 
 void RegistryPreview::DeleteTreeW(HKEY hive, const std::wstring& path) {

@@ -29,34 +29,6 @@ std::wstring FullPath(const std::wstring& path) {
 
 namespace WidePath {
 
-std::wstring FromAnsi(const char* text) {
-    if (text == nullptr)
-        return std::wstring();
-    const int needed = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (needed <= 1)
-        return std::wstring();
-    std::wstring wide(needed, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], needed);
-    wide.resize(needed - 1);
-    return wide;
-}
-
-std::string ToUtf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string utf8(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &utf8[0], size, nullptr,
-                        nullptr);
-    return utf8;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring wide(size, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), &wide[0], size);
-    return wide;
-}
-
 std::wstring Join(const std::wstring& folder, const std::wstring& name) {
     return folder + L'\\' + name;
 }

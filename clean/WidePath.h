@@ -12,13 +12,6 @@ constexpr wchar_t kExtendedPrefix[] = L"\\\\?\\";
 constexpr wchar_t kExtendedUncPrefix[] = L"\\\\?\\UNC\\";
 constexpr wchar_t kUncStart[] = L"\\\\";
 
-// `text` converted from the ANSI code page; empty for null or unconvertible text.
-std::wstring FromAnsi(const char* text);
-
-// `text` in UTF-8 and back, as SQLite and redirected output take it.
-std::string ToUtf8(const std::wstring& text);
-std::wstring FromUtf8(const std::string& text);
-
 // folder, a backslash, name.
 std::wstring Join(const std::wstring& folder, const std::wstring& name);
 

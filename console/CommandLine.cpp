@@ -1,8 +1,8 @@
 #include "console/CommandLine.h"
 
-#include "clean/WidePath.h"
 #include "console/CloseCommand.h"
 #include "moretraces/KeptSites.h"
+#include "platform/TextConversion.h"
 
 namespace {
 
@@ -185,8 +185,8 @@ std::wstring UsageText() {
         }
         line += (line.empty() ? L"" : L" ") + name;
     }
-    return WidePath::FromAnsi(UsageBeforeTargets) + lines + L"  " + line + L"\n" +
-           WidePath::FromAnsi(UsageAfterTargets);
+    return platform::FromAnsi(UsageBeforeTargets) + lines + L"  " + line + L"\n" +
+           platform::FromAnsi(UsageAfterTargets);
 }
 
 bool ParseCommandLine(const std::vector<std::wstring>& args, Command& command,

@@ -1,6 +1,6 @@
 #include "console/ConsoleStream.h"
 
-#include "clean/WidePath.h"
+#include "platform/TextConversion.h"
 
 ConsoleStream::ConsoleStream(DWORD which) : m_handle(GetStdHandle(which)) {
     DWORD mode = 0;
@@ -15,12 +15,12 @@ void ConsoleStream::Write(const std::wstring& text) {
         WriteConsoleW(m_handle, text.data(), DWORD(text.size()), &written, nullptr);
         return;
     }
-    const std::string utf8 = WidePath::ToUtf8(text);
+    const std::string utf8 = platform::ToUtf8(text);
     WriteFile(m_handle, utf8.data(), DWORD(utf8.size()), &written, nullptr);
 }
 
 void ConsoleStream::Write(const std::string& text) {
-    Write(WidePath::FromAnsi(text.c_str()));
+    Write(platform::FromAnsi(text.c_str()));
 }
 
 void ConsoleStream::WriteUnicode(const std::wstring& text) {

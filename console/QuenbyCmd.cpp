@@ -2,7 +2,6 @@
 // previews what a clean would do without changing anything, and cleans from
 // scripts and scheduled tasks, with the window's cleaners and order.
 #include "catalogue/TraceRun.h"
-#include "clean/WidePath.h"
 #include "console/CloseCommand.h"
 #include "console/CommandLine.h"
 #include "console/ConsoleStream.h"
@@ -14,6 +13,7 @@
 #include "settings/LastClean.h"
 #include "moretraces/KeptSites.h"
 #include "settings/SavedSelection.h"
+#include "platform/TextConversion.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -62,7 +62,7 @@ void SayLeftOut(const std::vector<std::wstring>& leftOut, ConsoleStream& err) {
     std::wstring names;
     for (const std::wstring& name : leftOut)
         names += (names.empty() ? L"" : UnknownSeparator) + (UnknownQuote + name + UnknownQuote);
-    err.Write(WidePath::FromAnsi(ProgramName) +
+    err.Write(platform::FromAnsi(ProgramName) +
               L": the saved selection names no such more traces, left out: " + names + L"\n");
 }
 
@@ -76,7 +76,7 @@ void KeepSites(const Command& command, ConsoleStream& out) {
         return;
     std::wstring names;
     for (const std::string& site : sites::Kept())
-        names += (names.empty() ? L"" : UnknownSeparator) + WidePath::FromUtf8(site);
+        names += (names.empty() ? L"" : UnknownSeparator) + platform::FromUtf8(site);
     out.Write(KeptSitesText + names + L"\n");
 }
 
@@ -192,7 +192,7 @@ int ReportQuietly(const SYSTEMTIME& started, bool allGone, const std::vector<std
     SYSTEMTIME finished;
     GetSystemTime(&finished);
     header.finished = ReportTime(finished);
-    const bool kept = ReplaceLastClean(WidePath::ToUtf8(CleanJson(header, results)));
+    const bool kept = ReplaceLastClean(platform::ToUtf8(CleanJson(header, results)));
     return allGone && kept ? ExitDone : ExitNotGone;
 }
 
@@ -233,8 +233,8 @@ int RunCommand(int argc, wchar_t** argv, ConsoleStream& out, ConsoleStream& err)
     Command command;
     std::wstring error;
     if (!ParseCommandLine(std::vector<std::wstring>(argv + 1, argv + argc), command, error)) {
-        err.Write(WidePath::FromAnsi(ProgramName) + L": " + error + L"\n" +
-                  WidePath::FromAnsi(HelpHint));
+        err.Write(platform::FromAnsi(ProgramName) + L": " + error + L"\n" +
+                  platform::FromAnsi(HelpHint));
         return ExitUsage;
     }
     Progress progress(err, !command.quiet);

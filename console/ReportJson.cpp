@@ -1,6 +1,6 @@
 #include "console/ReportJson.h"
 
-#include "clean/WidePath.h"
+#include "platform/TextConversion.h"
 
 #include <cwchar>
 
@@ -28,7 +28,7 @@ std::wstring Quoted(const std::wstring& text) {
 }
 
 std::wstring Quoted(const char* text) {
-    return Quoted(WidePath::FromAnsi(text));
+    return Quoted(platform::FromAnsi(text));
 }
 
 std::wstring Number(ULONGLONG value) {

@@ -1,6 +1,6 @@
 #include "console/ReportText.h"
 
-#include "clean/WidePath.h"
+#include "platform/TextConversion.h"
 
 namespace {
 
@@ -153,7 +153,7 @@ void DescribeProblems(const TargetSummary& summary, Section& out) {
         return;
     out.Line(out.Word(ProblemWords));
     for (const CleanItem& item : problems)
-        out.Item(WidePath::FromAnsi(KindWord(item.kind)) +
+        out.Item(platform::FromAnsi(KindWord(item.kind)) +
                  (item.path.empty() ? L"" : L" " + item.path) + L": " + ReasonOf(item));
 }
 

@@ -2,6 +2,7 @@
 
 #include "framework/CWnd.h"
 #include "platform/MultiString.h"
+#include "platform/TextConversion.h"
 
 #include <cstring>
 #include <cwchar>
@@ -55,15 +56,6 @@ platform::UniqueHKey CreateProfileKey(HKEY parent, const char* name) {
                           nullptr, key.put(), &disposition) != ERROR_SUCCESS)
         key.release(); // what a failed call leaves in the slot is not a key to close
     return key;
-}
-
-// An entry's name for the "W" registry calls.
-std::wstring WideEntry(const char* entry) {
-    const int size = ::MultiByteToWideChar(CP_ACP, 0, entry, -1, nullptr, 0);
-    std::wstring wide(size > 0 ? size : 1, L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, entry, -1, &wide[0], size);
-    wide.resize(wcslen(wide.c_str()));
-    return wide;
 }
 
 } // namespace
@@ -200,7 +192,7 @@ BOOL CWinApp::WriteProfileString(const char* lpszSection, const char* lpszEntry,
 std::wstring CWinApp::GetProfileStringW(const char* lpszSection, const char* lpszEntry,
                                         const wchar_t* lpszDefault) {
     platform::UniqueHKey section = GetSectionKey(lpszSection);
-    const std::wstring entry = WideEntry(lpszEntry);
+    const std::wstring entry = platform::FromAnsi(lpszEntry);
     DWORD type = REG_NONE;
     DWORD size = 0;
     if (!section ||
@@ -224,7 +216,7 @@ BOOL CWinApp::WriteProfileStringW(const char* lpszSection, const char* lpszEntry
     platform::UniqueHKey section = GetSectionKey(lpszSection);
     if (!section)
         return FALSE;
-    return ::RegSetValueExW(section.get(), WideEntry(lpszEntry).c_str(), 0, REG_SZ,
+    return ::RegSetValueExW(section.get(), platform::FromAnsi(lpszEntry).c_str(), 0, REG_SZ,
                             reinterpret_cast<const BYTE*>(lpszValue),
                             static_cast<DWORD>((wcslen(lpszValue) + 1) * sizeof(wchar_t))) ==
            ERROR_SUCCESS;
@@ -235,14 +227,14 @@ std::vector<std::wstring> CWinApp::GetProfileStringList(const char* lpszSection,
     platform::UniqueHKey section = GetSectionKey(lpszSection);
     if (!section)
         return {};
-    return platform::ReadMultiString(section.get(), WideEntry(lpszEntry).c_str());
+    return platform::ReadMultiString(section.get(), platform::FromAnsi(lpszEntry).c_str());
 }
 
 BOOL CWinApp::WriteProfileStringList(const char* lpszSection, const char* lpszEntry,
                                      const std::vector<std::wstring>& texts) {
     platform::UniqueHKey section = GetSectionKey(lpszSection);
     return section &&
-           platform::WriteMultiString(section.get(), WideEntry(lpszEntry).c_str(), texts);
+           platform::WriteMultiString(section.get(), platform::FromAnsi(lpszEntry).c_str(), texts);
 }
 
 void CWinApp::DoWaitCursor(int nCode) {

@@ -5,6 +5,7 @@
 #include "clean/WidePath.h"
 #include "moretraces/ProfileCleaners.h"
 #include "platform/Handles.h"
+#include "platform/TextConversion.h"
 
 #include <nlohmann/json.hpp>
 
@@ -108,7 +109,7 @@ public:
     }
     bool end_object() override {
         if (m_nodes.back().isUrl && m_nodes.back().hasUrl)
-            m_urls.push_back(WidePath::FromUtf8(m_nodes.back().url));
+            m_urls.push_back(platform::FromUtf8(m_nodes.back().url));
         m_nodes.pop_back();
         return true;
     }

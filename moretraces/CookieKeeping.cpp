@@ -6,9 +6,9 @@
 // transaction, by its host and partition as they were read. When they cannot
 // be read, no cookie of that database goes.
 #include "clean/DatabaseCopy.h"
-#include "clean/WidePath.h"
 #include "moretraces/KeptSites.h"
 #include "moretraces/ProfileCleaners.h"
+#include "platform/TextConversion.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ database::Failure KeptKeys(const std::wstring& path, const CookieTable& table,
     if (database::Failure failure = database::Strings(db.get(), query.c_str(), keys))
         return failure;
     for (std::wstring& key : keys) {
-        if (Kept(table, WidePath::ToUtf8(key)))
+        if (Kept(table, platform::ToUtf8(key)))
             kept.push_back(std::move(key));
     }
     return database::Failure();

@@ -4,6 +4,7 @@
 #include "clean/FolderWalk.h"
 #include "clean/WidePath.h"
 #include "moretraces/ProfileCleaners.h"
+#include "platform/TextConversion.h"
 
 namespace {
 
@@ -113,12 +114,12 @@ RowPlan FaviconsPlan(const std::vector<std::wstring>& pages, const std::vector<s
 
 // "https://host/favicon.ico" for a page's address, or nothing.
 std::wstring RootIconOf(const std::wstring& url) {
-    const std::string text = WidePath::ToUtf8(url);
+    const std::string text = platform::ToUtf8(url);
     const size_t start = text.find(UrlStart);
     if (start == std::string::npos)
         return std::wstring();
     const size_t end = text.find_first_of("/?#", start + sizeof UrlStart - 1);
-    return WidePath::FromUtf8(text.substr(0, end) + RootIcon);
+    return platform::FromUtf8(text.substr(0, end) + RootIcon);
 }
 
 // The addresses of the places that stay, read from a copy of places.sqlite

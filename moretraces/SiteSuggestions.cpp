@@ -4,6 +4,7 @@
 #include "clean/WidePath.h"
 #include "moretraces/KeptSites.h"
 #include "platform/WholeFile.h"
+#include "platform/TextConversion.h"
 
 #include <nlohmann/json.hpp>
 
@@ -78,7 +79,7 @@ void ReadChromium(const BrowserProfile& profile, Found& found) {
     const std::string text = platform::ReadWholeFile(
         WidePath::ForApi(WidePath::Join(profile.folder, PreferencesFile)), LargestPreferences);
     for (const std::string& pattern : AllowedPatterns(text))
-        AddAllowed(WidePath::FromUtf8(pattern), found);
+        AddAllowed(platform::FromUtf8(pattern), found);
     for (const wchar_t* file : ChromiumCookieFiles)
         CountCookies(WidePath::Join(profile.folder, file), ChromiumCookieHosts, found);
 }

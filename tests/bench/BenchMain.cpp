@@ -25,10 +25,10 @@
 #include "clean/CleanReport.h"
 #include "clean/Cleaner.h"
 #include "clean/FolderNotes.h"
-#include "clean/WidePath.h"
 #include "platform/Handles.h"
 #include "tests/bench/CallCounter.h"
 #include "tests/bench/Stopwatch.h"
+#include "platform/TextConversion.h"
 
 #include <windows.h>
 
@@ -132,7 +132,7 @@ void EmptyPlainly(const std::wstring& folder) {
 int Plain(int argc, char** argv) {
     if (argc != 3)
         return ExitUsage;
-    const std::wstring folder = WidePath::FromAnsi(argv[2]);
+    const std::wstring folder = platform::FromAnsi(argv[2]);
     Stopwatch stopwatch;
     EmptyPlainly(folder);
     PrintElapsed(stopwatch.ElapsedMs());

@@ -6,8 +6,8 @@
 #pragma once
 
 #include "BrowserFixtureFiles.h"
-#include "clean/WidePath.h"
 #include "platform/SqliteHandles.h"
+#include "platform/TextConversion.h"
 
 #include <windows.h>
 
@@ -215,7 +215,7 @@ inline bool InsertRow(sqlite3* db, const Row& row) {
 // Runs `sql` on a new database at `path`; `wal`: in write-ahead-log mode.
 inline bool MakeDatabase(const std::wstring& path, const std::string& sql, bool wal = false) {
     platform::UniqueDatabase db;
-    if (sqlite3_open(WidePath::ToUtf8(path).c_str(), db.put()) != SQLITE_OK)
+    if (sqlite3_open(platform::ToUtf8(path).c_str(), db.put()) != SQLITE_OK)
         return false;
     const std::string all = (wal ? "PRAGMA journal_mode=WAL;" : "") + sql;
     return sqlite3_exec(db.get(), all.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -224,7 +224,7 @@ inline bool MakeDatabase(const std::wstring& path, const std::string& sql, bool 
 // Adds `rows` to the database at `path`.
 inline bool AddRows(const std::wstring& path, const Rows& rows) {
     platform::UniqueDatabase db;
-    if (sqlite3_open(WidePath::ToUtf8(path).c_str(), db.put()) != SQLITE_OK)
+    if (sqlite3_open(platform::ToUtf8(path).c_str(), db.put()) != SQLITE_OK)
         return false;
     return std::all_of(rows.begin(), rows.end(),
                        [&](const Row& row) { return InsertRow(db.get(), row); });
@@ -240,7 +240,7 @@ inline std::vector<std::string> Column(const std::wstring& path, const std::stri
     std::vector<std::string> values;
     platform::UniqueDatabase db;
     platform::UniqueStatement statement;
-    if (sqlite3_open(WidePath::ToUtf8(path).c_str(), db.put()) != SQLITE_OK ||
+    if (sqlite3_open(platform::ToUtf8(path).c_str(), db.put()) != SQLITE_OK ||
         sqlite3_prepare_v2(db.get(), query.c_str(), -1, statement.put(), nullptr) != SQLITE_OK)
         return {"<cannot query " + query + ">"};
     while (sqlite3_step(statement.get()) == SQLITE_ROW) {

@@ -13,6 +13,7 @@
 #include "platform/KnownFolder.h"
 #include "tests/unit/BrowserFixtures.h"
 #include "tests/unit/CleanerTestSupport.h"
+#include "platform/TextConversion.h"
 
 #include <knownfolders.h>
 
@@ -159,7 +160,7 @@ CleanReport RunTarget(const char* name, bool preview, const std::wstring& temp =
         SetEnvironmentVariableW(L"TMP", temp.c_str());
     CleanReport report;
     TraceSet selection;
-    selection.Add(Catalogue::BuiltIn().IndexOf(WidePath::FromAnsi(name)));
+    selection.Add(Catalogue::BuiltIn().IndexOf(platform::FromAnsi(name)));
     PreviewVisitors previewing(report);
     NotedCleaningVisitors cleaning(report);
     RunTraces(selection, preview ? previewing.Get() : cleaning.Get());
@@ -191,7 +192,7 @@ std::map<std::wstring, std::string> Snapshot(const std::wstring& folder) {
 // when one is given, and runs `sql` on it.
 platform::UniqueDatabase Connect(const std::wstring& path, const char* sql, int option = 0) {
     platform::UniqueDatabase db;
-    sqlite3_open(WidePath::ToUtf8(path).c_str(), db.put());
+    sqlite3_open(platform::ToUtf8(path).c_str(), db.put());
     if (option != 0)
         sqlite3_db_config(db.get(), option, 1, nullptr);
     EXPECT_EQ(SQLITE_OK, sqlite3_exec(db.get(), sql, nullptr, nullptr, nullptr)) << sql;
@@ -306,7 +307,7 @@ TEST_F(MoreTracesTest, FirefoxProfilesFromTheIniAndTheFolderLoseHistoryCookiesAn
     fixtures::WriteText(root + L"\\profiles.ini",
                         "[Profile0]\nName=a\nIsRelative=1\nPath=Profiles/rel.default\n"
                         "[Profile1]\nName=b\nIsRelative=0\nPath=" +
-                            WidePath::ToUtf8(absolute) + "\n");
+                            platform::ToUtf8(absolute) + "\n");
     ASSERT_TRUE(fixtures::SeedFirefoxProfile(MakePath(root, L"Profiles\\rel.default"),
                                              local + L"\\rel.default"));
     ASSERT_TRUE(fixtures::SeedFirefoxProfile(absolute, absolute));
@@ -484,7 +485,7 @@ TEST_F(MoreTracesTest, AProfileInUseStaysByteForByteAndIsReported) {
                                                  nullptr));
     platform::UniqueDatabase holder;
     ASSERT_EQ(SQLITE_OK,
-              sqlite3_open(WidePath::ToUtf8(edge + L"\\Default\\Web Data").c_str(), holder.put()));
+              sqlite3_open(platform::ToUtf8(edge + L"\\Default\\Web Data").c_str(), holder.put()));
     ASSERT_EQ(SQLITE_OK, sqlite3_exec(holder.get(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr));
     const auto chromeBefore = Snapshot(chrome), edgeBefore = Snapshot(edge),
                firefoxBefore = Snapshot(firefox);
@@ -829,7 +830,7 @@ TEST_F(MoreTracesTest, ExplorerListsLeaveLinksAloneAndNameKeysTheyCannotClear) {
                                              nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS,
                                              nullptr, link.put(), nullptr));
     const std::wstring to =
-        WidePath::FromAnsi(("\\Registry\\User\\" + sid + "\\" + target).c_str());
+        platform::FromAnsi(("\\Registry\\User\\" + sid + "\\" + target).c_str());
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK,
                                             reinterpret_cast<const BYTE*>(to.c_str()),
                                             DWORD(to.size() * sizeof(wchar_t))));
@@ -839,7 +840,7 @@ TEST_F(MoreTracesTest, ExplorerListsLeaveLinksAloneAndNameKeysTheyCannotClear) {
         const std::vector<const CleanItem*> failures = report.Failures();
         EXPECT_EQ(1u, failures.size()) << (preview ? "preview" : "clean");
         for (const CleanItem* failure : failures)
-            EXPECT_EQ(L"HKCU\\" + WidePath::FromAnsi(recent.c_str()) + L"\\.locked|5",
+            EXPECT_EQ(L"HKCU\\" + platform::FromAnsi(recent.c_str()) + L"\\.locked|5",
                       failure->path + L"|" + DecimalText(failure->error));
     }
     EXPECT_TRUE(ValueExists(recent + "\\.link", "a")) << "the link was followed";
