@@ -7,10 +7,8 @@
 # amalgamation is fetched once from the npm registry (the package sqlite3
 # carries it), checked against a pinned SHA-256 and kept in the cache folder
 # the build reads it from (scripts/lib.sh: sqlite_tarball). It is never
-# committed. So are the official schemas of winget's and Scoop's manifests and
-# of Task Scheduler's tasks, which the package tests validate against
-# (scripts/lib.sh: QUENBY_SCHEMAS). The Public Suffix List comes the same way
-# from Debian's own package (scripts/lib.sh: psl_file).
+# committed. The Public Suffix List comes the same way from Debian's own
+# package (scripts/lib.sh: psl_file).
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -31,24 +29,6 @@ fetch_sqlite() {
     mkdir -p "${tarball%/*}"
     mv "$work/package/deps/${tarball##*/}" "$tarball"
     rm -rf "$work"
-}
-# Each schema from its pinned URL, kept only when it has its pinned SHA-256.
-fetch_schemas() {
-    local dir name sha url
-    dir=$(schema_dir)
-    mkdir -p "$dir"
-    while read -r name sha; read -r url; do
-        [ -n "$name" ] || continue
-        if [ -f "$dir/$name" ] && echo "$sha  $dir/$name" | sha256sum -c --status; then
-            continue
-        fi
-        echo "fetching the schema $name"
-        curl -sSfL --retry 3 -o "$dir/$name.part" "$url" ||
-            { rm -f "$dir/$name.part"; echo "install-deps: downloading $url failed" >&2; exit 1; }
-        echo "$sha  $dir/$name.part" | sha256sum -c --status ||
-            { rm -f "$dir/$name.part"; echo "install-deps: $name does not have the pinned SHA-256" >&2; exit 1; }
-        mv "$dir/$name.part" "$dir/$name"
-    done < <(sed '/^$/d' <<<"$QUENBY_SCHEMAS")
 }
 # The Public Suffix List as the pinned package installed it, checked and kept
 # in the cache folder; a list of another version fails here, not in the build.
@@ -77,7 +57,6 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -eq 0 ]; then
     fetch_sqlite
-    fetch_schemas
     fetch_psl
     exit 0
 fi
@@ -94,5 +73,4 @@ DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >>"$
     fail "installing ${missing[*]}"
 rm -f "$log"
 fetch_sqlite
-fetch_schemas
 fetch_psl

@@ -95,6 +95,8 @@ run_line() { printf '%s\r\n' "@$1" >"$QUENBY_SANDBOX/line.cmd"; wine cmd /c "$(w
 wait_until() { local i; for ((i = 0; i < 60; i++)); do "$@" && return 0; sleep 0.5; done; return 1; }
 
 echo "== $arch manifests"
+check "the official schemas are the pinned copies" eval \
+    '(cd "$(schema_dir)" && sha256sum --check --quiet SHA256SUMS)'
 check "winget and Scoop manifests valid, with the packages' hashes" eval \
     '/usr/bin/python3 "$here/check-manifests.py" "$dist" "$(schema_dir)" >"$QUENBY_SANDBOX/manifests.log" ||
      { grep FAIL "$QUENBY_SANDBOX/manifests.log"; false; }'
