@@ -37,6 +37,7 @@ void CentreOn(HWND window, HWND owner) {
 } // namespace
 
 std::string CleanProgress::Run(const TraceSet& selection) {
+    KeepSavedSites();
     TraceWorker worker(nullptr, 0);
     if (!worker.Start(CleanTraces, selection))
         return CleanMoreTraces(selection, false);

@@ -25,9 +25,13 @@ std::wstring NotGoneLine(const Trace& trace, const CleanReport& report, bool inU
     return failures.empty() ? failures : trace.label + ReasonSeparator + failures + L'\n';
 }
 
+void KeepSavedSites() {
+    sites::SetKept(ReadKeepSites());
+}
+
 std::string CleanMoreTraces(const TraceSet& selection, bool inUseIsNormal) {
     const Catalogue& catalogue = Catalogue::BuiltIn();
-    sites::SetKept(ReadKeepSites());
+    KeepSavedSites();
     std::wstring lines;
     TraceRunHooks hooks;
     hooks.finished = [&](TraceRun& run) {

@@ -13,6 +13,10 @@
 // trace is left out.
 TraceSet ChosenMoreTraces();
 
+// Hands the sites kept signed in ("KeepSites") to the cookie cleaners, for
+// the previews and cleans that follow.
+void KeepSavedSites();
+
 // The line of a trace that did not go, with the first reason and how many
 // more items did not go ("Firefox: history - Firefox is running (...): close
 // it and clean again"), ended by a line feed; empty when it went.

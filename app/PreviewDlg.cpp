@@ -1,6 +1,7 @@
 #include "app/PreviewDlg.h"
 
 #include "app/ItemsDlg.h"
+#include "app/MoreTracesClean.h"
 #include "app/PreviewRows.h"
 #include "app/UiText.h"
 #include "res/resource.h"
@@ -61,6 +62,7 @@ BOOL PreviewDlg::OnInitDialog() {
     m_count = CountOf(m_selection);
     SendDlgItemMessage(IDC_PREVIEW_PROGRESS, PBM_SETRANGE32, 0, static_cast<LPARAM>(m_count));
     m_worker = std::make_unique<TraceWorker>(m_hWnd, kWorkerMessage);
+    KeepSavedSites();
     m_running = m_count > 0 && m_worker->Start(PreviewTraces, m_selection);
     if (!m_running) {
         OnEnded(m_count == 0);

@@ -374,6 +374,7 @@ TEST_F(QuenbyTest, ConsoleListAndJsonFollowTheProgramsFoundOnThisPc) {
 // and the pinned ones that stay, the clean keeps the pinned ones alone, and a
 // list that cannot be read stays, named with its reason (exit status 1).
 TEST_F(QuenbyTest, ConsoleKeepsThePinnedEntriesOfJumpLists) {
+    RemovePath(Utf8(UserFolder(CSIDL_RECENT, L"AutomaticDestinations")));
     const std::wstring lists = UserFolder(CSIDL_RECENT, L"AutomaticDestinations");
     std::wstring fixture =
         L"Z:" QUENBY_JUMPLIST_FIXTURES L"/windows11-v4-pinned.automaticDestinations-ms";

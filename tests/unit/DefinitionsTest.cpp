@@ -33,6 +33,12 @@ std::wstring FixtureCopy() {
     CreateDirectoryW(own.c_str(), nullptr);
     const std::wstring copy = own + L"\\winapp2.ini";
     CopyFileW(static_cast<wchar_t*>(source.get()), copy.c_str(), FALSE);
+    // Gone when the suite ends: a winapp2.ini left in the profile would join
+    // the catalogue of every program run later in the same prefix.
+    static const struct Remover {
+        std::wstring path;
+        ~Remover() { DeleteFileW(path.c_str()); }
+    } remover{copy};
     return copy;
 }
 

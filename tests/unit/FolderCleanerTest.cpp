@@ -1029,6 +1029,8 @@ TEST_F(FolderCleanerTest, NoHandleStaysOpenOnAnyPath) {
     RemoveTree(lists);
     RemoveDirectoryW(lists.c_str());
     ExpectNothingLeft("the history folder", seedShell, [&] { m_cleaner.CleanIEHistory(); });
+    RemoveTree(lists);
+    RemoveDirectoryW(lists.c_str());
 }
 
 } // namespace
