@@ -109,9 +109,7 @@ bool DetectionCache::EntryExists(const std::wstring& folder, const std::wstring&
         return false;
     const std::wstring path = WidePath::Join(folder, name);
     if (!listing.listable)
-        return wildcard::HasWildcard(name)
-                   ? false
-                   : GetFileAttributesW(WidePath::ForApi(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+        return wildcard::HasWildcard(name) ? false : WidePath::Exists(path);
     const std::wstring folded = wildcard::Folded(name);
     if (!wildcard::HasWildcard(name))
         return listing.names.count(folded) != 0;

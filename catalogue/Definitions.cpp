@@ -32,11 +32,6 @@ const wchar_t LineEnd[] = L"\n";
 const wchar_t ReasonSeparator[] = L": ";
 const wchar_t WarningSeparator[] = L" ";
 
-bool IsFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(WidePath::ForApi(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::wstring ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -137,14 +132,14 @@ std::wstring FindDefinitionFile(bool& trusted) {
     trusted = false;
     const std::wstring folder = ProgramFolder();
     const std::wstring beside = WidePath::Join(folder, DefinitionFileName);
-    if (!folder.empty() && IsFile(beside)) {
+    if (!folder.empty() && WidePath::IsFile(beside)) {
         trusted = platform::OnlyAdministratorsCanChange(beside) &&
                   platform::OnlyAdministratorsCanChange(folder);
         return beside;
     }
     const std::wstring roaming = platform::KnownFolderPath(FOLDERID_RoamingAppData);
     const std::wstring own = WidePath::Join(WidePath::Join(roaming, OwnFolder), DefinitionFileName);
-    return !roaming.empty() && IsFile(own) ? own : std::wstring();
+    return !roaming.empty() && WidePath::IsFile(own) ? own : std::wstring();
 }
 
 std::shared_ptr<const LoadedDefinitions> LoadDefinitions(const std::wstring& path, bool trusted,

@@ -151,8 +151,4 @@ Failure Strings(sqlite3* db, const char* query, std::vector<std::wstring>& value
     return FailureOf(db, result);
 }
 
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(WidePath::ForApi(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 } // namespace database

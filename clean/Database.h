@@ -42,7 +42,4 @@ Failure Apply(sqlite3* db, const RowChange& change, ULONGLONG& rows);
 // Every text `query` gives in its first column.
 Failure Strings(sqlite3* db, const char* query, std::vector<std::wstring>& values);
 
-// Whether the file at `path` exists (a missing database is nothing to clean).
-bool Exists(const std::wstring& path);
-
 } // namespace database

@@ -1,5 +1,6 @@
 #include "clean/Database.h"
 #include "clean/DatabaseVisitor.h"
+#include "clean/WidePath.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ CleanStatus DatabaseCleaning::ChangeRows(const std::wstring& path, const RowPlan
 // finishes it.
 CleanStatus DatabaseCleaning::Change(const std::wstring& path, const RowPlanner& planner,
                                      Outcome& outcome) {
-    if (!database::Exists(path))
+    if (!WidePath::Exists(path))
         return CleanStatus::Gone;
     platform::UniqueDatabase db;
     if (database::Failure failure = database::OpenForChanges(path, db))

@@ -3,6 +3,7 @@
 #include "clean/DatabaseNotes.h"
 
 #include "clean/DatabaseCopy.h"
+#include "clean/WidePath.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ database::Failure CountRows(const std::wstring& path, const RowPlanner& planner,
 } // namespace
 
 CleanStatus DatabasePreview::ChangeRows(const std::wstring& path, const RowPlanner& planner) {
-    if (!database::Exists(path))
+    if (!WidePath::Exists(path))
         return CleanStatus::Gone;
     const database::Failure failure = CountRows(path, planner, m_report);
     if (failure)

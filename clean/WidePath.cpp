@@ -46,6 +46,20 @@ bool StartsWith(const std::wstring& text, const wchar_t* start) {
     return text.compare(0, wcslen(start), start) == 0;
 }
 
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(ForApi(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(ForApi(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(ForApi(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool NameIs(const wchar_t* name, const wchar_t* fixed) {
     return CompareStringOrdinal(name, -1, fixed, -1, TRUE) == CSTR_EQUAL;
 }

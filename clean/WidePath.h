@@ -26,6 +26,11 @@ std::wstring Shown(const std::wstring& path);
 
 bool StartsWith(const std::wstring& text, const wchar_t* start);
 
+// Whether something, a folder, or a file that is no folder is at `path`.
+bool Exists(const std::wstring& path);
+bool IsFolder(const std::wstring& path);
+bool IsFile(const std::wstring& path);
+
 // Whether a file name equals `fixed`, ignoring case as the file system does.
 bool NameIs(const wchar_t* name, const wchar_t* fixed);
 

@@ -28,11 +28,6 @@ const wchar_t CloseText[] = L"\"): close it";
 const wchar_t BackgroundText[] = L", including its background process,";
 const wchar_t AgainText[] = L" and clean again";
 
-bool IsFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(WidePath::ForApi(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The names of the plain subfolders of `folder`, links left out.
 std::vector<std::wstring> Subfolders(const std::wstring& folder) {
     std::vector<std::wstring> names;
@@ -105,7 +100,7 @@ std::vector<BrowserProfile> UserDataProfiles(const Browser& browser, const Roots
 // The folder itself, named as it is, then its side profiles.
 std::vector<BrowserProfile> FolderProfiles(const Browser& browser, const Roots& roots) {
     std::vector<BrowserProfile> profiles;
-    if (!IsFolder(roots.profiles))
+    if (!WidePath::IsFolder(roots.profiles))
         return profiles;
     const std::wstring lock = WidePath::Join(roots.profiles, browser.lock);
     const std::wstring name = roots.profiles.substr(roots.profiles.find_last_of(L'\\') + 1);
@@ -161,7 +156,7 @@ std::vector<BrowserProfile> IniProfiles(const Browser& browser, const Roots& roo
         if (section.compare(0, wcslen(ProfileSection), ProfileSection) != 0)
             continue;
         const std::wstring folder = IniProfileFolder(roots.profiles, ini, section);
-        if (!folder.empty() && IsFolder(folder))
+        if (!folder.empty() && WidePath::IsFolder(folder))
             folders.push_back(folder);
     }
     for (const std::wstring& name : Subfolders(profilesRoot))
@@ -195,10 +190,10 @@ bool BrowserFound(const Browser& browser) {
     if (root.empty())
         return false;
     if (!IsFirefoxFamily(browser))
-        return IsFolder(root);
+        return WidePath::IsFolder(root);
     return GetFileAttributesW(WidePath::ForApi(WidePath::Join(root, FirefoxIni)).c_str()) !=
                INVALID_FILE_ATTRIBUTES ||
-           IsFolder(WidePath::Join(root, FirefoxProfiles));
+           WidePath::IsFolder(WidePath::Join(root, FirefoxProfiles));
 }
 
 std::vector<BrowserProfile> ProfilesOf(const Browser& browser) {

@@ -182,7 +182,7 @@ bool ReadAllBookmarks(const BrowserProfile& profile, TraceNotes& notes,
     for (const BookmarksFile& file : BookmarksFiles) {
         const std::wstring json = WidePath::Join(profile.folder, file.json);
         const std::wstring encrypted = WidePath::Join(profile.folder, file.encrypted);
-        if (!database::Exists(json) && database::Exists(encrypted)) {
+        if (!WidePath::Exists(json) && WidePath::Exists(encrypted)) {
             notes.Problem(encrypted, ERROR_FILE_ENCRYPTED, EncryptedBookmarks);
             return false;
         }

@@ -9,6 +9,7 @@
 #include "moretraces/KeptSites.h"
 #include "moretraces/ProfileCleaners.h"
 #include "platform/TextConversion.h"
+#include "clean/WidePath.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ database::Failure KeptKeys(const std::wstring& path, const CookieTable& table,
 } // namespace
 
 void CleanCookieDatabase(const std::wstring& path, const CookieTable& table, Visitors& visitors) {
-    if (sites::Kept().empty() || !database::Exists(path)) {
+    if (sites::Kept().empty() || !WidePath::Exists(path)) {
         visitors.databases.ChangeRows(path, [&](const std::set<std::string>& tables) {
             return WholeTables({table.table}, tables);
         });

@@ -125,7 +125,7 @@ std::wstring RootIconOf(const std::wstring& url) {
 // The addresses of the places that stay, read from a copy of places.sqlite
 // as it is; none when there is no such file or table.
 database::Failure KeptPageUrls(const std::wstring& places, std::vector<std::wstring>& urls) {
-    if (!database::Exists(places))
+    if (!WidePath::Exists(places))
         return database::Failure();
     DatabaseCopy db;
     std::set<std::string> tables;

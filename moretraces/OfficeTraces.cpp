@@ -124,8 +124,7 @@ void CleanOfficeRecent(Visitors& visitors) {
 
 bool OfficeFound() {
     const std::wstring links = RecentLinksFolder();
-    if (!links.empty() &&
-        GetFileAttributesW(WidePath::ForApi(links).c_str()) != INVALID_FILE_ATTRIBUTES)
+    if (!links.empty() && WidePath::Exists(links))
         return true;
     bool found = false;
     ForEachProgram(

@@ -44,7 +44,7 @@ void AddAllowed(const std::wstring& entry, Found& found) {
 std::vector<std::wstring> Texts(const std::wstring& path, const char* query) {
     std::vector<std::wstring> texts;
     DatabaseCopy db;
-    if (database::Exists(path) && !db.Open(path))
+    if (WidePath::Exists(path) && !db.Open(path))
         database::Strings(db.get(), query, texts);
     return texts;
 }
