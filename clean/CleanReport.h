@@ -26,6 +26,8 @@ enum class CleanItemKind {
     JumpListEntry,  // an entry of a jump list (path) that goes (detail: what it names)
     PinnedEntry,    // a pinned entry of a jump list (path) that stays (detail: what it names)
     JumpList,       // a jump list that stays as it is: it cannot be read or written again
+    SiteKept,       // what stays for a site the user keeps signed in (path: the database or
+                    // folder; detail: the site; count: the cookies, or 1)
 };
 
 // What became of an item (in a preview: what will become of it).
@@ -41,7 +43,8 @@ inline CleanStatus StatusOf(CleanItemKind kind, DWORD error) {
     if (error == ERROR_SUCCESS) {
         const bool kept = kind == CleanItemKind::KeptDesktopIni ||
                           kind == CleanItemKind::KeptLink || kind == CleanItemKind::KeptHardLink ||
-                          kind == CleanItemKind::PinnedEntry;
+                          kind == CleanItemKind::PinnedEntry ||
+                          kind == CleanItemKind::SiteKept;
         return kept ? CleanStatus::Kept : CleanStatus::Gone;
     }
     const bool inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||

@@ -11,3 +11,10 @@ void NotedTraceNotes::Problem(const std::wstring& path, DWORD error, const std::
     item.detail = reason;
     m_report.Add(std::move(item));
 }
+
+void NotedTraceNotes::SiteKept(const std::wstring& path, const std::wstring& site,
+                               ULONGLONG count) {
+    CleanItem item = {CleanItemKind::SiteKept, path, 0, count};
+    item.detail = site;
+    m_report.Add(std::move(item));
+}

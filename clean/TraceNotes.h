@@ -21,12 +21,16 @@ public:
     // Something the cleaner needed and could not use, so that it changed
     // nothing that depends on it; `reason` says why in words.
     virtual void Problem(const std::wstring& path, DWORD error, const std::wstring& reason) = 0;
+    // What stays in `path` because it belongs to `site`, one of the sites
+    // the user keeps signed in: `count` cookies, or one folder or store.
+    virtual void SiteKept(const std::wstring& path, const std::wstring& site, ULONGLONG count) = 0;
 };
 
 class SilentNotes : public TraceNotes {
 public:
     void SkipProfile(const std::wstring&, const std::wstring&) override {}
     void Problem(const std::wstring&, DWORD, const std::wstring&) override {}
+    void SiteKept(const std::wstring&, const std::wstring&, ULONGLONG) override {}
 };
 
 // Notes each problem as an item of `report`, a preview's and a clean's alike.
@@ -35,6 +39,7 @@ public:
     explicit NotedTraceNotes(CleanReport& report) : m_report(report) {}
     void SkipProfile(const std::wstring& profile, const std::wstring& reason) override;
     void Problem(const std::wstring& path, DWORD error, const std::wstring& reason) override;
+    void SiteKept(const std::wstring& path, const std::wstring& site, ULONGLONG count) override;
 
 private:
     CleanReport& m_report;
