@@ -238,6 +238,9 @@ TEST_F(MoreTracesTest, CheckingATraceWithAWarningAsksOnce) {
     Toggle(dialog, Find(dialog, "Google Chrome"));
     HWND box = WaitForOwned(dialog, QuenbyName);
     EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)),
+              "Chrome: site data: Unless you keep them, sites forget what they stored on this "
+              "computer: you may be signed out of sites that keep your sign-in there, web apps "
+              "lose their offline data, and drafts and settings saved in the browser are gone.\n"
               "Chrome: form data: Forms no longer fill them in.\n\nCheck anyway?");
     Answer(box, IDYES);
     EXPECT_EQ(Find(dialog, "Google Chrome").state, Checked);
