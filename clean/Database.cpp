@@ -151,4 +151,18 @@ Failure Strings(sqlite3* db, const char* query, std::vector<std::wstring>& value
     return FailureOf(db, result);
 }
 
+Failure CountedStrings(sqlite3* db, const char* query,
+                       std::vector<std::pair<std::string, ULONGLONG>>& values) {
+    platform::UniqueStatement statement;
+    if (Failure failure = Prepare(db, query, statement))
+        return failure;
+    int result;
+    while ((result = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
+        if (text)
+            values.emplace_back(text, ULONGLONG(sqlite3_column_int64(statement.get(), 1)));
+    }
+    return FailureOf(db, result);
+}
+
 } // namespace database

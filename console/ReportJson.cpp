@@ -100,6 +100,19 @@ std::wstring JumpLists(const std::vector<CleanItem>& entries) {
     return out + L"]";
 }
 
+// [{"path": ..., "sites": {"site": count, ...}}, ...]
+std::wstring KeptSites(const std::vector<CleanItem>& kept) {
+    std::wstring out = L"[";
+    for (const KeptSitesIn& place : ByPlace(kept)) {
+        std::wstring sites;
+        for (const CleanItem* site : place.sites)
+            sites += (sites.empty() ? L"{" : L", ") + Field(site->detail, Number(site->count));
+        out += (out.size() > 1 ? L", " : L"") +
+               Object({Field(L"path", Quoted(place.path)), Field(L"sites", sites + L"}")});
+    }
+    return out + L"]";
+}
+
 // Each group as its field: counts and sums where the text gives them, the
 // items themselves where it lists them.
 std::wstring GroupValue(const TargetSummary& s, Group group) {
@@ -119,6 +132,8 @@ std::wstring GroupValue(const TargetSummary& s, Group group) {
         return Databases(s.In(group));
     case Group::JumpLists:
         return JumpLists(s.In(group));
+    case Group::KeptSites:
+        return KeptSites(s.In(group));
     case Group::KeptInUse:
         return Array(s.In(group), KeptInUse);
     case Group::Problems:
@@ -131,7 +146,7 @@ std::wstring GroupValue(const TargetSummary& s, Group group) {
 const wchar_t* const GroupFields[GroupCount] = {
     L"files",     L"folders",      L"indexFiles",     L"keptDesktopIni", L"folderLinks",
     L"keptLinks", L"registryKeys", L"registryValues", L"recycleBin",     L"databases",
-    L"jumpLists", L"keptInUse",    L"problems",
+    L"keptSites", L"jumpLists",    L"keptInUse",      L"problems",
 };
 
 // The program's name, or null for the window's eight.
@@ -164,10 +179,19 @@ std::wstring ReportObject(const wchar_t* command, const std::vector<std::wstring
     return out + (results.empty() ? L"]\n}\n" : L"\n  ]\n}\n");
 }
 
+// ["site", ...]
+std::wstring SiteNames(const std::vector<std::string>& sites) {
+    std::wstring out = L"[";
+    for (const std::string& site : sites)
+        out += (out.size() > 1 ? L", " : L"") + Quoted(platform::FromUtf8(site));
+    return out + L"]";
+}
+
 } // namespace
 
-std::wstring PreviewJson(const std::vector<TargetResult>& results) {
-    return ReportObject(PreviewCommand, {}, results);
+std::wstring PreviewJson(const std::vector<std::string>& keptSites,
+                         const std::vector<TargetResult>& results) {
+    return ReportObject(PreviewCommand, {Field(L"keptSites", SiteNames(keptSites))}, results);
 }
 
 std::wstring CleanJson(const CleanReportHeader& header, const std::vector<TargetResult>& results) {
@@ -178,6 +202,7 @@ std::wstring CleanJson(const CleanReportHeader& header, const std::vector<Target
                         {Field(L"started", Quoted(header.started.c_str())),
                          Field(L"finished", Quoted(header.finished.c_str())),
                          Field(L"succeeded", header.succeeded ? L"true" : L"false"),
-                         Field(L"leftOut", leftOut + L"]")},
+                         Field(L"leftOut", leftOut + L"]"),
+                         Field(L"keptSites", SiteNames(header.keptSites))},
                         results);
 }

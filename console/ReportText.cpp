@@ -23,6 +23,7 @@ const Wording EmptyWords = {L"would empty", L"emptied"};
 const Wording InUseWords = {L"would keep", L"kept"};
 const Wording EntryGoesWords = {L"goes   ", L"went   "};
 const Wording EntryStaysWords = {L"stays  ", L"stayed "};
+const wchar_t KeptSitesTail[] = L" kept signed in:";
 const Wording ProblemWords = {L"cannot look into (the clean will still try):",
                               L"could not remove:"};
 const wchar_t NothingText[] = L"  nothing to clean\n";
@@ -147,6 +148,23 @@ void DescribeJumpLists(const TargetSummary& summary, Section& out) {
     }
 }
 
+// What stays for the sites kept signed in, per database or folder, with how
+// much of each site stays there (cookies, or 1 for a folder or store).
+void DescribeKeptSites(const TargetSummary& summary, Section& out) {
+    const std::vector<CleanItem>& kept = summary.In(Group::KeptSites);
+    if (kept.empty())
+        return;
+    out.Line(std::wstring(out.Word(KeepWords)) + L" what belongs to " +
+             Count(SitesOf(kept).size(), L"site", L"sites") + KeptSitesTail);
+    for (const KeptSitesIn& place : ByPlace(kept)) {
+        std::wstring sites;
+        for (const CleanItem* site : place.sites)
+            sites +=
+                (sites.empty() ? L"" : L", ") + site->detail + L" " + std::to_wstring(site->count);
+        out.Item(place.path + L": " + sites);
+    }
+}
+
 void DescribeProblems(const TargetSummary& summary, Section& out) {
     const std::vector<CleanItem>& problems = summary.In(Group::Problems);
     if (problems.empty())
@@ -164,6 +182,7 @@ std::wstring TargetText(const Trace& trace, const TargetSummary& summary, Report
     DescribeFiles(summary, out);
     DescribeJumpLists(summary, out);
     DescribeOthers(summary, out);
+    DescribeKeptSites(summary, out);
     DescribeProblems(summary, out);
     const std::wstring header = trace.label + L" [" + trace.name + L"]" + NewLine;
     return header + (summary.IsEmpty() ? std::wstring(NothingText) : out.Text());
