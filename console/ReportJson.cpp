@@ -71,15 +71,18 @@ std::wstring Problem(const CleanItem& item) {
                    Field(L"error", Number(item.error)), Field(L"reason", Quoted(ReasonOf(item)))});
 }
 
-// [{"path": ..., "rows": {"table": count, ...}}, ...]
-std::wstring Databases(const std::vector<CleanItem>& rows) {
+// [{"path": ..., "<field>": {detail: count, ...}}, ...]: the items of each
+// place (a database's tables, the sites kept in a database or folder).
+template <typename Place>
+std::wstring CountsPerPlace(const std::vector<Place>& places,
+                            std::vector<const CleanItem*> Place::*items, const wchar_t* field) {
     std::wstring out = L"[";
-    for (const DatabaseRows& database : ByDatabase(rows)) {
-        std::wstring tables;
-        for (const CleanItem* table : database.tables)
-            tables += (tables.empty() ? L"{" : L", ") + Field(table->detail, Number(table->count));
+    for (const Place& place : places) {
+        std::wstring counts;
+        for (const CleanItem* item : place.*items)
+            counts += (counts.empty() ? L"" : L", ") + Field(item->detail, Number(item->count));
         out += (out.size() > 1 ? L", " : L"") +
-               Object({Field(L"path", Quoted(database.path)), Field(L"rows", tables + L"}")});
+               Object({Field(L"path", Quoted(place.path)), Field(field, L"{" + counts + L"}")});
     }
     return out + L"]";
 }
@@ -100,19 +103,6 @@ std::wstring JumpLists(const std::vector<CleanItem>& entries) {
     return out + L"]";
 }
 
-// [{"path": ..., "sites": {"site": count, ...}}, ...]
-std::wstring KeptSites(const std::vector<CleanItem>& kept) {
-    std::wstring out = L"[";
-    for (const KeptSitesIn& place : ByPlace(kept)) {
-        std::wstring sites;
-        for (const CleanItem* site : place.sites)
-            sites += (sites.empty() ? L"{" : L", ") + Field(site->detail, Number(site->count));
-        out += (out.size() > 1 ? L", " : L"") +
-               Object({Field(L"path", Quoted(place.path)), Field(L"sites", sites + L"}")});
-    }
-    return out + L"]";
-}
-
 // Each group as its field: counts and sums where the text gives them, the
 // items themselves where it lists them.
 std::wstring GroupValue(const TargetSummary& s, Group group) {
@@ -129,11 +119,11 @@ std::wstring GroupValue(const TargetSummary& s, Group group) {
         return Object(
             {Field(L"items", Number(s.Count(group))), Field(L"bytes", Number(s.Bytes(group)))});
     case Group::Databases:
-        return Databases(s.In(group));
+        return CountsPerPlace(ByDatabase(s.In(group)), &DatabaseRows::tables, L"rows");
     case Group::JumpLists:
         return JumpLists(s.In(group));
     case Group::KeptSites:
-        return KeptSites(s.In(group));
+        return CountsPerPlace(ByPlace(s.In(group)), &KeptSitesIn::sites, L"sites");
     case Group::KeptInUse:
         return Array(s.In(group), KeptInUse);
     case Group::Problems:

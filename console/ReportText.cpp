@@ -66,6 +66,14 @@ std::wstring Bytes(ULONGLONG bytes) {
     return std::to_wstring(bytes) + L" bytes";
 }
 
+// The items of one place, each with its count: "visits 2, urls 1".
+std::wstring Counts(const std::vector<const CleanItem*>& items) {
+    std::wstring text;
+    for (const CleanItem* item : items)
+        text += (text.empty() ? L"" : L", ") + item->detail + L" " + std::to_wstring(item->count);
+    return text;
+}
+
 void DescribeFiles(const TargetSummary& summary, Section& out) {
     const ULONGLONG files = summary.In(Group::Files).size();
     const ULONGLONG folders = summary.In(Group::Folders).size();
@@ -114,13 +122,8 @@ void DescribeOthers(const TargetSummary& summary, Section& out) {
         out.Line(std::wstring(out.Word(DeleteWords)) + L" " +
                  Count(summary.Count(Group::Databases), L"row", L"rows") + L" in " +
                  Count(databases.size(), L"database", L"databases") + L":");
-        for (const DatabaseRows& database : databases) {
-            std::wstring tables;
-            for (const CleanItem* table : database.tables)
-                tables += (tables.empty() ? L"" : L", ") + table->detail + L" " +
-                          std::to_wstring(table->count);
-            out.Item(database.path + L": " + tables);
-        }
+        for (const DatabaseRows& database : databases)
+            out.Item(database.path + L": " + Counts(database.tables));
     }
     out.Listed(summary.In(Group::KeptInUse), InUseWords, L"item", L"items",
                L" in use by other programs, as is normal here:");
@@ -156,13 +159,8 @@ void DescribeKeptSites(const TargetSummary& summary, Section& out) {
         return;
     out.Line(std::wstring(out.Word(KeepWords)) + L" what belongs to " +
              Count(SitesOf(kept).size(), L"site", L"sites") + KeptSitesTail);
-    for (const KeptSitesIn& place : ByPlace(kept)) {
-        std::wstring sites;
-        for (const CleanItem* site : place.sites)
-            sites +=
-                (sites.empty() ? L"" : L", ") + site->detail + L" " + std::to_wstring(site->count);
-        out.Item(place.path + L": " + sites);
-    }
+    for (const KeptSitesIn& place : ByPlace(kept))
+        out.Item(place.path + L": " + Counts(place.sites));
 }
 
 void DescribeProblems(const TargetSummary& summary, Section& out) {
