@@ -36,7 +36,6 @@ const wchar_t ExtensionsTemp[] = L"Temp";
 // Who keeps a shared store, as the preview names it: the kept sites, and the
 // extensions, which keep their settings in the same stores.
 const wchar_t ExtensionsKeeper[] = L"extensions";
-const wchar_t KeeperSeparator[] = L", ";
 
 // Firefox: a folder per origin in each repository of "storage".
 const wchar_t StorageFolder[] = L"storage";
@@ -96,26 +95,27 @@ bool HasExtensions(const BrowserProfile& profile) {
     });
 }
 
-// Who may have data in a shared store, so that it stays; empty when nobody.
-std::wstring SharedStoreKeepers(const BrowserProfile& profile) {
-    std::wstring keepers;
+// Who may have data in a shared store, so that it stays; none when nobody.
+std::vector<std::wstring> SharedStoreKeepers(const BrowserProfile& profile) {
+    std::vector<std::wstring> keepers;
     for (const std::string& site : sites::Kept())
-        keepers += (keepers.empty() ? L"" : KeeperSeparator) + platform::FromUtf8(site);
+        keepers.push_back(platform::FromUtf8(site));
     if (HasExtensions(profile))
-        keepers += (keepers.empty() ? L"" : KeeperSeparator) + std::wstring(ExtensionsKeeper);
+        keepers.push_back(ExtensionsKeeper);
     return keepers;
 }
 
+// A shared store stays whole, noted once for each of its keepers.
 void CleanSharedStores(const BrowserProfile& profile, Visitors& visitors) {
-    const std::wstring keepers = SharedStoreKeepers(profile);
+    const std::vector<std::wstring> keepers = SharedStoreKeepers(profile);
     for (const wchar_t* name : ChromiumSharedStores) {
         const std::wstring store = WidePath::Join(profile.folder, name);
         if (!WidePath::IsFolder(store))
             continue;
         if (keepers.empty())
             FolderWalk(visitors.folders).EmptyFolder(store);
-        else
-            visitors.notes.SiteKept(store, keepers, 1);
+        for (const std::wstring& keeper : keepers)
+            visitors.notes.SiteKept(store, keeper, 1);
     }
 }
 
