@@ -37,8 +37,9 @@
 #                 of the same file; what opening the chooser asks of the
 #                 catalogue with the file and without it; and "More
 #                 traces..." opened in Quenby with the file in
-#                 %APPDATA%\Quenby and without it. --only definitions runs
-#                 this part alone
+#                 %APPDATA%\Quenby and without it, 3 starts of Quenby each
+#                 (the first opening of a start, which reads the file, on
+#                 its own row). --only definitions runs this part alone
 #
 # Every contender gets its own copy of the same seeded tree, made just before
 # its run; the contenders take turns within each round (the order rotates),
@@ -427,12 +428,14 @@ run_chooser() {
 }
 
 # ---- the cleaning definitions ------------------------------------------------
-readonly definitions_rounds=5 definitions_seed=42 definitions_found=200
+readonly definitions_rounds=5 definitions_starts=3 definitions_seed=42 definitions_found=200
 definitions_ran=0
 definitions_bench="$build/tests/bench_definitions.exe"
 
-# window_chooser NAME: "More traces..." opened in Quenby as it is now, its
-# rounds recorded as definitions.window.NAME (the warm-up left out).
+# window_chooser NAME ROUND: "More traces..." opened in Quenby as it is now,
+# its rounds recorded as definitions.window.NAME; the first opening, which
+# builds the catalogue and so reads the file, as definitions.window.NAME.first
+# of round ROUND.
 window_chooser() {
     local out=$work/window-$1.txt
     cd "$work"
@@ -443,8 +446,9 @@ window_chooser() {
     cd - >/dev/null
     [ "$(tr -d '\r' <"$out" | grep -c '^chooser')" = $((definitions_rounds + 1)) ] ||
         fail "the chooser's timer did not finish (see $out)"
-    tr -d '\r' <"$out" | awk -v key="definitions.window.$1" \
-        '$1 == "chooser" && $2 > 0 { print key, $2, $3 }' >>"$results"
+    tr -d '\r' <"$out" | awk -v key="definitions.window.$1" -v round="$2" \
+        '$1 == "chooser" && $2 > 0 { print key, $2, $3 }
+         $1 == "chooser" && $2 == 0 { print key ".first", round, $3 }' >>"$results"
 }
 
 # definitions_contender NAME: one turn of NAME on the copy $definitions_file.
@@ -486,10 +490,14 @@ run_definitions() {
     own="${own%/}/Quenby"
     mkdir -p "$own"
     rm -f "$own/winapp2.ini"
-    window_chooser without
-    cp "$work/winapp2.ini" "$own/winapp2.ini"
-    window_chooser with
-    rm -f "$own/winapp2.ini"
+    for ((round = 1; round <= definitions_starts; round++)); do
+        section "\"More traces...\" in Quenby, start $round of $definitions_starts"
+        for name in $(rotate "$round" without with); do
+            [ "$name" = with ] && cp "$work/winapp2.ini" "$own/winapp2.ini"
+            window_chooser "$name" "$round"
+            rm -f "$own/winapp2.ini"
+        done
+    done
     definitions_ran=1
 }
 
@@ -503,7 +511,8 @@ report_definitions() {
     local counts=($definitions_counts)
     echo "Cleaning definitions: $(basename "$winapp2") of ${counts[0]} entries, ${counts[1]} of"
     echo "them run, ${counts[2]} found ($definitions_seeded seeded). Medians and ranges of"
-    echo "$definitions_rounds rounds in milliseconds, in-process but for Quenby's window."
+    echo "$definitions_rounds rounds in milliseconds, in-process but for Quenby's window"
+    echo "($definitions_starts starts of Quenby, $definitions_rounds openings after the first in each)."
     echo
     printf '| %-44s | %9s | %13s | %s |\n' "What" "Median" "Range" "Ratio"
     printf '| %-44s | %9s | %13s | %s |\n' "---" "---:" "---:" "---"
@@ -518,6 +527,9 @@ report_definitions() {
     row "\"More traces...\" in Quenby, with the file" definitions.window.with \
         "with/without $(ratio definitions.window.with definitions.window.without)"
     row "without it" definitions.window.without
+    row "the first opening (reads the file), with it" definitions.window.with.first \
+        "with/without $(ratio definitions.window.with.first definitions.window.without.first)"
+    row "the first opening, without it" definitions.window.without.first
 }
 
 # rotate LIST... by ROUND: the contenders' order in that round.
