@@ -3,7 +3,9 @@
 // once, what Enter, OK, Cancel and Escape store; its preview (the same rows
 // as the console's, changing nothing, cancelled between traces); and the
 // clean run: with none chosen the old one, else the eight then the chosen
-// ones, with its progress and what did not go, but not at shutdown.
+// ones, with its progress and what did not go, but not at shutdown; and an
+// entry of the user's cleaning definitions listed, chosen, previewed and
+// cleaned.
 #include "tests/gui/QuenbyIds.h"
 #include "tests/gui/QuenbyTest.h"
 #include "tests/gui/SessionQuery.h"
