@@ -6,6 +6,8 @@
 #include "res/resource.h"
 #include "platform/TextConversion.h"
 
+#include <algorithm>
+
 namespace {
 
 const wchar_t PartSeparator[] = L"; ";
@@ -19,7 +21,15 @@ struct Totals {
     ULONGLONG files = 0;
     ULONGLONG bytes = 0;
     ULONGLONG rows = 0;
+    ULONGLONG kept = 0;              // what stays for the sites kept signed in...
+    std::vector<std::wstring> sites; // ...and those sites, each once
 };
+
+void CountKept(const CleanItem& item, Totals& totals) {
+    totals.kept += item.count;
+    if (std::find(totals.sites.begin(), totals.sites.end(), item.detail) == totals.sites.end())
+        totals.sites.push_back(item.detail);
+}
 
 void Count(const CleanItem& item, Group group, Totals& totals) {
     // The recycle bin is one entry for all its items.
@@ -34,6 +44,9 @@ void Count(const CleanItem& item, Group group, Totals& totals) {
     case Group::Databases:
         totals.rows += item.count;
         break;
+    case Group::KeptSites:
+        CountKept(item, totals);
+        return; // stays
     case Group::JumpLists:
         if (item.kind == CleanItemKind::PinnedEntry)
             return; // pinned: stays
@@ -59,17 +72,27 @@ std::wstring RowsText(ULONGLONG rows) {
                      : LoadText(IDS_PREVIEW_ROWS, {std::to_wstring(rows)});
 }
 
+std::wstring KeptText(const Totals& totals) {
+    const std::wstring kept = std::to_wstring(totals.kept);
+    return totals.sites.size() == 1
+               ? LoadText(IDS_PREVIEW_KEPT_ONE_SITE, {kept})
+               : LoadText(IDS_PREVIEW_KEPT_SITES, {kept, std::to_wstring(totals.sites.size())});
+}
+
 std::wstring SizeText(const Totals& totals) {
     std::wstring text = totals.files ? FilesText(totals.files, totals.bytes) : std::wstring();
     if (totals.rows)
         text += (text.empty() ? L"" : PartSeparator) + RowsText(totals.rows);
+    if (!totals.sites.empty())
+        text += (text.empty() ? L"" : PartSeparator) + KeptText(totals);
     return text;
 }
 
 std::wstring NoteOf(const CleanItem& item, bool inUseIsNormal) {
     switch (item.status) {
     case CleanStatus::Kept:
-        return LoadText(IDS_ITEMS_KEPT);
+        return LoadText(item.kind == CleanItemKind::SiteKept ? IDS_ITEMS_SITE_KEPT
+                                                             : IDS_ITEMS_KEPT);
     case CleanStatus::InUse:
         return inUseIsNormal ? LoadText(IDS_ITEMS_IN_USE) : ReasonOf(item);
     case CleanStatus::Failed:
@@ -112,6 +135,9 @@ ItemRow ItemRowOf(const CleanItem& item, bool inUseIsNormal) {
     } else if (item.kind == CleanItemKind::JumpListEntry ||
                item.kind == CleanItemKind::PinnedEntry) {
         row.path += PathSeparator + item.detail;
+    } else if (item.kind == CleanItemKind::SiteKept) {
+        row.path += PathSeparator + item.detail;
+        row.size = std::to_wstring(item.count);
     } else if (item.kind == CleanItemKind::RecycleBin) {
         row.size = FilesText(item.count, item.bytes);
     } else if (item.bytes) {

@@ -18,7 +18,7 @@ struct PreviewRow {
 // What would go: files, folders, index files, folder links, registry keys and
 // values, the recycle bin's items and the database tables that lose rows.
 // The size counts the files, index files and recycle bin items with their
-// bytes, then the rows.
+// bytes, then the rows, then what stays for the sites kept signed in.
 PreviewRow RowOf(const Trace& trace, const CleanReport& report);
 
 // The first of `failures` (a skipped profile by its reason, anything else by

@@ -3,6 +3,8 @@
 #include "clean/WidePath.h"
 #include "platform/TextConversion.h"
 
+#include <functional>
+
 namespace database {
 
 namespace {
@@ -59,6 +61,23 @@ std::string Quoted(const std::string& name) {
     return '"' + name + '"';
 }
 
+// Runs `sql` to its end, handing each row to `row`.
+Failure EachRow(sqlite3* db, const std::string& sql,
+                const std::function<void(sqlite3_stmt*)>& row) {
+    platform::UniqueStatement statement;
+    if (Failure failure = Prepare(db, sql, statement))
+        return failure;
+    int result;
+    while ((result = sqlite3_step(statement.get())) == SQLITE_ROW)
+        row(statement.get());
+    return FailureOf(db, result);
+}
+
+// The text of a row's column; null for a null value.
+const char* TextOf(sqlite3_stmt* row, int column) {
+    return reinterpret_cast<const char*>(sqlite3_column_text(row, column));
+}
+
 } // namespace
 
 Failure OpenForChanges(const std::wstring& path, platform::UniqueDatabase& db) {
@@ -79,13 +98,7 @@ Failure Tables(sqlite3* db, std::set<std::string>& tables) {
 }
 
 Failure Run(sqlite3* db, const char* sql) {
-    platform::UniqueStatement statement;
-    if (Failure failure = Prepare(db, sql, statement))
-        return failure;
-    int result;
-    while ((result = sqlite3_step(statement.get())) == SQLITE_ROW) {
-    }
-    return FailureOf(db, result);
+    return EachRow(db, sql, [](sqlite3_stmt*) {});
 }
 
 Failure FillKept(sqlite3* db, const std::vector<KeptValues>& kept) {
@@ -139,16 +152,18 @@ Failure Apply(sqlite3* db, const RowChange& change, ULONGLONG& rows) {
 }
 
 Failure Strings(sqlite3* db, const char* query, std::vector<std::wstring>& values) {
-    platform::UniqueStatement statement;
-    if (Failure failure = Prepare(db, query, statement))
-        return failure;
-    int result;
-    while ((result = sqlite3_step(statement.get())) == SQLITE_ROW) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
-        if (text)
+    return EachRow(db, query, [&](sqlite3_stmt* row) {
+        if (const char* text = TextOf(row, 0))
             values.push_back(platform::FromUtf8(text));
-    }
-    return FailureOf(db, result);
+    });
+}
+
+Failure CountedStrings(sqlite3* db, const char* query,
+                       std::vector<std::pair<std::string, ULONGLONG>>& values) {
+    return EachRow(db, query, [&](sqlite3_stmt* row) {
+        if (const char* text = TextOf(row, 0))
+            values.emplace_back(text, ULONGLONG(sqlite3_column_int64(row, 1)));
+    });
 }
 
 } // namespace database

@@ -7,6 +7,7 @@
 #include "platform/SqliteHandles.h"
 
 #include <string>
+#include <utility>
 
 namespace database {
 
@@ -41,5 +42,10 @@ Failure Apply(sqlite3* db, const RowChange& change, ULONGLONG& rows);
 
 // Every text `query` gives in its first column.
 Failure Strings(sqlite3* db, const char* query, std::vector<std::wstring>& values);
+
+// Every text `query` gives in its first column, with the number in its second
+// (a count of a GROUP BY).
+Failure CountedStrings(sqlite3* db, const char* query,
+                       std::vector<std::pair<std::string, ULONGLONG>>& values);
 
 } // namespace database

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace {
 
 Group GroupOfKind(CleanItemKind kind) {
@@ -33,6 +35,8 @@ Group GroupOfKind(CleanItemKind kind) {
         return Group::JumpLists;
     case CleanItemKind::JumpList:
         return Group::Problems;
+    case CleanItemKind::SiteKept:
+        return Group::KeptSites;
     default:
         return Group::Files;
     }
@@ -113,6 +117,8 @@ const char* KindWord(CleanItemKind kind) {
     case CleanItemKind::PinnedEntry:
     case CleanItemKind::JumpList:
         return "jump list";
+    case CleanItemKind::SiteKept:
+        return "kept site";
     default:
         return "file";
     }
@@ -124,4 +130,17 @@ std::vector<DatabaseRows> ByDatabase(const std::vector<CleanItem>& rows) {
 
 std::vector<JumpListEntries> ByJumpList(const std::vector<CleanItem>& entries) {
     return ByPath(entries, &JumpListEntries::entries);
+}
+
+std::vector<KeptSitesIn> ByPlace(const std::vector<CleanItem>& kept) {
+    return ByPath(kept, &KeptSitesIn::sites);
+}
+
+std::vector<std::wstring> SitesOf(const std::vector<CleanItem>& kept) {
+    std::vector<std::wstring> sites;
+    for (const CleanItem& item : kept) {
+        if (std::find(sites.begin(), sites.end(), item.detail) == sites.end())
+            sites.push_back(item.detail);
+    }
+    return sites;
 }

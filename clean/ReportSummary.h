@@ -21,6 +21,7 @@ enum class Group {
     RegistryValues,
     RecycleBin,
     Databases, // rows deleted, one item per table of each database
+    KeptSites, // what stays for the sites kept signed in, one item per site of each place
     JumpLists, // entries removed from jump lists, and the pinned ones that stay
     KeptInUse, // held open where that is normal: kept, and no failure
     Problems,  // could not go (a clean) or could not be looked at (a preview)
@@ -64,3 +65,14 @@ struct JumpListEntries {
     std::vector<const CleanItem*> entries;
 };
 std::vector<JumpListEntries> ByJumpList(const std::vector<CleanItem>& entries);
+
+// The databases and folders of a group of kept sites, in the order they were
+// met, each with what stays there per site.
+struct KeptSitesIn {
+    std::wstring path;
+    std::vector<const CleanItem*> sites;
+};
+std::vector<KeptSitesIn> ByPlace(const std::vector<CleanItem>& kept);
+
+// The sites of a group of kept sites, each once, in the order they were met.
+std::vector<std::wstring> SitesOf(const std::vector<CleanItem>& kept);

@@ -177,7 +177,7 @@ int Preview(const Command& command, ConsoleStream& out, ConsoleStream& err, Prog
                               TargetText(TraceOf(result), result.summary, ReportMode::Preview));
                   }));
     if (command.json)
-        out.Write(PreviewJson(results));
+        out.Write(PreviewJson(sites::Kept(), results));
     else if (selection.IsEmpty())
         out.Write(std::string(NothingSelectedText));
     return ExitDone;
@@ -188,7 +188,7 @@ int Preview(const Command& command, ConsoleStream& out, ConsoleStream& err, Prog
 // report could be written.
 int ReportQuietly(const SYSTEMTIME& started, bool allGone, const std::vector<std::wstring>& leftOut,
                   const std::vector<TargetResult>& results) {
-    CleanReportHeader header{ReportTime(started), "", allGone, leftOut};
+    CleanReportHeader header{ReportTime(started), "", allGone, leftOut, sites::Kept()};
     SYSTEMTIME finished;
     GetSystemTime(&finished);
     header.finished = ReportTime(finished);
@@ -203,6 +203,7 @@ int Clean(const Command& command, ConsoleStream& out, ConsoleStream& err, Progre
     const TraceSet selection = Selected(command, leftOut);
     if (!command.quiet)
         SayLeftOut(leftOut, err);
+    KeepSites(command, out);
     if (selection.IsEmpty()) {
         if (command.quiet)
             return ReportQuietly(started, true, leftOut, {});
@@ -213,7 +214,6 @@ int Clean(const Command& command, ConsoleStream& out, ConsoleStream& err, Progre
         out.Write(std::string(DeclinedText));
         return ExitNotGone;
     }
-    KeepSites(command, out);
     bool allGone = true;
     std::vector<TargetResult> results;
     CleanTraces(selection, Reporting(progress, [&](const TargetResult& result) {

@@ -71,15 +71,18 @@ std::wstring Problem(const CleanItem& item) {
                    Field(L"error", Number(item.error)), Field(L"reason", Quoted(ReasonOf(item)))});
 }
 
-// [{"path": ..., "rows": {"table": count, ...}}, ...]
-std::wstring Databases(const std::vector<CleanItem>& rows) {
+// [{"path": ..., "<field>": {detail: count, ...}}, ...]: the items of each
+// place (a database's tables, the sites kept in a database or folder).
+template <typename Place>
+std::wstring CountsPerPlace(const std::vector<Place>& places,
+                            std::vector<const CleanItem*> Place::*items, const wchar_t* field) {
     std::wstring out = L"[";
-    for (const DatabaseRows& database : ByDatabase(rows)) {
-        std::wstring tables;
-        for (const CleanItem* table : database.tables)
-            tables += (tables.empty() ? L"{" : L", ") + Field(table->detail, Number(table->count));
+    for (const Place& place : places) {
+        std::wstring counts;
+        for (const CleanItem* item : place.*items)
+            counts += (counts.empty() ? L"" : L", ") + Field(item->detail, Number(item->count));
         out += (out.size() > 1 ? L", " : L"") +
-               Object({Field(L"path", Quoted(database.path)), Field(L"rows", tables + L"}")});
+               Object({Field(L"path", Quoted(place.path)), Field(field, L"{" + counts + L"}")});
     }
     return out + L"]";
 }
@@ -116,9 +119,11 @@ std::wstring GroupValue(const TargetSummary& s, Group group) {
         return Object(
             {Field(L"items", Number(s.Count(group))), Field(L"bytes", Number(s.Bytes(group)))});
     case Group::Databases:
-        return Databases(s.In(group));
+        return CountsPerPlace(ByDatabase(s.In(group)), &DatabaseRows::tables, L"rows");
     case Group::JumpLists:
         return JumpLists(s.In(group));
+    case Group::KeptSites:
+        return CountsPerPlace(ByPlace(s.In(group)), &KeptSitesIn::sites, L"sites");
     case Group::KeptInUse:
         return Array(s.In(group), KeptInUse);
     case Group::Problems:
@@ -131,7 +136,7 @@ std::wstring GroupValue(const TargetSummary& s, Group group) {
 const wchar_t* const GroupFields[GroupCount] = {
     L"files",     L"folders",      L"indexFiles",     L"keptDesktopIni", L"folderLinks",
     L"keptLinks", L"registryKeys", L"registryValues", L"recycleBin",     L"databases",
-    L"jumpLists", L"keptInUse",    L"problems",
+    L"keptSites", L"jumpLists",    L"keptInUse",      L"problems",
 };
 
 // The program's name, or null for the window's eight.
@@ -164,10 +169,19 @@ std::wstring ReportObject(const wchar_t* command, const std::vector<std::wstring
     return out + (results.empty() ? L"]\n}\n" : L"\n  ]\n}\n");
 }
 
+// ["site", ...]
+std::wstring SiteNames(const std::vector<std::string>& sites) {
+    std::wstring out = L"[";
+    for (const std::string& site : sites)
+        out += (out.size() > 1 ? L", " : L"") + Quoted(platform::FromUtf8(site));
+    return out + L"]";
+}
+
 } // namespace
 
-std::wstring PreviewJson(const std::vector<TargetResult>& results) {
-    return ReportObject(PreviewCommand, {}, results);
+std::wstring PreviewJson(const std::vector<std::string>& keptSites,
+                         const std::vector<TargetResult>& results) {
+    return ReportObject(PreviewCommand, {Field(L"keptSites", SiteNames(keptSites))}, results);
 }
 
 std::wstring CleanJson(const CleanReportHeader& header, const std::vector<TargetResult>& results) {
@@ -178,6 +192,7 @@ std::wstring CleanJson(const CleanReportHeader& header, const std::vector<Target
                         {Field(L"started", Quoted(header.started.c_str())),
                          Field(L"finished", Quoted(header.finished.c_str())),
                          Field(L"succeeded", header.succeeded ? L"true" : L"false"),
-                         Field(L"leftOut", leftOut + L"]")},
+                         Field(L"leftOut", leftOut + L"]"),
+                         Field(L"keptSites", SiteNames(header.keptSites))},
                         results);
 }

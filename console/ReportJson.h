@@ -14,11 +14,14 @@ struct TargetResult {
     TargetSummary summary;
 };
 
-std::wstring PreviewJson(const std::vector<TargetResult>& results);
+// `keptSites`: the sites kept signed in for the run, as registrable domains.
+std::wstring PreviewJson(const std::vector<std::string>& keptSites,
+                         const std::vector<TargetResult>& results);
 
 struct CleanReportHeader {
-    std::string started, finished;     // UTC, as ReportTime writes it
-    bool succeeded;                    // everything selected is gone
-    std::vector<std::wstring> leftOut; // saved names that are no more trace
+    std::string started, finished;      // UTC, as ReportTime writes it
+    bool succeeded;                     // everything selected is gone
+    std::vector<std::wstring> leftOut;  // saved names that are no more trace
+    std::vector<std::string> keptSites; // the sites kept signed in for the run
 };
 std::wstring CleanJson(const CleanReportHeader& header, const std::vector<TargetResult>& results);

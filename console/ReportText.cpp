@@ -23,6 +23,7 @@ const Wording EmptyWords = {L"would empty", L"emptied"};
 const Wording InUseWords = {L"would keep", L"kept"};
 const Wording EntryGoesWords = {L"goes   ", L"went   "};
 const Wording EntryStaysWords = {L"stays  ", L"stayed "};
+const wchar_t KeptSitesTail[] = L" kept signed in:";
 const Wording ProblemWords = {L"cannot look into (the clean will still try):",
                               L"could not remove:"};
 const wchar_t NothingText[] = L"  nothing to clean\n";
@@ -63,6 +64,14 @@ private:
 
 std::wstring Bytes(ULONGLONG bytes) {
     return std::to_wstring(bytes) + L" bytes";
+}
+
+// The items of one place, each with its count: "visits 2, urls 1".
+std::wstring Counts(const std::vector<const CleanItem*>& items) {
+    std::wstring text;
+    for (const CleanItem* item : items)
+        text += (text.empty() ? L"" : L", ") + item->detail + L" " + std::to_wstring(item->count);
+    return text;
 }
 
 void DescribeFiles(const TargetSummary& summary, Section& out) {
@@ -113,13 +122,8 @@ void DescribeOthers(const TargetSummary& summary, Section& out) {
         out.Line(std::wstring(out.Word(DeleteWords)) + L" " +
                  Count(summary.Count(Group::Databases), L"row", L"rows") + L" in " +
                  Count(databases.size(), L"database", L"databases") + L":");
-        for (const DatabaseRows& database : databases) {
-            std::wstring tables;
-            for (const CleanItem* table : database.tables)
-                tables += (tables.empty() ? L"" : L", ") + table->detail + L" " +
-                          std::to_wstring(table->count);
-            out.Item(database.path + L": " + tables);
-        }
+        for (const DatabaseRows& database : databases)
+            out.Item(database.path + L": " + Counts(database.tables));
     }
     out.Listed(summary.In(Group::KeptInUse), InUseWords, L"item", L"items",
                L" in use by other programs, as is normal here:");
@@ -147,6 +151,18 @@ void DescribeJumpLists(const TargetSummary& summary, Section& out) {
     }
 }
 
+// What stays for the sites kept signed in, per database or folder, with how
+// much of each site stays there (cookies, or 1 for a folder or store).
+void DescribeKeptSites(const TargetSummary& summary, Section& out) {
+    const std::vector<CleanItem>& kept = summary.In(Group::KeptSites);
+    if (kept.empty())
+        return;
+    out.Line(std::wstring(out.Word(KeepWords)) + L" what belongs to " +
+             Count(SitesOf(kept).size(), L"site", L"sites") + KeptSitesTail);
+    for (const KeptSitesIn& place : ByPlace(kept))
+        out.Item(place.path + L": " + Counts(place.sites));
+}
+
 void DescribeProblems(const TargetSummary& summary, Section& out) {
     const std::vector<CleanItem>& problems = summary.In(Group::Problems);
     if (problems.empty())
@@ -164,6 +180,7 @@ std::wstring TargetText(const Trace& trace, const TargetSummary& summary, Report
     DescribeFiles(summary, out);
     DescribeJumpLists(summary, out);
     DescribeOthers(summary, out);
+    DescribeKeptSites(summary, out);
     DescribeProblems(summary, out);
     const std::wstring header = trace.label + L" [" + trace.name + L"]" + NewLine;
     return header + (summary.IsEmpty() ? std::wstring(NothingText) : out.Text());

@@ -4,12 +4,16 @@
 // under, any other to the site of its host. The rows of the sites that stay
 // are found first, read-only; the clean then removes every other row, in one
 // transaction, by its host and partition as they were read. When they cannot
-// be read, no cookie of that database goes.
+// be read, no cookie of that database goes. The preview and the clean both
+// note, per database, how many cookies each kept site keeps there.
 #include "clean/DatabaseCopy.h"
 #include "moretraces/KeptSites.h"
+#include "moretraces/PublicSuffix.h"
 #include "moretraces/ProfileCleaners.h"
 #include "platform/TextConversion.h"
 #include "clean/WidePath.h"
+
+#include <map>
 
 namespace {
 
@@ -26,19 +30,26 @@ std::string KeyOf(const CookieTable& table) {
            ",'')";
 }
 
-// Whether a row of this key stays.
-bool Kept(const CookieTable& table, const std::string& key) {
+// The host a row of this key belongs to: the top-level site's for a
+// partitioned cookie, its own for any other.
+std::string HostOf(const CookieTable& table, const std::string& key) {
     const size_t separator = key.find(KeySeparator);
     if (separator == std::string::npos)
-        return false;
+        return std::string();
     const std::string partition = key.substr(separator + 1);
-    const bool partitioned = table.isPartitioned(partition);
-    return sites::Keeps(partitioned ? table.partitionHost(partition) : key.substr(0, separator));
+    return table.isPartitioned(partition) ? table.partitionHost(partition)
+                                          : key.substr(0, separator);
 }
 
-// The keys of the rows that stay, read from a copy of the database.
-database::Failure KeptKeys(const std::wstring& path, const CookieTable& table,
-                           std::vector<std::wstring>& kept) {
+// The cookies that stay: the keys of their rows, and how many rows each kept
+// site keeps.
+struct KeptCookies {
+    std::vector<std::wstring> keys;
+    std::map<std::string, ULONGLONG> perSite;
+};
+
+// The cookies that stay, read from a copy of the database.
+database::Failure ReadKept(const std::wstring& path, const CookieTable& table, KeptCookies& kept) {
     DatabaseCopy db;
     std::set<std::string> tables;
     if (database::Failure failure = db.Open(path))
@@ -47,13 +58,17 @@ database::Failure KeptKeys(const std::wstring& path, const CookieTable& table,
         return failure;
     if (!tables.count(table.table))
         return database::Failure();
-    std::vector<std::wstring> keys;
-    const std::string query = "SELECT DISTINCT " + KeyOf(table) + " FROM " + table.table;
-    if (database::Failure failure = database::Strings(db.get(), query.c_str(), keys))
+    std::vector<std::pair<std::string, ULONGLONG>> keys;
+    const std::string query =
+        "SELECT " + KeyOf(table) + ", count(*) FROM " + table.table + " GROUP BY 1";
+    if (database::Failure failure = database::CountedStrings(db.get(), query.c_str(), keys))
         return failure;
-    for (std::wstring& key : keys) {
-        if (Kept(table, platform::ToUtf8(key)))
-            kept.push_back(std::move(key));
+    for (const auto& [key, rows] : keys) {
+        const std::string host = HostOf(table, key);
+        if (!sites::Keeps(host))
+            continue;
+        kept.keys.push_back(platform::FromUtf8(key));
+        kept.perSite[sites::SiteOf(host)] += rows;
     }
     return database::Failure();
 }
@@ -67,18 +82,20 @@ void CleanCookieDatabase(const std::wstring& path, const CookieTable& table, Vis
         });
         return;
     }
-    std::vector<std::wstring> kept;
-    if (const database::Failure unread = KeptKeys(path, table, kept)) {
+    KeptCookies kept;
+    if (const database::Failure unread = ReadKept(path, table, kept)) {
         visitors.notes.Problem(path, unread.error, Unreadable);
         return;
     }
     visitors.databases.ChangeRows(path, [&](const std::set<std::string>& tables) {
         RowPlan plan;
-        plan.kept.push_back({KeptCookiesTable, kept});
+        plan.kept.push_back({KeptCookiesTable, kept.keys});
         if (tables.count(table.table))
             plan.changes.push_back(
                 {table.table,
                  KeyOf(table) + " NOT IN (SELECT value FROM temp." + KeptCookiesTable + ")", ""});
         return plan;
     });
+    for (const auto& [site, cookies] : kept.perSite)
+        visitors.notes.SiteKept(path, platform::FromUtf8(site), cookies);
 }

@@ -191,6 +191,11 @@
 #define IDC_MORE_KEEP_SITES 1306
 #define IDS_KEEP_SITE_NONE 3600
 
+// What the preview says stays for the sites kept signed in: 3640-3649.
+#define IDS_PREVIEW_KEPT_SITES 3640
+#define IDS_PREVIEW_KEPT_ONE_SITE 3641
+#define IDS_ITEMS_SITE_KEPT 3642
+
 // What the chooser says of the entries of the user's cleaning definitions
 // (winapp2.ini): 3700-3749.
 #define IDS_DEFINITION_GOES 3700

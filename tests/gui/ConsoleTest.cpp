@@ -267,8 +267,10 @@ TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
     const ConsoleRun preview =
         RunConsole("preview --json chrome-history firefox-history explorer-lists temp");
     EXPECT_EQ(preview.exitCode, 0u) << preview.err;
-    const nlohmann::json targets = nlohmann::json::parse(preview.out, nullptr, false).at("targets");
+    const nlohmann::json previewed = nlohmann::json::parse(preview.out, nullptr, false);
+    const nlohmann::json& targets = previewed.at("targets");
     ASSERT_EQ(4u, targets.size()) << preview.out;
+    EXPECT_TRUE(previewed.at("keptSites").empty() && targets[0].at("keptSites").empty());
     // History and Favicons of each Chrome profile.
     ASSERT_EQ(4u, targets[0].at("databases").size()) << preview.out;
     const nlohmann::json& rows = targets[0].at("databases")[0].at("rows");
@@ -297,6 +299,7 @@ TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
     const std::wstring cookies = chrome + L"\\Default\\Network\\Cookies";
     const char* const columns = "host_key top_frame_site_key name";
     ASSERT_TRUE(fixtures::AddRows(cookies, {{"cookies", columns, {".kept.example", "", "a"}},
+                                            {"cookies", columns, {"www.kept.example", "", "k"}},
                                             {"cookies", columns, {"mail.run.example", "", "b"}},
                                             {"cookies", columns, {"www.gone.example", "", "c"}}}));
     const std::string key = SettingsKey(QuenbyName);
@@ -306,9 +309,20 @@ TEST_F(QuenbyTest, ConsoleCleansEveryBrowserProfileAndSkipsARunningOne) {
                               L"KeepSites", REG_MULTI_SZ, keepSites, sizeof keepSites));
     EXPECT_EQ(2u, RunConsole("clean chrome-cookies --keep-site co.uk --yes").exitCode);
     const ConsoleRun kept = RunConsole("preview chrome-cookies --keep-site https://run.example/");
-    EXPECT_TRUE(Says(kept.out, "(their cookies stay): kept.example, run.example")) << kept.out;
-    EXPECT_EQ(0u, RunConsole("clean chrome-cookies --keep-site run.example --yes").exitCode);
-    EXPECT_EQ((std::vector<std::string>{".kept.example", "mail.run.example"}),
+    const std::string perSite = Utf8(cookies) + ": kept.example 2, run.example 1\n";
+    EXPECT_TRUE(Says(kept.out, "(their cookies stay): kept.example, run.example") &&
+                Says(kept.out, "keeps what belongs to 2 sites kept signed in:\n    " + perSite))
+        << kept.out;
+    const nlohmann::json keptJson = nlohmann::json::parse(
+        RunConsole("preview chrome-cookies --keep-site run.example --json").out, nullptr, false);
+    EXPECT_EQ(nlohmann::json::parse(R"(["kept.example", "run.example"])"), keptJson["keptSites"]);
+    EXPECT_EQ(nlohmann::json::parse(R"({"kept.example": 2, "run.example": 1})"),
+              keptJson["targets"][0]["keptSites"][0]["sites"]);
+    const ConsoleRun keptClean = RunConsole("clean chrome-cookies --keep-site run.example --yes");
+    EXPECT_EQ(0u, keptClean.exitCode);
+    EXPECT_TRUE(Says(keptClean.out, "kept what belongs to 2 sites kept signed in:\n    " + perSite))
+        << keptClean.out;
+    EXPECT_EQ((std::vector<std::string>{".kept.example", "mail.run.example", "www.kept.example"}),
               fixtures::Column(cookies, "SELECT host_key FROM cookies ORDER BY 1"));
 
     fixtures::WriteText(firefox + L"\\parent.lock", "");

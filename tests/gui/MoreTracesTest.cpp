@@ -378,8 +378,8 @@ TEST_F(MoreTracesTest, ASlowCleanShowsItsProgressAndTheWindowAnswers) {
 
 // "Sites to keep signed in...": the browser's own cookie exception comes
 // first among the suggestions; a typed address is kept as its site, a public
-// suffix is refused with a message; OK stores the list (REG_MULTI_SZ), and
-// the next clean keeps that site's cookies.
+// suffix is refused with a message; OK stores the list (REG_MULTI_SZ), the
+// preview counts the site's cookie as kept, and the next clean keeps it.
 TEST_F(MoreTracesTest, SitesToKeepAreStoredAsSitesAndKeptByTheNextClean) {
     ASSERT_TRUE(fixtures::SeedChromiumProfile(Chrome()));
     fixtures::WriteText(Chrome() + L"\\Preferences",
@@ -413,6 +413,11 @@ TEST_F(MoreTracesTest, SitesToKeepAreStoredAsSitesAndKeptByTheNextClean) {
     EXPECT_EQ(1, SendMessageA(GetDlgItem(keep, IdSiteList), LB_GETCOUNT, 0, 0));
     SetWindowTextA(GetDlgItem(keep, IdSiteEdit), ""); // else OK would refuse it again
     Answer(keep, IDOK);
+    HWND preview = Preview(more);
+    ASSERT_TRUE(preview);
+    const std::string rows = JoinLines(Rows(preview, IdPreviewList));
+    EXPECT_NE(std::string::npos, rows.find("1 kept for 1 site")) << rows;
+    Answer(preview, IDCANCEL);
     Answer(more, IDCANCEL);
 
     const std::optional<RawValue> stored = ReadValue(SettingsKey(QuenbyName), "KeepSites");

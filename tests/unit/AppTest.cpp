@@ -23,6 +23,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -350,11 +351,17 @@ TEST(PreviewRowsTest, ARowCountsWhatGoesAndNamesTheFirstProblem) {
     report.Add({CleanItemKind::DatabaseRows, L"C:\\History", 0, 1, 0, CleanStatus::Gone, L"urls"});
     report.Add({CleanItemKind::Problem, L"C:\\x", 0, 1, ERROR_ACCESS_DENIED});
     report.Add({CleanItemKind::Problem, L"C:\\y", 0, 1, ERROR_ACCESS_DENIED});
+    // What stays for the sites kept signed in: counted apart, never as going.
+    for (const auto& [path, site, count] :
+         {std::tuple(L"C:\\Cookies", L"a.test", 2), std::tuple(L"C:\\Cookies", L"b.test", 1),
+          std::tuple(L"C:\\IndexedDB\\a", L"a.test", 1)})
+        report.Add(
+            {CleanItemKind::SiteKept, path, 0, ULONGLONG(count), 0, CleanStatus::Kept, site});
     Trace trace;
     trace.label = L"T";
     const PreviewRow row = RowOf(trace, report);
     EXPECT_EQ(L"6", row.items);
-    EXPECT_EQ(L"3 files, " + ByteSizeText(1150) + L"; 4 rows", row.size);
+    EXPECT_EQ(L"3 files, " + ByteSizeText(1150) + L"; 4 rows; 4 kept for 2 sites", row.size);
     EXPECT_EQ(L"C:\\x: " + ReasonText(ERROR_ACCESS_DENIED) + L" (and 1 more)", row.problems);
 
     CleanReport one;
@@ -368,6 +375,9 @@ TEST(PreviewRowsTest, ARowCountsWhatGoesAndNamesTheFirstProblem) {
     EXPECT_TRUE(table.kind == L"table" && table.path == L"C:\\History: visits" &&
                 table.size == L"3 rows" && table.note.empty());
     EXPECT_EQ(L"stays", ItemRowOf(report.Items()[4], false).note);
+    const ItemRow site = ItemRowOf(report.Items()[9], false);
+    EXPECT_TRUE(site.path == L"C:\\Cookies: a.test" && site.size == L"2" &&
+                site.note == L"stays: a site kept signed in");
     const CleanItem held{CleanItemKind::File, L"C:\\t", 9, 1, ERROR_SHARING_VIOLATION};
     EXPECT_EQ(L"in use: stays", ItemRowOf(held, true).note);
     EXPECT_EQ(ReasonText(ERROR_SHARING_VIOLATION), ItemRowOf(held, false).note);

@@ -200,10 +200,11 @@ platform::UniqueDatabase Connect(const std::wstring& path, const char* sql, int 
 }
 
 // The rows each table of each database lost (or would lose).
-std::map<std::wstring, ULONGLONG> Rows(const CleanReport& report) {
+std::map<std::wstring, ULONGLONG> Rows(const CleanReport& report,
+                                       CleanItemKind kind = CleanItemKind::DatabaseRows) {
     std::map<std::wstring, ULONGLONG> rows;
     for (const CleanItem& item : report.Items())
-        if (item.kind == CleanItemKind::DatabaseRows)
+        if (item.kind == kind)
             rows[item.path + L"|" + item.detail] += item.count;
     return rows;
 }
@@ -441,10 +442,18 @@ TEST_F(MoreTracesTest, CookiesOfKeptSitesStayAsTheBrowsersGroupThem) {
     sites::SetKept({L"Mail.Site-A.test", L"co.uk", L"b\u00fccher.example"});
     const CleanReport preview = RunTarget("chrome-cookies", true);
     const CleanReport clean = RunTarget("chrome-cookies", false);
-    EXPECT_FALSE(RunTarget("firefox-cookies", false).HasFailures());
+    const CleanReport firefoxClean = RunTarget("firefox-cookies", false);
+    EXPECT_FALSE(firefoxClean.HasFailures());
     sites::SetKept({});
 
     EXPECT_TRUE(Rows(preview) == Rows(clean)) << "preview and clean counted other rows";
+    const auto kept = Rows(clean, CleanItemKind::SiteKept);
+    EXPECT_TRUE(Rows(preview, CleanItemKind::SiteKept) == kept);
+    EXPECT_TRUE((std::map<std::wstring, ULONGLONG>{
+                    {chromeCookies + L"|site-a.test", 4},
+                    {chromeCookies + L"|xn--bcher-kva.example", 1}}) == kept);
+    EXPECT_TRUE((std::map<std::wstring, ULONGLONG>{{firefoxCookies + L"|site-a.test", 6}}) ==
+                Rows(firefoxClean, CleanItemKind::SiteKept));
     EXPECT_EQ(2u + 5u, Rows(clean)[chromeCookies + L"|cookies"]);
     EXPECT_EQ((std::vector<std::string>{".site-a.test  domain-wide", ".xn--bcher-kva.example  idn",
                                         "www.site-a.test  host-only",
@@ -461,7 +470,9 @@ TEST_F(MoreTracesTest, CookiesOfKeptSitesStayAsTheBrowsersGroupThem) {
     ExpectNoSecretIn(chromeCookies);
     ExpectNoSecretIn(firefoxCookies);
 
-    EXPECT_FALSE(RunTarget("chrome-cookies", false).HasFailures());
+    const CleanReport keepingNone = RunTarget("chrome-cookies", false);
+    EXPECT_FALSE(keepingNone.HasFailures());
+    EXPECT_TRUE(Rows(keepingNone, CleanItemKind::SiteKept).empty());
     EXPECT_TRUE(fixtures::Column(chromeCookies, chromeQuery).empty());
 }
 
