@@ -67,11 +67,26 @@ void MoreTracesDlg::AddProgram(size_t program) {
     HTREEITEM item =
         m_tree.Add(TVI_ROOT, after, shown.name, kProgramItem | static_cast<LPARAM>(program));
     m_programItems[program] = item;
-    for (size_t trace : shown.traces)
-        m_traceItems[trace] = m_tree.Add(item, TVI_LAST, m_catalogue.Traces()[trace].itemLabel,
-                                         static_cast<LPARAM>(trace));
-    ShowChecks(program);
+    AddTraces(program);
     TreeView_Expand(m_tree.m_hWnd, item, TVE_EXPAND);
+}
+
+bool MoreTracesDlg::ShowsTrace(size_t program, size_t trace) const {
+    return m_showAll || !m_catalogue.Programs()[program].hidesMissingTraces ||
+           m_choice->Changeable(trace);
+}
+
+// In the program's order: after the nearest trace before it that is shown.
+void MoreTracesDlg::AddTraces(size_t program) {
+    HTREEITEM after = TVI_FIRST;
+    for (size_t trace : m_catalogue.Programs()[program].traces) {
+        if (!m_traceItems[trace] && ShowsTrace(program, trace))
+            m_traceItems[trace] =
+                m_tree.Add(m_programItems[program], after, m_catalogue.Traces()[trace].itemLabel,
+                           static_cast<LPARAM>(trace));
+        after = m_traceItems[trace] ? m_traceItems[trace] : after;
+    }
+    ShowChecks(program);
 }
 
 void MoreTracesDlg::RemoveMissingPrograms() {
@@ -85,11 +100,26 @@ void MoreTracesDlg::RemoveMissingPrograms() {
     }
 }
 
+void MoreTracesDlg::RemoveMissingTraces() {
+    for (size_t program = 0; program < m_programItems.size(); ++program) {
+        if (!m_programItems[program])
+            continue;
+        for (size_t trace : m_catalogue.Programs()[program].traces) {
+            if (!m_traceItems[trace] || ShowsTrace(program, trace))
+                continue;
+            TreeView_DeleteItem(m_tree.m_hWnd, m_traceItems[trace]);
+            m_traceItems[trace] = nullptr;
+        }
+    }
+}
+
 void MoreTracesDlg::ShowChecks(size_t program) {
     const Program& shown = m_catalogue.Programs()[program];
     m_tree.SetCheck(m_programItems[program], m_choice->StateOf(shown.traces),
                     !m_choice->ProgramFound(program));
     for (size_t trace : shown.traces) {
+        if (!m_traceItems[trace])
+            continue;
         const CheckState state =
             m_choice->Checked(trace) ? CheckState::Checked : CheckState::Unchecked;
         m_tree.SetCheck(m_traceItems[trace], state, !m_choice->Changeable(trace));
@@ -97,19 +127,24 @@ void MoreTracesDlg::ShowChecks(size_t program) {
 }
 
 void MoreTracesDlg::OnShowAll() {
-    if (SendDlgItemMessage(IDC_CHOOSER_SHOW_ALL, BM_GETCHECK) != BST_CHECKED) {
+    m_showAll = SendDlgItemMessage(IDC_CHOOSER_SHOW_ALL, BM_GETCHECK) == BST_CHECKED;
+    if (!m_showAll) {
+        RemoveMissingTraces();
         RemoveMissingPrograms();
         return;
     }
     AddPrograms(false);
 }
 
-// Drawn once, when all are in.
+// Drawn once, when all are in. The programs shown already get the traces
+// they hid.
 void MoreTracesDlg::AddPrograms(bool found) {
     m_tree.SendMessage(WM_SETREDRAW, FALSE);
     for (size_t program = 0; program < m_programItems.size(); ++program) {
         if (m_choice->ProgramFound(program) == found && !m_programItems[program])
             AddProgram(program);
+        else if (m_programItems[program])
+            AddTraces(program);
     }
     m_tree.SendMessage(WM_SETREDRAW, TRUE);
     ::InvalidateRect(m_tree.m_hWnd, nullptr, TRUE);

@@ -1,7 +1,9 @@
 // "Settings > More traces...": the chooser. A tree of the programs found on
 // this PC, each with its traces, every item with a check box (a program's is
 // checked, clear or mixed as its traces are); "Show programs that are not
-// installed" adds the others, greyed, and their stored choice stays. A pane
+// installed" adds the others, greyed, and their stored choice stays; it also
+// adds the entries not found of a category of the cleaning definitions,
+// which shows only its found ones until then. A pane
 // describes the selected item: what goes, what stays, what the user loses.
 // Checking a trace with a warning asks once. "Preview" previews what is
 // checked here and the eight checked in the main window. "OK" stores the
@@ -36,7 +38,11 @@ private:
     // The programs found, or those not found, that the tree does not show yet.
     void AddPrograms(bool found);
     void AddProgram(size_t program);
+    // The program's traces that should show and do not yet.
+    void AddTraces(size_t program);
+    bool ShowsTrace(size_t program, size_t trace) const;
     void RemoveMissingPrograms();
+    void RemoveMissingTraces();
     void ShowChecks(size_t program);
     void OnToggle(HTREEITEM item);
     bool ConfirmWarnings(const std::vector<size_t>& traces);
@@ -52,6 +58,7 @@ private:
     // The tree's items, per program and per trace; null while not shown.
     std::vector<HTREEITEM> m_programItems;
     std::vector<HTREEITEM> m_traceItems;
+    bool m_showAll = false;
 
     DECLARE_MESSAGE_MAP()
 };

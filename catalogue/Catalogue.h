@@ -48,6 +48,10 @@ struct Program {
     std::function<bool()> found;
     // Its traces, as indexes into Catalogue::Traces(), in the order of a clean.
     std::vector<size_t> traces;
+    // A chooser lists its traces not found on this PC only beside the
+    // programs not installed: a category of the definitions holds hundreds
+    // of programs' entries, of which a PC has a few.
+    bool hidesMissingTraces = false;
 };
 
 class Catalogue {

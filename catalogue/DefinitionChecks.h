@@ -38,12 +38,16 @@ private:
     const Listing& ListingOf(const std::wstring& folder);
     bool EntryExists(const std::wstring& folder, const std::wstring& name);
     LONG Opened(HKEY hive, REGSAM view, const std::wstring& key);
+    LONG Listed(HKEY hive, REGSAM view, const std::wstring& key);
+    static Listing Subkeys(HKEY hive, REGSAM view, const std::wstring& key);
     void Expire();
 
     std::mutex m_mutex;
     ULONGLONG m_since = 0;
     std::unordered_map<std::wstring, Listing> m_listings;
     std::unordered_map<std::wstring, LONG> m_keys;
+    // A key's subkeys, as a folder's listing.
+    std::unordered_map<std::wstring, Listing> m_subkeys;
 };
 
 // What the checks of one file share: this PC's folders, read once.

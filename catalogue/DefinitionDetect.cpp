@@ -71,6 +71,7 @@ void DetectionCache::Expire() {
         return;
     m_listings.clear();
     m_keys.clear();
+    m_subkeys.clear();
     m_since = now;
 }
 
@@ -132,9 +133,59 @@ bool DetectionCache::PathExists(const std::wstring& path) {
                        [&](const std::wstring& folder) { return EntryExists(folder, name); });
 }
 
+namespace {
+
+std::wstring KeyMemo(HKEY hive, REGSAM view, const std::wstring& key) {
+    return std::to_wstring(reinterpret_cast<ULONG_PTR>(hive)) + L":" + std::to_wstring(view) +
+           L":" + wildcard::Folded(key);
+}
+
+} // namespace
+
+// The key's subkeys, Folded; not `listable` when it cannot be opened or
+// listed whole.
+DetectionCache::Listing DetectionCache::Subkeys(HKEY hive, REGSAM view, const std::wstring& key) {
+    Listing listing;
+    platform::UniqueHKey opened;
+    DWORD count = 0, longest = 0;
+    if (RegOpenKeyExW(hive, key.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | view,
+                      opened.put()) != ERROR_SUCCESS ||
+        RegQueryInfoKeyW(opened.get(), nullptr, nullptr, nullptr, &count, &longest, nullptr,
+                         nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return listing;
+    std::vector<wchar_t> name(longest + 1);
+    for (DWORD index = 0;; ++index) {
+        DWORD length = DWORD(name.size());
+        const LONG status = RegEnumKeyExW(opened.get(), index, name.data(), &length, nullptr,
+                                          nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        if (status != ERROR_SUCCESS)
+            return Listing();
+        listing.names.insert(wildcard::Folded(std::wstring(name.data(), length)));
+    }
+    listing.exists = listing.listable = true;
+    return listing;
+}
+
+// Whether `key` may exist, from its parent's subkeys, listed once: one
+// listing of "Software" answers for every vendor that is missing. A parent
+// that cannot be listed leaves the question to the key's opening.
+LONG DetectionCache::Listed(HKEY hive, REGSAM view, const std::wstring& key) {
+    const size_t last = key.rfind(Separator);
+    const std::wstring parent = last == std::wstring::npos ? std::wstring() : key.substr(0, last);
+    const std::wstring memo = KeyMemo(hive, view, parent);
+    auto known = m_subkeys.find(memo);
+    if (known == m_subkeys.end())
+        known = m_subkeys.emplace(memo, Subkeys(hive, view, parent)).first;
+    if (!known->second.listable)
+        return Opened(hive, view, key);
+    const std::wstring name = last == std::wstring::npos ? key : key.substr(last + 1);
+    return known->second.names.count(wildcard::Folded(name)) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
 LONG DetectionCache::Opened(HKEY hive, REGSAM view, const std::wstring& key) {
-    const std::wstring memo = std::to_wstring(reinterpret_cast<ULONG_PTR>(hive)) + L":" +
-                              std::to_wstring(view) + L":" + wildcard::Folded(key);
+    const std::wstring memo = KeyMemo(hive, view, key);
     const auto known = m_keys.find(memo);
     if (known != m_keys.end())
         return known->second;
@@ -145,7 +196,7 @@ LONG DetectionCache::Opened(HKEY hive, REGSAM view, const std::wstring& key) {
 }
 
 // The key's first parts are asked first and remembered: most entries'
-// vendors are missing, and one answer serves all of a vendor's entries.
+// vendors are missing, and one listing of their parent answers for all.
 bool DetectionCache::KeyExists(const RegistryPath& path) {
     const std::lock_guard<std::mutex> lock(m_mutex);
     Expire();
@@ -155,7 +206,7 @@ bool DetectionCache::KeyExists(const RegistryPath& path) {
             shared = path.key.find(Separator, shared + (part ? 1 : 0));
         const LONG first = shared == std::wstring::npos
                                ? ERROR_SUCCESS
-                               : Opened(path.hive, view, path.key.substr(0, shared));
+                               : Listed(path.hive, view, path.key.substr(0, shared));
         if (first != ERROR_FILE_NOT_FOUND && Exists(Opened(path.hive, view, path.key)))
             return true;
         if (path.hive != HKEY_LOCAL_MACHINE)

@@ -2,8 +2,8 @@
 
 #include "clean/WidePath.h"
 #include "platform/Handles.h"
-#include "platform/UnicodeIniCopy.h"
 #include "platform/TextConversion.h"
+#include "platform/UnicodeIniCopy.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,17 +17,21 @@ const wchar_t SectionStart = L'[';
 const wchar_t SectionEnd = L']';
 const wchar_t KeyValueSeparator = L'=';
 const wchar_t Blanks[] = L" \t";
+const wchar_t LineBreak[] = L"\r\n";
 const wchar_t VersionComment[] = L"Version:";
 const char Utf8Mark[] = "\xEF\xBB\xBF";
 const size_t Utf8MarkSize = 3;
 const unsigned char Utf16Mark[] = {0xFF, 0xFE};
 // Far beyond the few megabytes a file of definitions holds.
 const LONGLONG LargestFile = 64LL * 1024 * 1024;
-// The first buffers the profile calls fill; they double until all fits.
-const DWORD NamesBufferSize = 1 << 17;
-const DWORD SectionBufferSize = 1 << 12;
 // What the profile calls answer when the buffer was too small.
 const DWORD TruncatedMargin = 2;
+// The text of a piece handed to the profile calls: a few dozen sections.
+const size_t PieceCharacters = 1 << 16;
+// The one section of a piece, and the start of the lines that stand for the
+// headers in it: a character of the private use area.
+const wchar_t PieceName[] = L"\xE000";
+const wchar_t HeaderMark[] = L"\xE000";
 
 const wchar_t DamagedHeader[] = L"a section's name without its closing ']'";
 const wchar_t NotAKey[] = L"a line that is no key=value";
@@ -55,11 +59,6 @@ std::wstring Folded(std::wstring text) {
     return text;
 }
 
-bool SameName(std::wstring_view a, std::wstring_view b) {
-    return CompareStringOrdinal(a.data(), int(a.size()), b.data(), int(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
-
 // A list of strings each ended by a null, the list by a second one, as the
 // profile calls fill it; `call` answers the characters written.
 template <typename Call> std::vector<std::wstring> NullSeparated(DWORD size, Call call) {
@@ -77,26 +76,34 @@ template <typename Call> std::vector<std::wstring> NullSeparated(DWORD size, Cal
     return strings;
 }
 
-// The file's lines, trimmed, to number what the profile calls answer. They
-// are matched in order: a section's header after the one before it, a key
-// after the key before it and before the next header.
+// The file's lines, to number what the profile calls answer and to cut the
+// text where sections start.
 class LineIndex {
 public:
     explicit LineIndex(const std::wstring& text);
 
+    // Trimmed.
     std::wstring_view At(size_t line) const { return m_lines[line - 1]; }
+    // As written, without its line break.
+    std::wstring_view Raw(size_t line) const { return m_raw[line - 1]; }
     size_t Count() const { return m_lines.size(); }
-    // The number of the line of the section `name`, after `from`; 0: none.
-    size_t Header(const std::wstring& name, size_t from) const;
+    // The lines of the sections' headers, in order.
+    const std::vector<size_t>& Headers() const { return m_headers; }
     // The number of the line of the key `entry`, after `from` and before the
-    // next header; `fallback` when none is.
+    // next header; `fallback` when none is. Keys are matched in order.
     size_t Key(const std::wstring& entry, size_t from, size_t fallback) const;
     static bool IsHeader(std::wstring_view line) {
         return !line.empty() && line[0] == SectionStart && line.find(SectionEnd) != line.npos;
     }
+    // What stands between the brackets of a header, as written.
+    static std::wstring NameOf(std::wstring_view header) {
+        return std::wstring(header.substr(1, header.rfind(SectionEnd) - 1));
+    }
 
 private:
+    std::vector<std::wstring_view> m_raw;
     std::vector<std::wstring_view> m_lines;
+    std::vector<size_t> m_headers;
 };
 
 LineIndex::LineIndex(const std::wstring& text) {
@@ -107,19 +114,12 @@ LineIndex::LineIndex(const std::wstring& text) {
         std::wstring_view line(text.data() + start, stop - start);
         if (!line.empty() && line.back() == L'\r')
             line.remove_suffix(1);
+        m_raw.push_back(line);
         m_lines.push_back(Trimmed(line));
+        if (IsHeader(m_lines.back()))
+            m_headers.push_back(m_lines.size());
         start = stop + 1;
     }
-}
-
-size_t LineIndex::Header(const std::wstring& name, size_t from) const {
-    for (size_t line = from + 1; line <= m_lines.size(); ++line) {
-        const std::wstring_view text = At(line);
-        if (IsHeader(text) &&
-            SameName(Trimmed(text.substr(1, text.rfind(SectionEnd) - 1)), Trimmed(name)))
-            return line;
-    }
-    return 0;
 }
 
 size_t LineIndex::Key(const std::wstring& entry, size_t from, size_t fallback) const {
@@ -135,8 +135,9 @@ size_t LineIndex::Key(const std::wstring& entry, size_t from, size_t fallback) c
     return fallback;
 }
 
-void Damage(RawSection& section, size_t line, const wchar_t* reason) {
-    if (section.damaged.reason.empty())
+// A section names its first damaged line.
+void Damage(RawSection& section, size_t line, const std::wstring& reason) {
+    if (section.damaged.reason.empty() || line < section.damaged.line)
         section.damaged = {line, reason};
 }
 
@@ -153,21 +154,121 @@ void AddKey(RawSection& section, const std::wstring& entry, size_t line) {
                             line});
 }
 
-RawSection ReadSection(const std::wstring& path, const std::wstring& name, size_t line,
-                       const LineIndex& lines) {
-    RawSection section;
-    section.name = name;
-    section.line = line;
-    size_t cursor = line;
-    for (const std::wstring& entry : NullSeparated(SectionBufferSize, [&](wchar_t*to, DWORD n) {
-             return GetPrivateProfileSectionW(name.c_str(), to, n, path.c_str());
-         })) {
-        cursor = lines.Key(entry, cursor, cursor);
-        AddKey(section, entry, cursor ? cursor : line);
+// The line that stands for the header at `line` in a piece: a key without
+// '=', which the platform answers as it is.
+std::wstring Marker(size_t line) {
+    return HeaderMark + std::to_wstring(line);
+}
+
+// The profile calls answer one section a call, and each call looks at the
+// whole file again: thousands of sections took seconds. So the file is
+// handed to them in pieces of a few dozen sections, cut only where a section
+// starts, each piece one section whose headers have become marker lines: one
+// call reads a piece, and the platform still parses every key, value and
+// comment in it. A line with a control character is kept from the platform,
+// which may take a carriage return in it for the end of a line.
+class PieceReader {
+public:
+    static const size_t None = size_t(-1);
+    PieceReader(const LineIndex& lines, RawDefinitions& raw) : m_lines(lines), m_raw(raw) {}
+    // How many sections from Headers()[first] the next piece holds.
+    size_t Sections(size_t first) const;
+    // The sections whose headers are Headers()[first, last); false, with the
+    // platform's error, when the piece could not be written.
+    bool Read(size_t first, size_t last, DWORD& error);
+
+private:
+    // The line after the section of Headers()[header].
+    size_t EndOf(size_t header) const {
+        return header + 1 < m_lines.Headers().size() ? m_lines.Headers()[header + 1]
+                                                     : m_lines.Count() + 1;
     }
-    if (HasControlCharacter(name))
+    std::wstring Text(size_t first, size_t last) const;
+    void Start(size_t header);
+
+    const LineIndex& m_lines;
+    RawDefinitions& m_raw;
+    // Folded name -> the line of the first section of that name: a second
+    // one is refused, since the profile calls answer only the first one's
+    // keys in a file.
+    std::unordered_map<std::wstring, size_t> m_first;
+    // The section the next keys belong to; none before the first, nor for a
+    // second one of a name.
+    size_t m_current = None;
+    size_t m_cursor = 0;
+};
+
+size_t PieceReader::Sections(size_t first) const {
+    const std::vector<size_t>& headers = m_lines.Headers();
+    const std::wstring_view start = m_lines.Raw(headers[first]);
+    size_t last = first + 1;
+    while (last < headers.size() &&
+           size_t(m_lines.Raw(headers[last]).data() - start.data()) < PieceCharacters)
+        ++last;
+    return last - first;
+}
+
+std::wstring PieceReader::Text(size_t first, size_t last) const {
+    std::wstring text = SectionStart + std::wstring(PieceName) + SectionEnd + LineBreak;
+    for (size_t line = m_lines.Headers()[first]; line < EndOf(last - 1); ++line) {
+        if (LineIndex::IsHeader(m_lines.At(line)))
+            text += Marker(line);
+        else if (!HasControlCharacter(m_lines.Raw(line)))
+            text += m_lines.Raw(line);
+        text += LineBreak;
+    }
+    return text;
+}
+
+void PieceReader::Start(size_t header) {
+    const size_t line = m_lines.Headers()[header];
+    RawSection section;
+    section.name = LineIndex::NameOf(m_lines.At(line));
+    section.line = line;
+    m_cursor = line;
+    const auto seen = m_first.emplace(Folded(std::wstring(Trimmed(section.name))), line);
+    if (!seen.second)
+        Damage(section, line, DuplicateName + std::to_wstring(seen.first->second));
+    if (HasControlCharacter(section.name))
         Damage(section, line, ControlCharacter);
-    return section;
+    for (size_t below = line + 1; below < EndOf(header); ++below) {
+        if (HasControlCharacter(m_lines.Raw(below))) {
+            Damage(section, below, ControlCharacter);
+            break;
+        }
+    }
+    m_raw.sections.push_back(std::move(section));
+    m_current = seen.second ? m_raw.sections.size() - 1 : None;
+}
+
+bool PieceReader::Read(size_t first, size_t last, DWORD& error) {
+    const std::wstring text = Text(first, last);
+    const platform::UnicodeIniText piece(text);
+    if (piece.Path().empty()) {
+        error = piece.Error();
+        return false;
+    }
+    const DWORD size = DWORD(text.size()) + TruncatedMargin + 1;
+    size_t next = first;
+    std::wstring marker = Marker(m_lines.Headers()[next]);
+    m_current = None;
+    for (const std::wstring& entry : NullSeparated(size, [&](wchar_t*to, DWORD n) {
+             return GetPrivateProfileSectionW(PieceName, to, n, piece.Path().c_str());
+         })) {
+        if (next < last && entry == marker) {
+            Start(next++);
+            marker = next < last ? Marker(m_lines.Headers()[next]) : std::wstring();
+            continue;
+        }
+        if (m_current == None)
+            continue;
+        m_cursor = m_lines.Key(entry, m_cursor, m_cursor);
+        AddKey(m_raw.sections[m_current], entry, m_cursor);
+    }
+    // A header the platform did not answer still names its section.
+    while (next < last)
+        Start(next++);
+    return true;
 }
 
 // "; Version: 260730" and the lines that are not comments, before the first section.
@@ -234,28 +335,12 @@ bool ReadDefinitions(const std::wstring& path, RawDefinitions& raw, DWORD& error
         return false;
     const LineIndex lines(text);
     ReadHead(lines, raw);
-    // The profile calls read UTF-8 in the code page: they get a UTF-16 copy.
-    const platform::UnicodeIniCopy copy(path);
-    const std::wstring& unicode = copy.Path();
-    // Folded name -> the line of the first section of that name: the profile
-    // calls answer only the first one's keys, so a second one has none.
-    std::unordered_map<std::wstring, size_t> first;
-    size_t cursor = 0;
-    for (const std::wstring& name : NullSeparated(NamesBufferSize, [&](wchar_t*to, DWORD n) {
-             return GetPrivateProfileSectionNamesW(to, n, unicode.c_str());
-         })) {
-        const size_t line = lines.Header(name, cursor);
-        cursor = line ? line : cursor;
-        const auto seen = first.emplace(Folded(std::wstring(Trimmed(name))), cursor);
-        if (seen.second) {
-            raw.sections.push_back(ReadSection(unicode, name, cursor, lines));
-            continue;
-        }
-        RawSection again;
-        again.name = name;
-        again.line = cursor;
-        again.damaged = {cursor, DuplicateName + std::to_wstring(seen.first->second)};
-        raw.sections.push_back(std::move(again));
+    PieceReader reader(lines, raw);
+    for (size_t first = 0, size = 0; first < lines.Headers().size(); first += size) {
+        size = reader.Sections(first);
+        if (!reader.Read(first, first + size, error))
+            return false;
     }
+    error = ERROR_SUCCESS;
     return true;
 }

@@ -1,8 +1,7 @@
 // The sections and keys of a file of cleaning definitions, read through the
-// platform's profile calls (GetPrivateProfileSectionNamesW,
-// GetPrivateProfileSectionW) and given the numbers of the lines they stand
-// on, before anything is made of them. A line that is not key=value damages
-// its section.
+// platform's profile calls (GetPrivateProfileSectionW, a few dozen sections
+// a call) and given the numbers of the lines they stand on, before anything
+// is made of them. A line that is not key=value damages its section.
 #pragma once
 
 #include "catalogue/Definition.h"

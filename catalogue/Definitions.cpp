@@ -215,6 +215,7 @@ void AddDefinitions(Catalogue& catalogue, const std::shared_ptr<const LoadedDefi
         program.key = platform::ToUtf8(DefinitionPrefix + name);
         program.name = ProgramNamed(catalogue, name) ? name + CategorySuffix : name;
         program.category = name;
+        program.hidesMissingTraces = true;
         program.found = [loaded, indexes] {
             return std::any_of(indexes.begin(), indexes.end(), [&](size_t index) {
                 return DefinitionFound(loaded->file.entries[index], loaded->context);

@@ -34,27 +34,49 @@ std::wstring Utf16Text(std::string bytes) {
     return text;
 }
 
-} // namespace
-
-UnicodeIniCopy::UnicodeIniCopy(const std::wstring& ini) : m_path(ini) {
-    const std::wstring text = Utf16Text(ReadWholeFile(ini, LargestIni));
+// Writes `text` (which starts with the byte-order mark) to a new temporary
+// file: its name in `path`, left there even when the writing failed, so that
+// it is deleted; the platform's error, 0 when all was written.
+DWORD WriteTemporary(const std::wstring& text, std::wstring& path) {
     wchar_t folder[MAX_PATH + 1];
     wchar_t name[MAX_PATH];
-    if (text.empty() || !GetTempPathW(MAX_PATH + 1, folder) ||
-        !GetTempFileNameW(folder, CopyPrefix, 0, name))
-        return;
-    m_copy = name;
+    if (!GetTempPathW(MAX_PATH + 1, folder) || !GetTempFileNameW(folder, CopyPrefix, 0, name))
+        return GetLastError();
+    path = name;
     UniqueFile file(CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                 FILE_ATTRIBUTE_TEMPORARY, nullptr));
     const DWORD bytes = DWORD(text.size() * sizeof(wchar_t));
     DWORD written = 0;
-    if (file && WriteFile(file.get(), text.data(), bytes, &written, nullptr) && written == bytes)
+    if (!file || !WriteFile(file.get(), text.data(), bytes, &written, nullptr))
+        return GetLastError();
+    return written == bytes ? ERROR_SUCCESS : ERROR_HANDLE_DISK_FULL;
+}
+
+} // namespace
+
+UnicodeIniCopy::UnicodeIniCopy(const std::wstring& ini) : m_path(ini) {
+    const std::wstring text = Utf16Text(ReadWholeFile(ini, LargestIni));
+    if (!text.empty() && WriteTemporary(text, m_copy) == ERROR_SUCCESS)
         m_path = m_copy;
 }
 
 UnicodeIniCopy::~UnicodeIniCopy() {
     if (!m_copy.empty())
         DeleteFileW(m_copy.c_str());
+}
+
+UnicodeIniText::UnicodeIniText(const std::wstring& text) {
+    std::wstring path;
+    m_error = WriteTemporary(std::wstring(1, Utf16Mark) + text, path);
+    if (m_error == ERROR_SUCCESS)
+        m_path = path;
+    else if (!path.empty())
+        DeleteFileW(path.c_str());
+}
+
+UnicodeIniText::~UnicodeIniText() {
+    if (!m_path.empty())
+        DeleteFileW(m_path.c_str());
 }
 
 } // namespace platform

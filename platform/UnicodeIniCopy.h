@@ -5,6 +5,8 @@
 // text is handed to them as such a copy, in the temporary folder.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 namespace platform {
@@ -25,6 +27,24 @@ public:
 private:
     std::wstring m_path;
     std::wstring m_copy;
+};
+
+// Text of Quenby's own in a temporary file that the profile calls read as
+// Unicode; the file is deleted with it.
+class UnicodeIniText {
+public:
+    explicit UnicodeIniText(const std::wstring& text);
+    ~UnicodeIniText();
+    UnicodeIniText(const UnicodeIniText&) = delete;
+    UnicodeIniText& operator=(const UnicodeIniText&) = delete;
+
+    // Empty when the file could not be written: Error() says why.
+    const std::wstring& Path() const { return m_path; }
+    DWORD Error() const { return m_error; }
+
+private:
+    std::wstring m_path;
+    DWORD m_error = ERROR_SUCCESS;
 };
 
 } // namespace platform

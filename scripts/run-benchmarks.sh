@@ -2,7 +2,7 @@
 # Builds the benchmarks and runs them in a throw-away Wine sandbox, then prints
 # the medians and the ratios against the reference tools:
 #
-#   scripts/run-benchmarks.sh [--rounds N]
+#   scripts/run-benchmarks.sh [--rounds N] [--only definitions]
 #
 #   folder walk   Cleaner::DeleteFolderContents on a seeded tree (10,000 files
 #                 in 110 folders, 10 index files, a desktop.ini), against a
@@ -28,6 +28,18 @@
 #                 (that History): its time, and the longest the window's
 #                 thread took to answer a message meanwhile, against the
 #                 longest an idle dialog program took in the same turns
+#   definitions   the community's cleaning definitions (winapp2.ini, which is
+#                 not in the repository: QUENBY_WINAPP2=/path/winapp2.ini
+#                 names it; without it this part says so and does not run).
+#                 200 of its entries seeded as found (seed 42), then, in
+#                 turns: bench_definitions reading the file and detecting
+#                 every entry, against one ReadFile and MultiByteToWideChar
+#                 of the same file; what opening the chooser asks of the
+#                 catalogue with the file and without it; and "More
+#                 traces..." opened in Quenby with the file in
+#                 %APPDATA%\Quenby and without it, 3 starts of Quenby each
+#                 (the first opening of a start, which reads the file, on
+#                 its own row). --only definitions runs this part alone
 #
 # Every contender gets its own copy of the same seeded tree, made just before
 # its run; the contenders take turns within each round (the order rotates),
@@ -47,16 +59,26 @@ if [ "${1:-}" = --rounds ]; then
     shift 2 || true
     [[ "$walk_rounds" =~ ^[1-9][0-9]*$ ]] || { echo "--rounds wants a count" >&2; exit 2; }
 fi
+only=all
+if [ "${1:-}" = --only ]; then
+    only=${2:-}
+    shift 2 || true
+    case $only in all | definitions) ;; *) echo "--only knows: definitions" >&2; exit 2 ;; esac
+fi
+winapp2=${QUENBY_WINAPP2:-}
+[ -z "$winapp2" ] || winapp2=$(realpath "$winapp2")
 
 if [ "${1:-}" != --inside ]; then
-    [ $# -eq 0 ] || { echo "usage: $0 [--rounds N]" >&2; exit 2; }
+    [ $# -eq 0 ] || { echo "usage: $0 [--rounds N] [--only definitions]" >&2; exit 2; }
     arch=${QUENBY_ARCH:-win64}
     check_arch "$arch"
     scripts/install-deps.sh
     scripts/build.sh "$arch" --target Quenby QuenbyCmd quenby_bench bench_minimal_dialog \
-        bench_startup bench_quenby_steps bench_sqlite_shell bench_chooser >/dev/null
-    exec scripts/sandbox.sh --arch "$arch" --display -- \
-        bash "$self" --rounds "$walk_rounds" --inside "$(build_dir_of "$arch")"
+        bench_startup bench_quenby_steps bench_sqlite_shell bench_chooser \
+        bench_definitions >/dev/null
+    QUENBY_WINAPP2=$winapp2 exec scripts/sandbox.sh --arch "$arch" --display -- \
+        bash "$self" --rounds "$walk_rounds" --only "$only" --inside \
+        "$(build_dir_of "$arch")"
 fi
 
 # ---- inside the sandbox ---------------------------------------------------
@@ -405,6 +427,111 @@ run_chooser() {
                           print "preview.idle", $2, $5 }' >>"$results"
 }
 
+# ---- the cleaning definitions ------------------------------------------------
+readonly definitions_rounds=5 definitions_starts=3 definitions_seed=42 definitions_found=200
+definitions_ran=0
+definitions_bench="$build/tests/bench_definitions.exe"
+
+# window_chooser NAME ROUND: "More traces..." opened in Quenby as it is now,
+# its rounds recorded as definitions.window.NAME; the first opening, which
+# builds the catalogue and so reads the file, as definitions.window.NAME.first
+# of round ROUND.
+window_chooser() {
+    local out=$work/window-$1.txt
+    cd "$work"
+    wine explorer /desktop=bench,1024x768 "$(winepath -w "$build/tests/bench_chooser.exe")" \
+        "$(winepath -w "$out")" "$definitions_rounds" 0 "$(winepath -w "$build/Quenby.exe")" \
+        "$(winepath -w "$build/tests/bench_minimal_dialog.exe")" "$minimal_title" \
+        >/dev/null 2>&1 || true
+    cd - >/dev/null
+    [ "$(tr -d '\r' <"$out" | grep -c '^chooser')" = $((definitions_rounds + 1)) ] ||
+        fail "the chooser's timer did not finish (see $out)"
+    tr -d '\r' <"$out" | awk -v key="definitions.window.$1" -v round="$2" \
+        '$1 == "chooser" && $2 > 0 { print key, $2, $3 }
+         $1 == "chooser" && $2 == 0 { print key ".first", round, $3 }' >>"$results"
+}
+
+# definitions_contender NAME: one turn of NAME on the copy $definitions_file.
+definitions_contender() {
+    local out
+    case $1 in
+    load)
+        # read, detect (ms), their CPU, entries, entries that run, found
+        out=($(wine "$definitions_bench" load "$definitions_file" | tr -d '\r'))
+        definitions_counts="${out[4]} ${out[5]} ${out[6]}"
+        record definitions.read "${out[0]}"
+        record definitions.detect "${out[1]}"
+        record definitions.load "$(awk -v a="${out[0]}" -v b="${out[1]}" 'BEGIN { print a + b }')" ;;
+    plain) record definitions.plain "$(wine "$definitions_bench" plain "$definitions_file" |
+        tr -d '\r' | cut -d' ' -f1)" ;;
+    chooser | bare)
+        out=$([ "$1" = chooser ] && echo "$definitions_file" || echo -)
+        record "definitions.$1" "$(wine "$definitions_bench" chooser "$out" | tr -d '\r' |
+            cut -d' ' -f1)" ;;
+    esac
+}
+
+# The file of QUENBY_WINAPP2, copied; 200 entries made found; then the
+# contenders in turns (round 0 warms up), and the chooser in Quenby without
+# the file and with it in %APPDATA%\Quenby.
+run_definitions() {
+    [ -n "$winapp2" ] && [ -f "$winapp2" ] || return 0
+    local own
+    cp "$winapp2" "$work/winapp2.ini"
+    definitions_file=$(winepath -w "$work/winapp2.ini")
+    definitions_seeded=$(wine "$definitions_bench" seed "$definitions_file" \
+        "$definitions_seed" "$definitions_found" | tr -d '\r')
+    for ((round = 0; round <= definitions_rounds; round++)); do
+        section "definitions, round $round of $definitions_rounds (0 warms up)"
+        for name in $(rotate "$round" load plain chooser bare); do definitions_contender "$name"; done
+    done
+    sed -i '/^definitions\.[a-z.]* 0 /d' "$results"
+    own="$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")"
+    own="${own%/}/Quenby"
+    mkdir -p "$own"
+    rm -f "$own/winapp2.ini"
+    for ((round = 1; round <= definitions_starts; round++)); do
+        section "\"More traces...\" in Quenby, start $round of $definitions_starts"
+        for name in $(rotate "$round" without with); do
+            [ "$name" = with ] && cp "$work/winapp2.ini" "$own/winapp2.ini"
+            window_chooser "$name" "$round"
+            rm -f "$own/winapp2.ini"
+        done
+    done
+    definitions_ran=1
+}
+
+report_definitions() {
+    echo
+    if [ "$definitions_ran" != 1 ]; then
+        echo "The cleaning definitions' benchmark did not run: winapp2.ini is not in the"
+        echo "repository; QUENBY_WINAPP2=/path/winapp2.ini names the file to measure."
+        return 0
+    fi
+    local counts=($definitions_counts)
+    echo "Cleaning definitions: $(basename "$winapp2") of ${counts[0]} entries, ${counts[1]} of"
+    echo "them run, ${counts[2]} found ($definitions_seeded seeded). Medians and ranges of"
+    echo "$definitions_rounds rounds in milliseconds, in-process but for Quenby's window"
+    echo "($definitions_starts starts of Quenby, $definitions_rounds openings after the first in each)."
+    echo
+    printf '| %-44s | %9s | %13s | %s |\n' "What" "Median" "Range" "Ratio"
+    printf '| %-44s | %9s | %13s | %s |\n' "---" "---:" "---:" "---"
+    row "Reading the file and detecting every entry" definitions.load \
+        "load/plain $(ratio definitions.load definitions.plain)"
+    row "reading" definitions.read
+    row "detecting" definitions.detect
+    row "One ReadFile and MultiByteToWideChar" definitions.plain
+    row "The chooser's catalogue, with the file" definitions.chooser \
+        "with/without $(ratio definitions.chooser definitions.bare)"
+    row "without it" definitions.bare
+    row "\"More traces...\" in Quenby, with the file" definitions.window.with \
+        "with/without $(ratio definitions.window.with definitions.window.without)"
+    row "without it" definitions.window.without
+    row "the first opening (reads the file), with it" definitions.window.with.first \
+        "with/without $(ratio definitions.window.with.first definitions.window.without.first)"
+    row "the first opening, without it" definitions.window.without.first
+}
+
 # rotate LIST... by ROUND: the contenders' order in that round.
 rotate() {
     local round=$1
@@ -413,9 +540,31 @@ rotate() {
     for ((i = 0; i < n; i++)); do echo "${list[$(((i + round) % n))]}"; done
 }
 
+# ---- figures -------------------------------------------------------------
+values() { awk -v key="$1" '$1 == key { print $3 }' "$results" | sort -g; }
+# The median of the numbers on standard input, one a line.
+median_of() {
+    sort -g | awk -v digits="${1:-1}" '{ v[NR] = $1 } END { if (NR == 0) exit 1;
+        printf "%." digits "f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+median() { values "$1" | median_of; }
+spread() { values "$1" | awk 'NR == 1 { lo = $1 } { hi = $1 } END { printf "%.0f-%.0f", lo, hi }'; }
+# ratio A B: the median of A/B over the rounds that measured both.
+ratio() {
+    awk -v a="$1" -v b="$2" '$1 == a { x[$2] = $3 } $1 == b { y[$2] = $3 }
+        END { for (r in x) if ((r in y) && y[r] > 0) print x[r] / y[r] }' "$results" | median_of 2
+}
+# row TEXT KEY [RATIO TEXT]
+row() { printf '| %-44s | %9s | %13s | %s |\n' "$1" "$(median "$2")" "$(spread "$2")" "${3:-}"; }
+
 started=$(now_us)
 load_before=$(machine_load)
 ensure_rpcss
+if [ "$only" = definitions ]; then
+    run_definitions
+    report_definitions
+    exit 0
+fi
 server=$(server_pid)
 echo "seeding the trees"
 seed_walk_tree "$work/walk-template"
@@ -459,25 +608,12 @@ for ((round = 0; round < history_rounds; round++)); do
 done
 section "chooser, $chooser_rounds rounds and a warm-up, $preview_rounds previews"
 run_chooser
+section "definitions"
+run_definitions
 finished=$(now_us)
 load_after=$(machine_load)
 
 # ---- report ---------------------------------------------------------------
-values() { awk -v key="$1" '$1 == key { print $3 }' "$results" | sort -g; }
-# The median of the numbers on standard input, one a line.
-median_of() {
-    sort -g | awk -v digits="${1:-1}" '{ v[NR] = $1 } END { if (NR == 0) exit 1;
-        printf "%." digits "f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
-median() { values "$1" | median_of; }
-spread() { values "$1" | awk 'NR == 1 { lo = $1 } { hi = $1 } END { printf "%.0f-%.0f", lo, hi }'; }
-# ratio A B: the median of A/B over the rounds that measured both.
-ratio() {
-    awk -v a="$1" -v b="$2" '$1 == a { x[$2] = $3 } $1 == b { y[$2] = $3 }
-        END { for (r in x) if ((r in y) && y[r] > 0) print x[r] / y[r] }' "$results" | median_of 2
-}
-# row TEXT KEY [RATIO TEXT]
-row() { printf '| %-44s | %9s | %13s | %s |\n' "$1" "$(median "$2")" "$(spread "$2")" "${3:-}"; }
 
 files=$((groups * folders_per_group * files_per_folder))
 # Every file of the tree: the small ones, the index files and the desktop.ini.
@@ -527,6 +663,7 @@ row "longest wait for the window during it" preview.wait
 row "longest wait for an idle dialog program meanwhile" preview.idle
 row "Empty run: wine quenby_bench none" empty.bench
 row "Empty run: wine cmd /c rem" empty.cmd
+report_definitions
 
 # per_file FILE: "TOTAL | NAME PER-FILE, ..." from lines "NAME COUNT"; the list
 # leaves out what is done less than once in a hundred files.

@@ -14,7 +14,8 @@
 // of an idle program (IDLE_EXE, started too): the longest wait for an answer
 // from the preview is the longest time its thread did not look at its
 // messages, the scheduling of a busy machine included; the idle program's
-// longest wait is that scheduling alone. One line per figure goes to
+// longest wait is that scheduling alone (PREVIEW_ROUNDS may be 0: the openings
+// alone). One line per figure goes to
 // RESULT_FILE and to the output:
 //
 //   options ROUND MS | chooser ROUND MS
@@ -223,7 +224,7 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != Arguments || std::atoi(argv[2]) < 1 || std::atoi(argv[3]) < 1) {
+    if (argc != Arguments || std::atoi(argv[2]) < 1 || std::atoi(argv[3]) < 0) {
         std::fprintf(stderr, "usage: bench_chooser RESULT_FILE ROUNDS PREVIEW_ROUNDS EXE "
                              "IDLE_EXE IDLE_TITLE\n");
         return ExitUsage;

@@ -8,10 +8,14 @@
 //   bench_definitions load FILE
 //       reads and checks FILE, then asks every entry whether it is found;
 //       prints the milliseconds of each, then the counts
-//   bench_definitions chooser FILE
+//   bench_definitions plain FILE
+//       the reference for "load": reads FILE with one ReadFile and converts
+//       it from UTF-8 with MultiByteToWideChar; prints the milliseconds
+//   bench_definitions chooser FILE|-
 //       what opening the chooser asks of the catalogue: the built-in
-//       programs and the file's entries joined, then whether each program
-//       and each trace is found; prints the milliseconds
+//       programs and the file's entries joined (none with "-", the
+//       reference), then whether each program and each trace is found;
+//       prints the milliseconds
 //
 // It refuses to run outside the sandbox of scripts/sandbox.sh, since it
 // creates folders and keys.
@@ -119,13 +123,34 @@ int LoadAndDetect(int argc, char** argv) {
     return ExitOk;
 }
 
+int Plain(int argc, char** argv) {
+    if (argc != 3)
+        return ExitUsage;
+    Stopwatch stopwatch;
+    platform::UniqueFile file(CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file || !GetFileSizeEx(file.get(), &size))
+        return ExitFailed;
+    std::string bytes(size_t(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!ReadFile(file.get(), &bytes[0], DWORD(bytes.size()), &read, nullptr))
+        return ExitFailed;
+    const int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(read), nullptr, 0);
+    std::wstring text(size_t(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(read), &text[0], length);
+    std::printf("%.3f %zu\n", stopwatch.ElapsedMs(), text.size());
+    return ExitOk;
+}
+
 int Chooser(int argc, char** argv) {
     if (argc != 3)
         return ExitUsage;
     Stopwatch stopwatch;
     const double cpuStart = CpuMs();
-    const auto loaded = Load(argv[2]);
-    if (!loaded)
+    const bool none = std::string(argv[2]) == "-";
+    const auto loaded = none ? nullptr : Load(argv[2]);
+    if (!none && !loaded)
         return ExitFailed;
     Catalogue catalogue = Catalogue::BuiltInTraces();
     AddDefinitions(catalogue, loaded);
@@ -150,9 +175,11 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     const int status = mode == "seed"      ? Seed(argc, argv)
                        : mode == "load"    ? LoadAndDetect(argc, argv)
+                       : mode == "plain"   ? Plain(argc, argv)
                        : mode == "chooser" ? Chooser(argc, argv)
                                            : ExitUsage;
     if (status == ExitUsage)
-        std::fprintf(stderr, "usage: bench_definitions seed|load|chooser FILE [SEED COUNT]\n");
+        std::fprintf(stderr,
+                     "usage: bench_definitions seed|load|plain|chooser FILE [SEED COUNT]\n");
     return status;
 }

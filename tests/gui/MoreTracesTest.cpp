@@ -3,7 +3,9 @@
 // once, what Enter, OK, Cancel and Escape store; its preview (the same rows
 // as the console's, changing nothing, cancelled between traces); and the
 // clean run: with none chosen the old one, else the eight then the chosen
-// ones, with its progress and what did not go, but not at shutdown.
+// ones, with its progress and what did not go, but not at shutdown; and an
+// entry of the user's cleaning definitions listed, chosen, previewed and
+// cleaned.
 #include "tests/gui/QuenbyIds.h"
 #include "tests/gui/QuenbyTest.h"
 #include "tests/gui/SessionQuery.h"
@@ -478,6 +480,71 @@ TEST_F(MoreTracesTest, ARunningFirefoxIsNamedWithItsReasonAndLeftAsItWas) {
     EXPECT_TRUE(query.WaitForAnswer(ShortTimeout) && query.Answer() == TRUE);
     SnapshotPath(folder, "firefox", after, true);
     EXPECT_EQ(JoinLines(Differences(before, after)), "");
+}
+
+// A category of the user's cleaning definitions lists its found entries, the
+// others only beside the programs not installed; the entry chosen is stored
+// by its console name and previewed with its files, and the window's clean,
+// then the console's, remove those files and nothing else.
+TEST_F(MoreTracesTest, AFoundDefinitionIsListedChosenPreviewedAndCleanedAlone) {
+    const std::string roaming = SpecialFolder(CSIDL_APPDATA), app = roaming + "\\QuenbyGuiApp";
+    // Gone with the test: every suite of an arch shares the prefix.
+    const struct Planted {
+        std::string path;
+        ~Planted() { RemovePath(path); }
+    } definitions{roaming + "\\Quenby\\winapp2.ini"}, folder{app};
+    ASSERT_TRUE(MakeFolders(roaming + "\\Quenby") && MakeFolders(app));
+    ASSERT_TRUE(PlantFile(definitions.path, "[Gui App *]\r\nSection=Quenby fixtures\r\n"
+                                            "DetectFile=%AppData%\\QuenbyGuiApp\r\n"
+                                            "FileKey1=%AppData%\\QuenbyGuiApp|*.log\r\n"
+                                            "[Gone App *]\r\nSection=Quenby fixtures\r\n"
+                                            "DetectFile=%AppData%\\QuenbyGoneApp\r\n"
+                                            "FileKey1=%AppData%\\QuenbyGoneApp|*.log\r\n"));
+    const auto plantLogs = [&] {
+        return PlantFile(app + "\\a.log", "x") && PlantFile(app + "\\b.log", "x");
+    };
+    const auto cleaned = [&] {
+        return !PathExists(app + "\\a.log") && !PathExists(app + "\\b.log") &&
+               PathExists(app + "\\keep.txt") && PathExists(definitions.path);
+    };
+    ASSERT_TRUE(plantLogs() && PlantFile(app + "\\keep.txt", "x"));
+    ASSERT_TRUE(WriteString(SettingsKey(QuenbyName), MoreTracesValue, ""));
+    ASSERT_TRUE(Start());
+    SetBoxes(0);
+    HWND dialog = OpenMoreTraces();
+    ASSERT_TRUE(dialog);
+    const std::set<std::string> category = {"Quenby fixtures"};
+    const std::string found = "Quenby fixtures 1\n  Gui App 1\n";
+    EXPECT_EQ(Shown(dialog, category), found);
+    EXPECT_TRUE(SendWithin(GetDlgItem(dialog, IdShowAll), BM_CLICK, 0, 0));
+    EXPECT_EQ(Shown(dialog, category), found + "  Gone App 4\n");
+    EXPECT_TRUE(SendWithin(GetDlgItem(dialog, IdShowAll), BM_CLICK, 0, 0));
+    EXPECT_EQ(Shown(dialog, category), found);
+    Toggle(dialog, Find(dialog, "Quenby fixtures", "Gui App"));
+
+    HWND preview = Preview(dialog);
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(Rows(preview, IdPreviewList).size(), 1u);
+    PressKey(GetDlgItem(preview, IdPreviewList), VK_RETURN);
+    HWND items = WaitForOwned(preview, nullptr);
+    ASSERT_TRUE(items);
+    const std::string listed = JoinLines(Rows(items, IdItemsList));
+    for (const char* name : {"QuenbyGuiApp\\a.log", "QuenbyGuiApp\\b.log"})
+        EXPECT_NE(listed.find(name), std::string::npos) << name << " in:\n" << listed;
+    EXPECT_EQ(listed.find("keep.txt"), std::string::npos) << listed;
+    Answer(items, IDOK);
+    Answer(preview, IDCANCEL);
+    Answer(dialog, IDOK);
+    EXPECT_EQ(Stored(), "winapp2:Gui App");
+    EXPECT_TRUE(PathExists(app + "\\a.log") && PathExists(app + "\\b.log"))
+        << "the preview removed nothing";
+
+    ASSERT_TRUE(CleanAndAnswer(IDYES));
+    EXPECT_TRUE(cleaned());
+    ASSERT_TRUE(plantLogs());
+    const ConsoleRun console = RunConsole("clean --yes \"winapp2:Gui App\"");
+    EXPECT_EQ(0u, console.exitCode) << console.out << console.err;
+    EXPECT_TRUE(cleaned());
 }
 
 } // namespace

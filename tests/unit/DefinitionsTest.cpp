@@ -65,6 +65,19 @@ std::vector<size_t> RefusedLines(const Definition& entry) {
     return lines;
 }
 
+size_t TemporaryFiles() {
+    wchar_t folder[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, folder);
+    WIN32_FIND_DATAW found;
+    platform::UniqueFind find(FindFirstFileW((std::wstring(folder) + L"*").c_str(), &found));
+    if (!find)
+        return 0;
+    size_t count = 1;
+    while (FindNextFileW(find.get(), &found))
+        ++count;
+    return count;
+}
+
 bool Says(const std::wstring& text, const wchar_t* words) {
     return text.find(words) != std::wstring::npos;
 }
@@ -134,6 +147,21 @@ TEST(DefinitionsTest, TheFixtureReadsEveryConstructAndRefusesWithLineNumbers) {
     const size_t views = sizeof(void*) == 8 || wow64 ? 2 : 1;
     EXPECT_EQ(views, trustedZip.files[0].folders.size()) << "one view on 32-bit Windows";
     EXPECT_EQ(2u, trustedZip.keys.size());
+
+    // Larger than a megabyte and than a piece the platform reads at a time:
+    // UTF-8 still read as such, and a name far below is still a second one.
+    std::string large = ReadBytes(FixtureCopy());
+    large += large.back() == '\n' ? "" : "\r\n";
+    large += std::string(1 << 20, ';') + "\r\n[Caf\xc3\xa9 Notes *]\r\nFileKey1=%AppData%|*.x\r\n";
+    const std::wstring largePath = Roaming() + L"\\Quenby\\large.ini";
+    WriteBytes(largePath, large);
+    const auto read = Load(false, largePath);
+    DeleteFileW(largePath.c_str());
+    ASSERT_TRUE(read);
+    EXPECT_EQ(L"Caf\u00e9 Notes", Entry(*read, 67).name);
+    EXPECT_EQ(L"%AppData%\\QuenbyFixture\\Caf\u00e9|*.txt", Entry(*read, 67).files[0].text);
+    const size_t last = size_t(std::count(large.begin(), large.end(), '\n')) - 1;
+    EXPECT_TRUE(Says(Entry(*read, last).refused.reason, L"at line 67"));
 }
 
 TEST(DefinitionsTest, EntriesAreFoundByKeysFilesWildcardsAndWindowsVersionsAndJoinTheCatalogue) {
@@ -264,9 +292,10 @@ TEST(DefinitionsTest, RandomAndTruncatedLinesNeverCrashTheReader) {
         lines.push_back(fixture.substr(start, end - start));
         start = end + 1;
     }
-    const std::string signs = "[]=|;%\\*?.:\t \x01\x7f\xc3\xa9\xff";
+    const std::string signs = "[]=|;%\\*?.:\t\r \x01\x7f\xc3\xa9\xff";
     std::mt19937 random(29);
     const std::wstring path = Roaming() + L"\\Quenby\\fuzzed.ini";
+    const size_t temporaries = TemporaryFiles();
     for (int round = 0; round < 150; ++round) {
         std::string text;
         size_t count = 0;
@@ -289,6 +318,7 @@ TEST(DefinitionsTest, RandomAndTruncatedLinesNeverCrashTheReader) {
         }
     }
     DeleteFileW(path.c_str());
+    EXPECT_EQ(temporaries, TemporaryFiles()) << "the pieces read are deleted";
 }
 
 } // namespace
