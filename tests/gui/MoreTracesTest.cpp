@@ -121,7 +121,7 @@ protected:
         HWND tree = GetDlgItem(dialog, IdTree);
         EXPECT_TRUE(SendWithin(tree, TVM_SELECTITEM, TVGN_CARET, LPARAM(item.handle)));
         PressKey(tree, VK_SPACE);
-        SendWithin(tree, WM_NULL, 0, 0);
+        Drain(tree);
     }
     // A click on the item's check box.
     void Click(HWND dialog, const TreeItem& item) {
@@ -129,7 +129,24 @@ protected:
         const LPARAM at = MAKELPARAM(item.image.x, item.image.y);
         PostMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageA(tree, WM_LBUTTONUP, 0, at);
-        SendWithin(tree, WM_NULL, 0, 0);
+        Drain(tree);
+    }
+    // Waits until the tree has handled what was posted to it: a message sent
+    // meanwhile would overtake it (a busy program takes sent messages first),
+    // and "Show programs..." would rebuild the tree under a click still on
+    // its way. A posted change of the tree's scroll time, which shows
+    // nowhere, marks the end (a small one: the control keeps at most 100).
+    void Drain(HWND tree) {
+        DWORD_PTR before = 0;
+        SendMessageTimeoutA(tree, TVM_GETSCROLLTIME, 0, 0, SMTO_NORMAL, ShortTimeout, &before);
+        const DWORD_PTR marker = before % 50 + 1;
+        PostMessageA(tree, TVM_SETSCROLLTIME, marker, 0);
+        EXPECT_TRUE(WaitUntil([&] {
+            DWORD_PTR now = 0;
+            return SendMessageTimeoutA(tree, TVM_GETSCROLLTIME, 0, 0, SMTO_NORMAL, ShortTimeout,
+                                       &now) &&
+                   now == marker;
+        })) << "the tree did not handle what was posted to it";
     }
     // Runs the chooser's preview to its end; the preview window.
     HWND Preview(HWND dialog) {

@@ -13,6 +13,9 @@ const ExpectedMessageBox CleanFinished = {"Clean finish.\t\t", {{IDOK, "OK"}}, I
 
 namespace {
 
+// The id of a message box's text.
+const int MessageBoxTextId = 0xFFFF;
+
 bool IsIconStatic(HWND control) {
     return _stricmp(ClassName(control).c_str(), "Static") == 0 &&
            (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
@@ -123,7 +126,18 @@ HWND QuenbyTest::WaitForDialog(DWORD timeoutMs) {
 }
 
 HWND QuenbyTest::ExpectMessageBox(const ExpectedMessageBox& expected, const std::string& caption) {
-    HWND box = WaitForDialog(CleanRunTimeout);
+    // A message box, not the clean's progress window, which a slow clean
+    // shows before its last box.
+    HWND box = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND dialog : DialogsOf(Process().ProcessId(), Process().MainWindow())) {
+                if (GetDlgItem(dialog, MessageBoxTextId))
+                    box = dialog;
+            }
+            return box != nullptr;
+        },
+        CleanRunTimeout);
     if (!box) {
         ADD_FAILURE() << "no message box \"" << expected.text << "\" opened";
         return nullptr;
