@@ -16,6 +16,7 @@ namespace {
 // caller's, for the two processors this runs on: under Wine every open is a
 // round trip to one server, where more threads only queue.
 const int ExtraThreads = 1;
+const wchar_t EveryEntry[] = L"*";
 
 } // namespace
 
@@ -145,6 +146,23 @@ std::vector<std::wstring> FolderWalk::FileNames(const std::wstring& folder,
             name.size() >= prefix.size() + suffix.size() &&
             WidePath::NameIs(name.substr(0, prefix.size()).c_str(), prefix.c_str()) &&
             WidePath::NameIs(name.c_str() + name.size() - suffix.size(), suffix.c_str()))
+            names.push_back(name);
+    } while (FindNextFileW(find.get(), &found));
+    return names;
+}
+
+std::vector<std::wstring> FolderWalk::FolderNames(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    platform::UniqueFind find(
+        FindFirstFileExW(WidePath::ForApi(WidePath::Join(folder, EveryEntry)).c_str(),
+                         FindExInfoBasic, &found, FindExSearchLimitToDirectories, nullptr, 0));
+    if (!find)
+        return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != CurrentFolder &&
+            name != ParentFolder)
             names.push_back(name);
     } while (FindNextFileW(find.get(), &found));
     return names;

@@ -74,6 +74,9 @@ public:
     // with `prefix` and end with `suffix`, ignoring case; for Only().
     static std::vector<std::wstring>
     FileNames(const std::wstring& folder, const std::wstring& prefix, const std::wstring& suffix);
+    // The names of the folders right in `folder`, folder links among them
+    // (never followed); for Only().
+    static std::vector<std::wstring> FolderNames(const std::wstring& folder);
 
     // Zeros folder\name from byte 64 to its end, unless the file has other
     // names or the path reaches another file through a link. 1 when the file

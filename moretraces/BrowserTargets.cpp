@@ -38,6 +38,10 @@ void CleanBrowserCookies(const Browser& browser, Visitors& visitors) {
     ForEachProfile(browser, visitors, chromium::CleanCookies, firefox::CleanCookies);
 }
 
+void CleanBrowserSiteData(const Browser& browser, Visitors& visitors) {
+    ForEachProfile(browser, visitors, chromium::CleanSiteData, firefox::CleanSiteData);
+}
+
 void CleanBrowserForms(const Browser& browser, Visitors& visitors) {
     ForEachProfile(browser, visitors, chromium::CleanForms, firefox::CleanForms);
 }

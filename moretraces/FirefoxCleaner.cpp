@@ -227,6 +227,10 @@ void CleanCookies(const BrowserProfile& profile, Visitors& visitors) {
     CleanCookieDatabase(In(profile, CookiesFile), Cookies, visitors);
 }
 
+std::string PartitionHostOf(const std::string& attributes) {
+    return PartitionHost(attributes);
+}
+
 void CleanForms(const BrowserProfile& profile, Visitors& visitors) {
     visitors.databases.ChangeRows(In(profile, FormsFile), [](const std::set<std::string>& t) {
         return WholeTables(FormTables, t);

@@ -14,6 +14,9 @@ void CleanBrowserCache(const Browser& browser, Visitors& visitors);
 void CleanBrowserHistory(const Browser& browser, Visitors& visitors);
 // Every cookie.
 void CleanBrowserCookies(const Browser& browser, Visitors& visitors);
+// What sites store besides cookies (local and session storage, IndexedDB,
+// Cache Storage, service workers, the file system API); the kept sites' stay.
+void CleanBrowserSiteData(const Browser& browser, Visitors& visitors);
 // Form entries and saved addresses; search engines stay.
 void CleanBrowserForms(const Browser& browser, Visitors& visitors);
 

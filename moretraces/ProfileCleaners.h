@@ -17,6 +17,7 @@ void CleanCache(const BrowserProfile& profile, Visitors& visitors);
 void CleanHistory(const BrowserProfile& profile, Visitors& visitors);
 void CleanCookies(const BrowserProfile& profile, Visitors& visitors);
 void CleanForms(const BrowserProfile& profile, Visitors& visitors);
+void CleanSiteData(const BrowserProfile& profile, Visitors& visitors);
 } // namespace chromium
 
 namespace firefox {
@@ -24,6 +25,12 @@ void CleanCache(const BrowserProfile& profile, Visitors& visitors);
 void CleanHistory(const BrowserProfile& profile, Visitors& visitors);
 void CleanCookies(const BrowserProfile& profile, Visitors& visitors);
 void CleanForms(const BrowserProfile& profile, Visitors& visitors);
+void CleanSiteData(const BrowserProfile& profile, Visitors& visitors);
+
+// The host of the top-level site that origin attributes ("^userContextId=1&
+// partitionKey=%28https%2Csite.example%29", of a cookie, a storage row or an
+// origin's folder) partition under; empty when they name none.
+std::string PartitionHostOf(const std::string& attributes);
 } // namespace firefox
 
 // How a browser keys its cookies: the table, its host column, and the column

@@ -191,6 +191,15 @@
 #define IDC_MORE_KEEP_SITES 1306
 #define IDS_KEEP_SITE_NONE 3600
 
+// Every browser's site-data trace (res/targets.rc): its label ("%1" standing
+// for the browser's name), item and descriptions.
+#define IDS_LABEL_BROWSER_SITE_DATA 3610
+#define IDS_ITEM_SITE_DATA 3611
+#define IDS_GOES_SITE_DATA 3612
+#define IDS_STAYS_CHROMIUM_SITE_DATA 3613
+#define IDS_STAYS_FIREFOX_SITE_DATA 3614
+#define IDS_WARN_SITE_DATA 3615
+
 // What the preview says stays for the sites kept signed in: 3640-3649.
 #define IDS_PREVIEW_KEPT_SITES 3640
 #define IDS_PREVIEW_KEPT_ONE_SITE 3641

@@ -153,8 +153,8 @@ protected:
 
 // Office's recent files are not found: no Office has been here.
 const char* const FoundTree = "Google Chrome 1\n  Cache 1\n  History 1\n  Cookies 1\n"
-                              "  Form data 1\nWindows 1\n  Explorer lists 1\n  Temporary files 1\n"
-                              "  Office recent files 4\n  Thumbnail cache 1\n";
+                              "  Site data 1\n  Form data 1\nWindows 1\n  Explorer lists 1\n"
+                              "  Temporary files 1\n  Office recent files 4\n  Thumbnail cache 1\n";
 
 // Only what is found shows until asked; a program is mixed, checked or clear
 // as its traces; a greyed trace keeps its stored choice, and so does a stored
@@ -174,9 +174,12 @@ TEST_F(MoreTracesTest, TheTreeShowsTheFoundProgramsAndEnterStoresWhatIsChecked) 
     const std::set<std::string> programs = {"Google Chrome", "Microsoft Edge", "Mozilla Firefox",
                                             "Windows"};
     EXPECT_EQ(Shown(dialog, programs),
-              "Google Chrome 3\n  Cache 1\n  History 2\n  Cookies 1\n  Form data 1\n"
-              "Microsoft Edge 6\n  Cache 5\n  History 4\n  Cookies 4\n  Form data 4\n"
-              "Mozilla Firefox 4\n  Cache 4\n  History 4\n  Cookies 4\n  Form data 4\n"
+              "Google Chrome 3\n  Cache 1\n  History 2\n  Cookies 1\n  Site data 1\n"
+              "  Form data 1\n"
+              "Microsoft Edge 6\n  Cache 5\n  History 4\n  Cookies 4\n  Site data 4\n"
+              "  Form data 4\n"
+              "Mozilla Firefox 4\n  Cache 4\n  History 4\n  Cookies 4\n  Site data 4\n"
+              "  Form data 4\n"
               "Windows 2\n  Explorer lists 2\n  Temporary files 2\n  Office recent files 4\n"
               "  Thumbnail cache 2\n");
     size_t others = 0;
@@ -189,7 +192,7 @@ TEST_F(MoreTracesTest, TheTreeShowsTheFoundProgramsAndEnterStoresWhatIsChecked) 
     EXPECT_GT(others, 10u) << "every browser of Chromium's and Firefox's families";
     EXPECT_TRUE(SendWithin(GetDlgItem(dialog, IdShowAll), BM_CLICK, 0, 0));
     EXPECT_EQ(Find(dialog, "Windows").state, Checked);
-    EXPECT_EQ(Items(dialog).size(), 10u) << "the programs not found went again";
+    EXPECT_EQ(Items(dialog).size(), 11u) << "the programs not found went again";
     Press(VK_RETURN);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
     const char* const chosen =
@@ -237,6 +240,9 @@ TEST_F(MoreTracesTest, CheckingATraceWithAWarningAsksOnce) {
     Toggle(dialog, Find(dialog, "Google Chrome"));
     HWND box = WaitForOwned(dialog, QuenbyName);
     EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)),
+              "Chrome: site data: Unless you keep them, sites forget what they stored on this "
+              "computer: you may be signed out of sites that keep your sign-in there, web apps "
+              "lose their offline data, and drafts and settings saved in the browser are gone.\n"
               "Chrome: form data: Forms no longer fill them in.\n\nCheck anyway?");
     Answer(box, IDYES);
     EXPECT_EQ(Find(dialog, "Google Chrome").state, Checked);

@@ -307,4 +307,45 @@ inline bool SeedFirefoxProfile(const std::wstring& folder, const std::wstring& l
                            FormHistoryRows);
 }
 
+// The site data a browser laid out for the two test sites (site-data.txt: a
+// path a line, below the profile), made below `profile`, each file holding
+// its own path. A listed path is a folder when paths below it follow; the
+// repositories of Firefox's "storage" are folders even when empty. The
+// top-level databases are made from their schemas: local storage and its
+// archive (a copy of it) with one row per origin key of `storageKeys`, and the
+// quota manager's valid cache.
+inline bool SeedSiteData(const std::wstring& profile, const std::string& browser,
+                         const std::vector<std::pair<const char*, const char*>>& storageKeys = {}) {
+    std::vector<std::string> paths;
+    std::istringstream lines(FixtureText(browser + "site-data.txt"));
+    for (std::string line; std::getline(lines, line);)
+        paths.push_back(line);
+    for (size_t i = 0; i < paths.size(); ++i) {
+        std::wstring path = profile + L"\\" + platform::FromUtf8(paths[i]);
+        std::replace(path.begin(), path.end(), L'/', L'\\');
+        const bool folder = (i + 1 < paths.size() && paths[i + 1].rfind(paths[i] + "/", 0) == 0) ||
+                            (paths[i].rfind("storage/", 0) == 0 &&
+                             paths[i].find_first_of("./", 8) == std::string::npos);
+        folder ? void(CreateDirectoryW(path.c_str(), nullptr)) : WriteText(path, paths[i]);
+    }
+    if (browser != Firefox)
+        return true;
+    Rows rows;
+    for (const auto& key : storageKeys)
+        rows.push_back({"webappsstore2",
+                        "originAttributes originKey key value",
+                        {key.first, key.second, "k", "v"}});
+    WriteText(profile + L"\\serviceworker.txt", FixtureText(Firefox + "serviceworker.txt"));
+    for (const wchar_t* file : {L"\\webappsstore.sqlite", L"\\storage\\ls-archive.sqlite"}) {
+        DeleteFileW((profile + file).c_str());
+        if (!MakeFromFixture(profile + file, Firefox + "webappsstore.sql", rows))
+            return false;
+    }
+    return MakeFromFixture(profile + L"\\storage.sqlite", Firefox + "storage.sql",
+                           {{"cache", "valid", {"1"}},
+                            {"origin",
+                             "repository_id origin group_ client_usages usage",
+                             {"1", "https://www.site-b.test:8443", "site-b.test", "", "1"}}});
+}
+
 } // namespace fixtures

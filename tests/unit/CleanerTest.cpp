@@ -476,6 +476,98 @@ TEST_F(MoreTracesTest, CookiesOfKeptSitesStayAsTheBrowsersGroupThem) {
     EXPECT_TRUE(fixtures::Column(chromeCookies, chromeQuery).empty());
 }
 
+// Every item of a report as one line: its kind, path, detail and count.
+std::vector<std::wstring> Items(const CleanReport& report) {
+    std::vector<std::wstring> items;
+    for (const CleanItem& item : report.Items())
+        items.push_back(std::to_wstring(int(item.kind)) + L" " + item.path + L" " + item.detail +
+                        L" " + std::to_wstring(item.count));
+    return items;
+}
+
+// The layouts the browsers wrote, with an extension's data beside the sites':
+// with site-a.test kept, exactly the other origins (and site-a's frames under
+// site-b.test) go, and the shared stores and the registrations stay whole;
+// with no site kept they go too, unless an extension may have data in them.
+TEST_F(MoreTracesTest, SiteDataOfKeptSitesStaysAsTheBrowsersGroupIt) {
+    const std::wstring chrome = Made(FOLDERID_LocalAppData, L"Google\\Chrome\\User Data\\Default");
+    const std::wstring firefox = Made(FOLDERID_RoamingAppData, L"Mozilla\\Firefox\\Profiles\\k");
+    const std::wstring indexedDb = chrome + L"\\IndexedDB",
+                       storage = firefox + L"\\storage\\default";
+    const char* const siteA = "tset.a-etis.www.:https:8443";
+    const char* const siteB = "tset.b-etis.www.:https:8443";
+    const char* const containerFramedB = "^userContextId=1&partitionKey=%28https%2Csite-a.test%29";
+    ASSERT_TRUE(fixtures::SeedSiteData(chrome, fixtures::Chromium));
+    ASSERT_TRUE(fixtures::SeedSiteData(firefox, fixtures::Firefox,
+                                       {{"", siteA},
+                                        {"^partitionKey=%28https%2Csite-b.test%29", siteA},
+                                        {"", siteB},
+                                        {containerFramedB, siteB},
+                                        {"", "0a1b.:moz-extension"}}));
+    MakeFolder(indexedDb + L"\\chrome-extension_abcdefghijklmnop_0.indexeddb.leveldb");
+    MakeFolder(storage + L"\\moz-extension+++0a1b");
+    const std::string rowsQuery =
+        "SELECT originAttributes||originKey FROM webappsstore2 ORDER BY 1";
+    const auto sorted = [](const std::wstring& folder) {
+        std::vector<std::wstring> names = Entries(folder);
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const auto keptFor = [](const CleanReport& report, const wchar_t* keeper) {
+        return std::count_if(report.Items().begin(), report.Items().end(), [&](const CleanItem& i) {
+            return i.kind == CleanItemKind::SiteKept && i.detail == keeper;
+        });
+    };
+    const auto shared = Snapshot(chrome + L"\\Local Storage");
+
+    sites::SetKept({L"site-a.test"});
+    const CleanReport chromePreview = RunTarget("chrome-site-data", true);
+    const CleanReport firefoxPreview = RunTarget("firefox-site-data", true);
+    EXPECT_EQ(Items(chromePreview), Items(RunTarget("chrome-site-data", false)));
+    EXPECT_EQ(Items(firefoxPreview), Items(RunTarget("firefox-site-data", false)));
+    sites::SetKept({});
+
+    EXPECT_EQ((std::vector<std::wstring>{L"chrome-extension_abcdefghijklmnop_0.indexeddb.leveldb",
+                                         L"https_www.site-a.test_8443.indexeddb.leveldb"}),
+              sorted(indexedDb));
+    EXPECT_TRUE(shared == Snapshot(chrome + L"\\Local Storage"));
+    EXPECT_EQ((std::vector<std::wstring>{
+                  L"https+++www.site-a.test+8443", L"https+++www.site-a.test+8443^userContextId=1",
+                  L"https+++www.site-b.test+8443^partitionKey=%28https%2Csite-a.test%29",
+                  L"https+++www.site-b.test+8443^userContextId=1&partitionKey=%28https%2Csite-a."
+                  L"test%29",
+                  L"moz-extension+++0a1b"}),
+              sorted(storage));
+    for (const wchar_t* file : {L"\\webappsstore.sqlite", L"\\storage\\ls-archive.sqlite"})
+        EXPECT_EQ((std::vector<std::string>{"0a1b.:moz-extension",
+                                            std::string(containerFramedB) + siteB, siteA}),
+                  fixtures::Column(firefox + file, rowsQuery));
+    EXPECT_EQ((std::vector<std::string>{"0"}),
+              fixtures::Column(firefox + L"\\storage.sqlite",
+                               "SELECT valid FROM cache UNION ALL SELECT origin FROM origin"));
+    EXPECT_TRUE(Exists(firefox + L"\\serviceworker.txt"));
+    EXPECT_EQ(1 + 5, keptFor(chromePreview, L"site-a.test")) << "its folder, the shared stores";
+    EXPECT_EQ(4 + 2 + 1, keptFor(firefoxPreview, L"site-a.test"))
+        << "the folders, the two local stores and the registrations";
+
+    MakeFolder(chrome + L"\\Extensions");
+    MakeFolder(chrome + L"\\Extensions\\abcdefghijklmnop");
+    EXPECT_EQ(5, keptFor(RunTarget("chrome-site-data", false), L"extensions"));
+    EXPECT_TRUE(shared == Snapshot(chrome + L"\\Local Storage"));
+    RemoveTree(chrome + L"\\Extensions");
+    EXPECT_FALSE(RunTarget("chrome-site-data", false).HasFailures());
+    EXPECT_FALSE(RunTarget("firefox-site-data", false).HasFailures());
+    EXPECT_EQ(std::vector<std::wstring>{L"chrome-extension_abcdefghijklmnop_0.indexeddb.leveldb"},
+              Entries(indexedDb));
+    for (const wchar_t* store : {L"\\Local Storage", L"\\Session Storage", L"\\Service Worker",
+                                 L"\\File System", L"\\WebStorage"})
+        EXPECT_TRUE(Entries(chrome + store).empty()) << Narrow(store);
+    EXPECT_EQ(std::vector<std::wstring>{L"moz-extension+++0a1b"}, Entries(storage));
+    EXPECT_FALSE(Exists(firefox + L"\\serviceworker.txt"));
+    EXPECT_EQ(std::vector<std::string>{"0a1b.:moz-extension"},
+              fixtures::Column(firefox + L"\\webappsstore.sqlite", rowsQuery));
+}
+
 // A running browser holds its lock; a database may be locked by SQLite
 // itself. Either way nothing of that profile changes, and the reason says
 // what to do.
@@ -501,7 +593,8 @@ TEST_F(MoreTracesTest, AProfileInUseStaysByteForByteAndIsReported) {
     const auto chromeBefore = Snapshot(chrome), edgeBefore = Snapshot(edge),
                firefoxBefore = Snapshot(firefox);
 
-    for (const char* name : {"chrome-history", "chrome-cache", "firefox-history", "edge-forms"}) {
+    for (const char* name : {"chrome-history", "chrome-cache", "firefox-history", "edge-forms",
+                             "chrome-site-data", "firefox-site-data"}) {
         const CleanReport report = RunTarget(name, false);
         ASSERT_FALSE(report.Items().empty()) << name;
         EXPECT_TRUE(report.HasFailures()) << name;
