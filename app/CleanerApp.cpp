@@ -1,6 +1,7 @@
 #include "app/CleanerApp.h"
 
 #include "app/CleanerDlg.h"
+#include "catalogue/Definitions.h"
 #include "framework/StepMarks.h"
 #include "settings/Settings.h"
 
@@ -24,6 +25,9 @@ BOOL CleanerApp::InitInstance() {
     SetRegistryKey(kRegistryKey);
     AfxMarkStep("framework");
 
+    // Joined when the dialog has ended, a clean at shutdown included.
+    const CataloguePreload preload;
+    AfxMarkStep("definitions started");
     CleanerDlg dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();

@@ -151,6 +151,22 @@ bool Normalised(std::wstring& path, std::wstring& why) {
     return true;
 }
 
+// Each of `paths` followed by each of `values`.
+void Append(std::vector<std::wstring>& paths, const std::vector<std::wstring>& values) {
+    if (values.size() == 1) {
+        for (std::wstring& path : paths)
+            path += values[0];
+        return;
+    }
+    std::vector<std::wstring> next;
+    next.reserve(paths.size() * values.size());
+    for (const std::wstring& path : paths) {
+        for (const std::wstring& value : values)
+            next.push_back(path + value);
+    }
+    paths.swap(next);
+}
+
 } // namespace
 
 DefinitionPaths::DefinitionPaths() {
@@ -181,14 +197,16 @@ const DefinitionPaths::Variable* DefinitionPaths::Find(std::wstring_view name) c
 }
 
 // Each variable multiplies the paths by its values; one this PC has no
-// folder for expands to nothing, and so does the whole path.
+// folder for expands to nothing, and so does the whole path. Most variables
+// have one value: it is appended in place, without copying the paths.
 bool DefinitionPaths::Expand(std::wstring_view written, std::vector<std::wstring>& paths,
                              std::wstring& why) const {
-    std::vector<std::wstring> expanded = {std::wstring()};
+    paths.assign(1, std::wstring());
+    paths[0].reserve(written.size() + MAX_PATH);
     for (size_t at = 0; at < written.size();) {
         const size_t open = written.find(VariableMark, at);
         const std::wstring_view text = written.substr(at, open - at);
-        for (std::wstring& path : expanded)
+        for (std::wstring& path : paths)
             path += text;
         if (open == std::wstring::npos)
             break;
@@ -199,19 +217,12 @@ bool DefinitionPaths::Expand(std::wstring_view written, std::vector<std::wstring
         const Variable* variable = Find(name);
         if (!variable)
             return Refuse(why, UnknownVariable + std::wstring(name) + VariableMark);
-        std::vector<std::wstring> next;
-        for (const std::wstring& path : expanded) {
-            for (const std::wstring& value : variable->values)
-                next.push_back(path + value);
-        }
-        expanded.swap(next);
+        Append(paths, variable->values);
         at = close + 1;
     }
-    paths.clear();
-    for (std::wstring& path : expanded) {
+    for (std::wstring& path : paths) {
         if (!Normalised(path, why))
             return false;
-        paths.push_back(std::move(path));
     }
     return true;
 }

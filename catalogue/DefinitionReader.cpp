@@ -107,6 +107,9 @@ private:
 };
 
 LineIndex::LineIndex(const std::wstring& text) {
+    const size_t count = size_t(std::count(text.begin(), text.end(), L'\n')) + 1;
+    m_raw.reserve(count);
+    m_lines.reserve(count);
     for (size_t start = 0; start <= text.size();) {
         size_t stop = text.find(L'\n', start);
         if (stop == std::wstring::npos)

@@ -68,8 +68,9 @@ std::wstring ProtectedReason(const ProtectedReach& reach) {
 // would run makes its entry one that Quenby's own traces cover.
 std::wstring RuleRefusal(const FileRule& rule, const DefinitionContext& context, bool& covered) {
     std::vector<wildcard::FoldedPath> folders(rule.folders.begin(), rule.folders.end());
+    const bool broad = Broad(rule);
     for (const wildcard::FoldedPath& folder : folders) {
-        if (Broad(rule)) {
+        if (broad) {
             const ProtectedReach reach = context.protectedFolders.MayReach(folder);
             if (reach.Any())
                 return ProtectedReason(reach);

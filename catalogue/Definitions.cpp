@@ -62,42 +62,50 @@ std::wstring Lines(const std::vector<std::wstring>& lines) {
     return text;
 }
 
-std::wstring Goes(const Definition& entry) {
+// The words every entry's description shares, loaded once for thousands of entries.
+struct EntryWords {
+    std::wstring goes = CatalogueText(IDS_DEFINITION_GOES);
+    std::wstring stays = CatalogueText(IDS_DEFINITION_STAYS);
+    std::wstring refused = CatalogueText(IDS_DEFINITION_REFUSED);
+    std::wstring sensitive = CatalogueText(IDS_DEFINITION_SENSITIVE);
+};
+
+std::wstring Goes(const Definition& entry, const EntryWords& words) {
     std::vector<std::wstring> rules;
     for (const FileRule& rule : entry.files)
         rules.push_back(rule.text);
     for (const RegistryRule& rule : entry.keys)
         rules.push_back(rule.text);
-    return CatalogueText(IDS_DEFINITION_GOES) + Lines(rules);
+    return words.goes + Lines(rules);
 }
 
-std::wstring Stays(const Definition& entry) {
+std::wstring Stays(const Definition& entry, const EntryWords& words) {
     if (entry.refusedRules.empty())
-        return CatalogueText(IDS_DEFINITION_STAYS);
+        return words.stays;
     std::vector<std::wstring> refused;
     for (const Refusal& refusal : entry.refusedRules)
         refused.push_back(LineWord + std::to_wstring(refusal.line) + ReasonSeparator +
                           refusal.reason);
-    return CatalogueText(IDS_DEFINITION_REFUSED) + Lines(refused);
+    return words.refused + Lines(refused);
 }
 
-std::wstring Warning(const Definition& entry) {
+std::wstring Warning(const Definition& entry, const EntryWords& words) {
     std::wstring warning = entry.warning;
     if (entry.sensitive)
-        warning +=
-            (warning.empty() ? L"" : WarningSeparator) + CatalogueText(IDS_DEFINITION_SENSITIVE);
+        warning += (warning.empty() ? L"" : WarningSeparator) + words.sensitive;
     return warning;
 }
 
-Trace EntryTrace(const std::shared_ptr<const LoadedDefinitions>& loaded, size_t index) {
+Trace EntryTrace(const std::shared_ptr<const LoadedDefinitions>& loaded, size_t index,
+                 const EntryWords& words) {
     const Definition& entry = loaded->file.entries[index];
     Trace trace;
     trace.name = DefinitionPrefix + entry.name;
     trace.label = entry.name;
     trace.itemLabel = entry.name;
-    trace.goes = Goes(entry);
-    trace.stays = Stays(entry);
-    trace.warning = Warning(entry);
+    trace.goes = Goes(entry, words);
+    trace.stays = Stays(entry, words);
+    trace.warning = Warning(entry, words);
     trace.run = [loaded, index](Visitors& visitors) {
         RunDefinition(loaded->file.entries[index], loaded->context, visitors);
     };
@@ -205,12 +213,13 @@ void AddDefinitions(Catalogue& catalogue, const std::shared_ptr<const LoadedDefi
             category.first = entries[i].category;
         category.second.push_back(i);
     }
+    const EntryWords words;
     for (const auto& category : categories) {
         const std::wstring& name = category.second.first;
         const std::vector<size_t>& indexes = category.second.second;
         std::vector<Trace> traces;
         for (size_t index : indexes)
-            traces.push_back(EntryTrace(loaded, index));
+            traces.push_back(EntryTrace(loaded, index, words));
         Program program;
         program.key = platform::ToUtf8(DefinitionPrefix + name);
         program.name = ProgramNamed(catalogue, name) ? name + CategorySuffix : name;
@@ -223,4 +232,29 @@ void AddDefinitions(Catalogue& catalogue, const std::shared_ptr<const LoadedDefi
         };
         catalogue.AddProgram(std::move(program), std::move(traces));
     }
+}
+
+CataloguePreload::CataloguePreload() {
+    bool trusted = false;
+    if (FindDefinitionFile(trusted).empty())
+        return;
+    m_thread.reset(CreateThread(nullptr, 0, &CataloguePreload::ThreadMain, nullptr, 0, nullptr));
+    // The window's first paint goes first; a wait for the catalogue leaves
+    // nothing else to run.
+    if (m_thread)
+        SetThreadPriority(m_thread.get(), THREAD_PRIORITY_BELOW_NORMAL);
+}
+
+CataloguePreload::~CataloguePreload() {
+    if (m_thread)
+        WaitForSingleObject(m_thread.get(), INFINITE);
+}
+
+DWORD WINAPI CataloguePreload::ThreadMain(void*) {
+    // A failed build leaves the catalogue unbuilt: its first user builds it.
+    try {
+        Catalogue::BuiltIn();
+    } catch (...) {
+    }
+    return 0;
 }

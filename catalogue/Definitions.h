@@ -11,6 +11,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/DefinitionChecks.h"
+#include "platform/Handles.h"
 
 #include <memory>
 #include <string>
@@ -54,3 +55,24 @@ bool DefinitionFound(const Definition& entry, const DefinitionContext& context);
 // Runs the entry's rules with the visitors: the folder walk for its files,
 // the registry visitor for its keys and values, its exclusions spared.
 void RunDefinition(const Definition& entry, const DefinitionContext& context, Visitors& visitors);
+
+// Builds the process's catalogue (Catalogue::BuiltIn(), the definitions'
+// entries with it) on a worker thread from construction, when a definitions
+// file exists, so that the window's thread does not read the file when the
+// chooser first opens: whoever needs the catalogue meanwhile (the chooser,
+// a clean, the saved selection) waits for this read instead of starting its
+// own. The destructor waits for the worker, so nothing it uses is torn down
+// while it runs. Without a file, or when no thread can be made, the catalogue
+// is built where it is first needed, as before.
+class CataloguePreload {
+public:
+    CataloguePreload();
+    ~CataloguePreload();
+    CataloguePreload(const CataloguePreload&) = delete;
+    CataloguePreload& operator=(const CataloguePreload&) = delete;
+
+private:
+    static DWORD WINAPI ThreadMain(void*);
+
+    platform::UniqueHandle m_thread;
+};

@@ -2,7 +2,7 @@
 # Builds the benchmarks and runs them in a throw-away Wine sandbox, then prints
 # the medians and the ratios against the reference tools:
 #
-#   scripts/run-benchmarks.sh [--rounds N] [--only definitions]
+#   scripts/run-benchmarks.sh [--rounds N] [--only definitions|startup]
 #
 #   folder walk   Cleaner::DeleteFolderContents on a seeded tree (10,000 files
 #                 in 110 folders, 10 index files, a desktop.ini), against a
@@ -40,6 +40,10 @@
 #                 %APPDATA%\Quenby and without it, 3 starts of Quenby each
 #                 (the first opening of a start, which reads the file, on
 #                 its own row). --only definitions runs this part alone
+#   --only startup  the start-up part alone; with QUENBY_WINAPP2 also once
+#                 more with that file in %APPDATA%\Quenby, which Quenby starts
+#                 reading on a worker thread: the window's first paint must
+#                 not wait for it, against the same start-up without the file
 #
 # Every contender gets its own copy of the same seeded tree, made just before
 # its run; the contenders take turns within each round (the order rotates),
@@ -63,13 +67,16 @@ only=all
 if [ "${1:-}" = --only ]; then
     only=${2:-}
     shift 2 || true
-    case $only in all | definitions) ;; *) echo "--only knows: definitions" >&2; exit 2 ;; esac
+    case $only in
+    all | definitions | startup) ;;
+    *) echo "--only knows: definitions, startup" >&2; exit 2 ;;
+    esac
 fi
 winapp2=${QUENBY_WINAPP2:-}
 [ -z "$winapp2" ] || winapp2=$(realpath "$winapp2")
 
 if [ "${1:-}" != --inside ]; then
-    [ $# -eq 0 ] || { echo "usage: $0 [--rounds N] [--only definitions]" >&2; exit 2; }
+    [ $# -eq 0 ] || { echo "usage: $0 [--rounds N] [--only definitions|startup]" >&2; exit 2; }
     arch=${QUENBY_ARCH:-win64}
     check_arch "$arch"
     scripts/install-deps.sh
@@ -474,6 +481,42 @@ definitions_contender() {
 # The file of QUENBY_WINAPP2, copied; 200 entries made found; then the
 # contenders in turns (round 0 warms up), and the chooser in Quenby without
 # the file and with it in %APPDATA%\Quenby.
+# own_folder: %APPDATA%\Quenby as a Unix path, made when missing.
+own_folder() {
+    local own
+    own="$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")"
+    mkdir -p "${own%/}/Quenby"
+    echo "${own%/}/Quenby"
+}
+
+# run_startup_definitions: the start-up part, without the definitions file
+# (its rows as start.bare.*), then with it in %APPDATA%\Quenby.
+run_startup_definitions() {
+    local own
+    section "start-up without the definitions, $startup_rounds rounds and a warm-up"
+    run_startup
+    if [ -z "$winapp2" ] || [ ! -f "$winapp2" ]; then
+        row "Start-up until shown and idle" start.quenby.ready
+        row "Exit after IDCANCEL" start.quenby.close
+        return 0
+    fi
+    sed -i 's/^start\./start.bare./' "$results"
+    own=$(own_folder)
+    cp "$winapp2" "$own/winapp2.ini"
+    section "start-up with the definitions, $startup_rounds rounds and a warm-up"
+    run_startup
+    rm -f "$own/winapp2.ini"
+    echo
+    printf '| %-44s | %9s | %13s | %s |\n' "What" "Median" "Range" "Ratio"
+    printf '| %-44s | %9s | %13s | %s |\n' "---" "---:" "---:" "---"
+    row "Start-up until shown and idle, with the file" start.quenby.ready \
+        "with/without $(ratio start.quenby.ready start.bare.quenby.ready)"
+    row "without it" start.bare.quenby.ready
+    row "Exit after IDCANCEL, with the file" start.quenby.close \
+        "with/without $(ratio start.quenby.close start.bare.quenby.close)"
+    row "without it" start.bare.quenby.close
+}
+
 run_definitions() {
     [ -n "$winapp2" ] && [ -f "$winapp2" ] || return 0
     local own
@@ -486,9 +529,7 @@ run_definitions() {
         for name in $(rotate "$round" load plain chooser bare); do definitions_contender "$name"; done
     done
     sed -i '/^definitions\.[a-z.]* 0 /d' "$results"
-    own="$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")"
-    own="${own%/}/Quenby"
-    mkdir -p "$own"
+    own=$(own_folder)
     rm -f "$own/winapp2.ini"
     for ((round = 1; round <= definitions_starts; round++)); do
         section "\"More traces...\" in Quenby, start $round of $definitions_starts"
@@ -560,6 +601,11 @@ row() { printf '| %-44s | %9s | %13s | %s |\n' "$1" "$(median "$2")" "$(spread "
 started=$(now_us)
 load_before=$(machine_load)
 ensure_rpcss
+if [ "$only" = startup ]; then
+    run_startup_definitions
+    [ -n "$winapp2" ] || echo "No definitions file measured: QUENBY_WINAPP2=/path/winapp2.ini names one."
+    exit 0
+fi
 if [ "$only" = definitions ]; then
     run_definitions
     report_definitions

@@ -199,6 +199,9 @@ TEST(DefinitionsTest, EntriesAreFoundByKeysFilesWildcardsAndWindowsVersionsAndJo
     EXPECT_TRUE(Says(catalogue.Traces()[keeper].warning, L"passwords"));
     EXPECT_TRUE(Says(catalogue.Traces()[careless].stays, L"line 36: "))
         << Narrow(catalogue.Traces()[careless].stays);
+    // The program's own catalogue, read on the start-up worker and joined at its end.
+    { const CataloguePreload preload; }
+    EXPECT_NE(Catalogue::npos, Catalogue::BuiltIn().IndexOf(L"winapp2:notepad++"));
     RemoveTree(folder);
     RemoveDirectoryW(folder.c_str());
     SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuenbyFixture");
