@@ -106,3 +106,9 @@ void DatabaseCopy::Close() {
     RemoveDirectoryW(WidePath::ForApi(m_folder).c_str());
     m_folder.clear();
 }
+
+database::Failure DatabaseCopy::Open(const std::wstring& path, std::set<std::string>& tables) {
+    if (database::Failure failure = Open(path))
+        return failure;
+    return database::Tables(m_db.get(), tables);
+}

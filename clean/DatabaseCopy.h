@@ -11,6 +11,7 @@
 
 #include "clean/Database.h"
 
+#include <set>
 #include <string>
 
 class DatabaseCopy {
@@ -25,6 +26,8 @@ public:
     // (or rolls a hot journal back) in the copy as a connection to the
     // original would.
     database::Failure Open(const std::wstring& path);
+    // Opens the copy as Open does, and reads the names of its tables.
+    database::Failure Open(const std::wstring& path, std::set<std::string>& tables);
     sqlite3* get() const { return m_db.get(); }
 
 private:

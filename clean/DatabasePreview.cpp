@@ -13,10 +13,8 @@ namespace {
 database::Failure CountRows(const std::wstring& path, const RowPlanner& planner,
                             CleanReport& report) {
     DatabaseCopy db;
-    if (database::Failure failure = db.Open(path))
-        return failure;
     std::set<std::string> tables;
-    if (database::Failure failure = database::Tables(db.get(), tables))
+    if (database::Failure failure = db.Open(path, tables))
         return failure;
     const RowPlan plan = planner(tables);
     if (database::Failure failure = database::FillKept(db.get(), plan.kept))

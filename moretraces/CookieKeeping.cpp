@@ -52,9 +52,7 @@ struct KeptCookies {
 database::Failure ReadKept(const std::wstring& path, const CookieTable& table, KeptCookies& kept) {
     DatabaseCopy db;
     std::set<std::string> tables;
-    if (database::Failure failure = db.Open(path))
-        return failure;
-    if (database::Failure failure = database::Tables(db.get(), tables))
+    if (database::Failure failure = db.Open(path, tables))
         return failure;
     if (!tables.count(table.table))
         return database::Failure();

@@ -129,9 +129,7 @@ database::Failure KeptPageUrls(const std::wstring& places, std::vector<std::wstr
         return database::Failure();
     DatabaseCopy db;
     std::set<std::string> tables;
-    if (database::Failure failure = db.Open(places))
-        return failure;
-    if (database::Failure failure = database::Tables(db.get(), tables))
+    if (database::Failure failure = db.Open(places, tables))
         return failure;
     if (!tables.count(Places))
         return database::Failure();

@@ -145,9 +145,7 @@ database::Failure KeptRows(const std::wstring& path, std::vector<std::wstring>& 
                            std::set<std::wstring>& keptSites) {
     DatabaseCopy db;
     std::set<std::string> tables;
-    if (database::Failure failure = db.Open(path))
-        return failure;
-    if (database::Failure failure = database::Tables(db.get(), tables))
+    if (database::Failure failure = db.Open(path, tables))
         return failure;
     if (!tables.count(LocalStorageTable))
         return database::Failure();
