@@ -39,9 +39,15 @@ run_suite() {
     local build
     build=$(build_dir_of "$1")
     echo "== $1 Windows build: tests"
+    local log="$signing/ctest-$1.log"
     scripts/sandbox.sh --arch "$1" --display -- \
-        ctest --test-dir "$build" --output-on-failure --timeout 600 "${@:2}" ||
+        ctest --test-dir "$build" --output-on-failure --timeout 600 "${@:2}" 2>&1 |
+        tee "$log" || {
+        # Only the end of a long run may be kept: the failures' own lines last.
+        echo "== $1 Windows build: what the failed tests said"
+        grep -a -B2 -A14 ': Failure' "$log" | head -n 200
         die "$1 Windows build: tests failed"
+    }
     echo "== $1 Windows build: packages"
     scripts/sandbox.sh --arch "$1" --display -- \
         bash tests/package/run-package-tests.sh "$1" dist "$build" \
