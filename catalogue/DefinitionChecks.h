@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -28,14 +29,19 @@ public:
     bool KeyExists(const RegistryPath& path);
 
 private:
-    // A folder's entries, Folded; not listed: the folder is missing, or
-    // cannot be listed (`listable` false: ask the platform instead).
+    // A folder's entries, Folded, once it has been asked about often enough
+    // (`listed`); until then, and when it cannot be listed (`listable`
+    // false), the platform is asked about each entry. A folder of thousands
+    // of files asked about once is not listed.
     struct Listing {
         bool exists = false;
+        bool listed = false;
         bool listable = false;
+        unsigned asked = 0;
         std::unordered_set<std::wstring> names;
     };
-    const Listing& ListingOf(const std::wstring& folder);
+    Listing& ListingOf(const std::wstring& folder);
+    static void List(const std::wstring& folder, Listing& listing);
     bool EntryExists(const std::wstring& folder, const std::wstring& name);
     LONG Opened(HKEY hive, REGSAM view, const std::wstring& key);
     LONG Listed(HKEY hive, REGSAM view, const std::wstring& key);
@@ -61,6 +67,12 @@ struct DefinitionContext {
     // The user's folders and the browsers' as FoldedPaths, made by Prepare().
     std::vector<wildcard::FoldedPath> foldedUserFolders;
     std::vector<wildcard::FoldedPath> foldedBrowserRoots;
+    // The first parts that every browser root has, of each root, folded: a
+    // folder that begins with none of them (and no wildcard there) reaches
+    // none of the roots, which thousands of rules need not be set against.
+    // The starts point into foldedBrowserRoots.
+    size_t browserRootParts = 0;
+    std::unordered_set<std::wstring_view> browserRootStarts;
 
     std::unique_ptr<DetectionCache> detection = std::make_unique<DetectionCache>();
 

@@ -21,6 +21,9 @@ const wchar_t OperaFolder[] = L"%AppData%\\Opera Software";
 // Long enough for one look at the chooser, short enough that a program
 // installed meanwhile is found at the next.
 const ULONGLONG CacheLifetimeMs = 2000;
+// How many entries of a folder are looked up one by one before the folder is
+// listed: most are asked about once or thousands of times.
+const unsigned QuestionsBeforeListing = 3;
 // "Software\Vendor": the first part of a key that entries share.
 const size_t SharedKeyParts = 2;
 
@@ -77,8 +80,8 @@ void DetectionCache::Expire() {
 
 // A folder exists when its parent's listing holds its name, so a missing
 // vendor's folder costs no call at all once its parent is listed. A drive's
-// or share's root is listed as it is.
-const DetectionCache::Listing& DetectionCache::ListingOf(const std::wstring& folder) {
+// or share's root is taken to exist until its listing says otherwise.
+DetectionCache::Listing& DetectionCache::ListingOf(const std::wstring& folder) {
     const std::wstring key = wildcard::Folded(folder);
     const auto known = m_listings.find(key);
     if (known != m_listings.end())
@@ -87,32 +90,41 @@ const DetectionCache::Listing& DetectionCache::ListingOf(const std::wstring& fol
     const size_t last = folder.rfind(Separator);
     const bool root =
         last == std::wstring::npos || WidePath::StartsWith(folder, WidePath::kUncStart);
-    if (root || EntryExists(folder.substr(0, last), folder.substr(last + 1))) {
-        WIN32_FIND_DATAW entry;
-        platform::UniqueFind find(FindFirstFileExW(WidePath::ForApi(folder + AllEntries).c_str(),
-                                                   FindExInfoBasic, &entry, FindExSearchNameMatch,
-                                                   nullptr, FIND_FIRST_EX_LARGE_FETCH));
-        const DWORD error = find ? ERROR_SUCCESS : GetLastError();
-        listing.exists = find || error == ERROR_FILE_NOT_FOUND || error == ERROR_ACCESS_DENIED;
-        listing.listable = find || error == ERROR_FILE_NOT_FOUND;
-        if (find) {
-            do
-                listing.names.insert(wildcard::Folded(entry.cFileName));
-            while (FindNextFileW(find.get(), &entry));
-        }
-    }
+    listing.exists = root || EntryExists(folder.substr(0, last), folder.substr(last + 1));
+    // The references of an unordered_map stay valid as it grows.
     return m_listings.emplace(key, std::move(listing)).first->second;
 }
 
+void DetectionCache::List(const std::wstring& folder, Listing& listing) {
+    WIN32_FIND_DATAW entry;
+    platform::UniqueFind find(FindFirstFileExW(WidePath::ForApi(folder + AllEntries).c_str(),
+                                               FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                               nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    const DWORD error = find ? ERROR_SUCCESS : GetLastError();
+    listing.listed = true;
+    listing.exists = find || error == ERROR_FILE_NOT_FOUND || error == ERROR_ACCESS_DENIED;
+    listing.listable = find || error == ERROR_FILE_NOT_FOUND;
+    if (find) {
+        do
+            listing.names.insert(wildcard::Folded(entry.cFileName));
+        while (FindNextFileW(find.get(), &entry));
+    }
+}
+
+// A wildcard is matched against the listing, so the folder is listed at once.
 bool DetectionCache::EntryExists(const std::wstring& folder, const std::wstring& name) {
-    const Listing& listing = ListingOf(folder);
+    Listing& listing = ListingOf(folder);
     if (!listing.exists)
         return false;
-    const std::wstring path = WidePath::Join(folder, name);
-    if (!listing.listable)
-        return wildcard::HasWildcard(name) ? false : WidePath::Exists(path);
+    const bool wild = wildcard::HasWildcard(name);
+    if (!listing.listed && (wild || ++listing.asked >= QuestionsBeforeListing))
+        List(folder, listing);
+    if (!listing.exists)
+        return false;
+    if (!listing.listed || !listing.listable)
+        return wild ? false : WidePath::Exists(WidePath::Join(folder, name));
     const std::wstring folded = wildcard::Folded(name);
-    if (!wildcard::HasWildcard(name))
+    if (!wild)
         return listing.names.count(folded) != 0;
     return std::any_of(listing.names.begin(), listing.names.end(), [&](const std::wstring& entry) {
         return entry != L"." && entry != L".." && wildcard::FoldedMatches(entry, folded);
@@ -135,9 +147,16 @@ bool DetectionCache::PathExists(const std::wstring& path) {
 
 namespace {
 
+// The hive and the view as two characters before the key, folded in place:
+// thousands of keys are asked at once.
 std::wstring KeyMemo(HKEY hive, REGSAM view, const std::wstring& key) {
-    return std::to_wstring(reinterpret_cast<ULONG_PTR>(hive)) + L":" + std::to_wstring(view) +
-           L":" + wildcard::Folded(key);
+    std::wstring memo;
+    memo.reserve(key.size() + 2);
+    memo += wchar_t(reinterpret_cast<ULONG_PTR>(hive) & 0xFFFF);
+    memo += wchar_t(view);
+    memo += key;
+    wildcard::Fold(memo, 2);
+    return memo;
 }
 
 } // namespace

@@ -134,8 +134,11 @@ bool FindKey(std::wstring_view name, const KeyName*& found) {
     return false;
 }
 
-std::vector<std::wstring_view> Split(std::wstring_view text, wchar_t separator) {
-    std::vector<std::wstring_view> parts;
+// `parts` is the caller's, kept from one rule to the next: thousands of
+// rules are split.
+const std::vector<std::wstring_view>& Split(std::wstring_view text, wchar_t separator,
+                                            std::vector<std::wstring_view>& parts) {
+    parts.clear();
     for (size_t start = 0;;) {
         const size_t end = text.find(separator, start);
         parts.push_back(text.substr(start, end == std::wstring_view::npos ? end : end - start));
@@ -145,17 +148,25 @@ std::vector<std::wstring_view> Split(std::wstring_view text, wchar_t separator) 
     }
 }
 
+// Every rule's text is searched: only where its first letter stands is the
+// word compared.
 bool Contains(std::wstring_view text, const wchar_t* word) {
-    for (size_t at = 0; at < text.size(); ++at) {
-        if (HasWordAt(text, at, word))
+    const wchar_t lower = wchar_t(std::towlower(word[0])), upper = wchar_t(std::towupper(word[0]));
+    const wchar_t* const end = text.data() + text.size();
+    for (const wchar_t* at = text.data(); at < end; ++at) {
+        if ((*at == lower || *at == upper) &&
+            HasWordAt(text, size_t(at - text.data()), word))
             return true;
     }
     return false;
 }
 
 bool Sensitive(std::wstring_view text) {
-    return std::any_of(std::begin(SensitiveWords), std::end(SensitiveWords),
-                       [&](const wchar_t* word) { return Contains(text, word); });
+    for (const wchar_t* word : SensitiveWords) {
+        if (Contains(text, word))
+            return true;
+    }
+    return false;
 }
 
 // "6" or "6.1" as 601; false for anything else.
@@ -200,6 +211,8 @@ private:
     const RawSection& m_section;
     const DefinitionContext& m_context;
     Definition m_entry;
+    // The parts of the rule being read.
+    std::vector<std::wstring_view> m_parts, m_patterns;
 };
 
 Definition Parser::Parse() {
@@ -287,7 +300,7 @@ void Parser::TakeDetectFile(const RawKey& key) {
 }
 
 void Parser::TakeOsRange(const RawKey& key) {
-    const std::vector<std::wstring_view> ends = Split(key.value, RangeSeparator);
+    const std::vector<std::wstring_view>& ends = Split(key.value, RangeSeparator, m_parts);
     OsRange& os = m_entry.os;
     os.given = true;
     if (ends.size() != 2 || (ends[0].empty() && ends[1].empty()) ||
@@ -313,12 +326,14 @@ void Parser::TakeFileRule(const RawKey& key) {
     rule.line = key.line;
     rule.text = std::wstring(key.value);
     m_entry.sensitive = m_entry.sensitive || Sensitive(key.value);
-    const std::vector<std::wstring_view> parts = Split(key.value, RuleSeparator);
+    const std::vector<std::wstring_view>& parts = Split(key.value, RuleSeparator, m_parts);
     std::wstring why;
     if (!m_context.paths.Expand(parts[0], rule.folders, why))
         return RefuseRule(key.line, why);
-    for (const std::wstring_view pattern :
-         parts.size() > 1 ? Split(parts[1], PatternSeparator) : std::vector<std::wstring_view>()) {
+    m_patterns.clear();
+    if (parts.size() > 1)
+        Split(parts[1], PatternSeparator, m_patterns);
+    for (const std::wstring_view pattern : m_patterns) {
         if (pattern.find_first_of(L"\\/:") != std::wstring_view::npos)
             return RefuseRule(key.line, PatternWithFolder);
         if (!pattern.empty())
@@ -365,7 +380,7 @@ void Parser::TakeRegistryRule(const RawKey& key) {
 // An exclusion that cannot be honoured refuses the entry: what it keeps
 // would otherwise go.
 void Parser::TakeExclusion(const RawKey& key) {
-    const std::vector<std::wstring_view> parts = Split(key.value, RuleSeparator);
+    const std::vector<std::wstring_view>& parts = Split(key.value, RuleSeparator, m_parts);
     std::wstring why;
     if (IsWord(parts[0], ExcludeKeyKind) && parts.size() == 2) {
         RegistryPath path;

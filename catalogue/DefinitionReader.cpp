@@ -26,8 +26,11 @@ const unsigned char Utf16Mark[] = {0xFF, 0xFE};
 const LONGLONG LargestFile = 64LL * 1024 * 1024;
 // What the profile calls answer when the buffer was too small.
 const DWORD TruncatedMargin = 2;
-// The text of a piece handed to the profile calls: a few dozen sections.
-const size_t PieceCharacters = 1 << 16;
+// The text of a piece handed to the profile calls: a few million characters,
+// the whole of today's file (1.8 million) in one call, which costs less than
+// the temporary files and calls of many smaller pieces; a file larger still
+// goes in more pieces rather than in one of any size.
+const size_t PieceCharacters = 1 << 22;
 // The one section of a piece, and the start of the lines that stand for the
 // headers in it: a character of the private use area.
 const wchar_t PieceName[] = L"\xE000";
@@ -49,8 +52,11 @@ std::wstring_view Trimmed(std::wstring_view text) {
 // A character no path, name or value may hold: a path cut short at a null
 // would no longer be the path that was checked.
 bool HasControlCharacter(std::wstring_view text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](wchar_t c) { return c != L'\t' && (c < L' ' || c == 0x7F); });
+    for (const wchar_t c : text) {
+        if (c != L'\t' && (c < L' ' || c == 0x7F))
+            return true;
+    }
+    return false;
 }
 
 std::wstring Folded(std::wstring text) {
@@ -60,19 +66,23 @@ std::wstring Folded(std::wstring text) {
 }
 
 // A list of strings each ended by a null, the list by a second one, as the
-// profile calls fill it; `call` answers the characters written.
-template <typename Call> std::vector<std::wstring> NullSeparated(DWORD size, Call call) {
-    std::vector<wchar_t> buffer;
+// profile calls fill `buffer`; `call` answers the characters written. The
+// strings point into `buffer`.
+template <typename Call>
+std::vector<std::wstring_view> NullSeparated(DWORD size, std::vector<wchar_t>& buffer, Call call) {
     DWORD written = 0;
+    buffer.clear();
     do {
         size *= buffer.empty() ? 1 : 2;
-        buffer.assign(size, L'\0');
+        buffer.resize(size);
         written = call(buffer.data(), size);
     } while (written + TruncatedMargin >= size);
-    std::vector<std::wstring> strings;
-    for (const wchar_t* at = buffer.data(); at < buffer.data() + written && *at;
-         at += wcslen(at) + 1)
-        strings.emplace_back(at);
+    std::vector<std::wstring_view> strings;
+    for (const wchar_t* at = buffer.data(); at < buffer.data() + written && *at;) {
+        const size_t length = wcslen(at);
+        strings.emplace_back(at, length);
+        at += length + 1;
+    }
     return strings;
 }
 
@@ -86,12 +96,14 @@ public:
     std::wstring_view At(size_t line) const { return m_lines[line - 1]; }
     // As written, without its line break.
     std::wstring_view Raw(size_t line) const { return m_raw[line - 1]; }
+    // Whether the line holds a character no name or value may hold.
+    bool Damaged(size_t line) const { return m_damaged[line - 1]; }
     size_t Count() const { return m_lines.size(); }
     // The lines of the sections' headers, in order.
     const std::vector<size_t>& Headers() const { return m_headers; }
     // The number of the line of the key `entry`, after `from` and before the
     // next header; `fallback` when none is. Keys are matched in order.
-    size_t Key(const std::wstring& entry, size_t from, size_t fallback) const;
+    size_t Key(std::wstring_view entry, size_t from, size_t fallback) const;
     static bool IsHeader(std::wstring_view line) {
         return !line.empty() && line[0] == SectionStart && line.find(SectionEnd) != line.npos;
     }
@@ -103,6 +115,7 @@ public:
 private:
     std::vector<std::wstring_view> m_raw;
     std::vector<std::wstring_view> m_lines;
+    std::vector<bool> m_damaged;
     std::vector<size_t> m_headers;
 };
 
@@ -119,19 +132,20 @@ LineIndex::LineIndex(const std::wstring& text) {
             line.remove_suffix(1);
         m_raw.push_back(line);
         m_lines.push_back(Trimmed(line));
+        m_damaged.push_back(HasControlCharacter(line));
         if (IsHeader(m_lines.back()))
             m_headers.push_back(m_lines.size());
         start = stop + 1;
     }
 }
 
-size_t LineIndex::Key(const std::wstring& entry, size_t from, size_t fallback) const {
+size_t LineIndex::Key(std::wstring_view entry, size_t from, size_t fallback) const {
     const size_t separator = entry.find(KeyValueSeparator);
-    const std::wstring_view name = Trimmed(std::wstring_view(entry).substr(0, separator));
+    const std::wstring_view name = Trimmed(entry.substr(0, separator));
     for (size_t line = from + 1; line <= m_lines.size() && !IsHeader(At(line)); ++line) {
         const std::wstring_view text = At(line);
         const size_t at = text.find(KeyValueSeparator);
-        if ((separator == std::wstring::npos) == (at == std::wstring_view::npos) &&
+        if ((separator == std::wstring_view::npos) == (at == std::wstring_view::npos) &&
             Trimmed(text.substr(0, at)) == name)
             return line;
     }
@@ -146,15 +160,14 @@ void Damage(RawSection& section, size_t line, const std::wstring& reason) {
 
 // One line of the section as the profile call gave it: "name=value", or a
 // line without '=' that the platform kept as it is.
-void AddKey(RawSection& section, const std::wstring& entry, size_t line) {
+void AddKey(RawSection& section, std::wstring_view entry, size_t line) {
     const size_t separator = entry.find(KeyValueSeparator);
     if (HasControlCharacter(entry))
         return Damage(section, line, ControlCharacter);
-    if (separator == std::wstring::npos || Trimmed(entry.substr(0, separator)).empty())
+    const std::wstring_view name = Trimmed(entry.substr(0, separator));
+    if (separator == std::wstring_view::npos || name.empty())
         return Damage(section, line, entry[0] == SectionStart ? DamagedHeader : NotAKey);
-    section.keys.push_back({std::wstring(Trimmed(std::wstring_view(entry).substr(0, separator))),
-                            std::wstring(Trimmed(std::wstring_view(entry).substr(separator + 1))),
-                            line});
+    section.keys.push_back({name, Trimmed(entry.substr(separator + 1)), line});
 }
 
 // The line that stands for the header at `line` in a piece: a key without
@@ -165,8 +178,8 @@ std::wstring Marker(size_t line) {
 
 // The profile calls answer one section a call, and each call looks at the
 // whole file again: thousands of sections took seconds. So the file is
-// handed to them in pieces of a few dozen sections, cut only where a section
-// starts, each piece one section whose headers have become marker lines: one
+// handed to them in pieces of a few million characters, cut only where a
+// section starts, each piece one section whose headers have become marker lines: one
 // call reads a piece, and the platform still parses every key, value and
 // comment in it. A line with a control character is kept from the platform,
 // which may take a carriage return in it for the end of a line.
@@ -216,7 +229,7 @@ std::wstring PieceReader::Text(size_t first, size_t last) const {
     for (size_t line = m_lines.Headers()[first]; line < EndOf(last - 1); ++line) {
         if (LineIndex::IsHeader(m_lines.At(line)))
             text += Marker(line);
-        else if (!HasControlCharacter(m_lines.Raw(line)))
+        else if (!m_lines.Damaged(line))
             text += m_lines.Raw(line);
         text += LineBreak;
     }
@@ -228,6 +241,7 @@ void PieceReader::Start(size_t header) {
     RawSection section;
     section.name = LineIndex::NameOf(m_lines.At(line));
     section.line = line;
+    section.keys.reserve(EndOf(header) - line - 1);
     m_cursor = line;
     const auto seen = m_first.emplace(Folded(std::wstring(Trimmed(section.name))), line);
     if (!seen.second)
@@ -235,7 +249,7 @@ void PieceReader::Start(size_t header) {
     if (HasControlCharacter(section.name))
         Damage(section, line, ControlCharacter);
     for (size_t below = line + 1; below < EndOf(header); ++below) {
-        if (HasControlCharacter(m_lines.Raw(below))) {
+        if (m_lines.Damaged(below)) {
             Damage(section, below, ControlCharacter);
             break;
         }
@@ -255,9 +269,13 @@ bool PieceReader::Read(size_t first, size_t last, DWORD& error) {
     size_t next = first;
     std::wstring marker = Marker(m_lines.Headers()[next]);
     m_current = None;
-    for (const std::wstring& entry : NullSeparated(size, [&](wchar_t*to, DWORD n) {
-             return GetPrivateProfileSectionW(PieceName, to, n, piece.Path().c_str());
-         })) {
+    m_raw.answers.emplace_back();
+    std::vector<wchar_t>& answer = m_raw.answers.back();
+    const std::vector<std::wstring_view> entries =
+        NullSeparated(size, answer, [&](wchar_t* to, DWORD n) {
+            return GetPrivateProfileSectionW(PieceName, to, n, piece.Path().c_str());
+        });
+    for (const std::wstring_view entry : entries) {
         if (next < last && entry == marker) {
             Start(next++);
             marker = next < last ? Marker(m_lines.Headers()[next]) : std::wstring();

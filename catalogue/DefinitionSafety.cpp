@@ -52,6 +52,30 @@ bool InUserFolders(const wildcard::FoldedPath& folder,
                        });
 }
 
+// The text of the first `count` parts of `path`; empty when it has fewer,
+// or a wildcard among them.
+std::wstring_view PlainStart(const wildcard::FoldedPath& path, size_t count) {
+    if (count == 0 || path.parts.size() < count)
+        return std::wstring_view();
+    for (size_t i = 0; i < count; ++i) {
+        if (path.parts[i].wild)
+            return std::wstring_view();
+    }
+    const wildcard::FoldedPath::Part& last = path.parts[count - 1];
+    return std::wstring_view(path.text).substr(0, last.start + last.length);
+}
+
+bool ReachesABrowser(const wildcard::FoldedPath& folder, const FileRule& rule,
+                     const DefinitionContext& context) {
+    const std::wstring_view start = PlainStart(folder, context.browserRootParts);
+    if (!start.empty() && context.browserRootStarts.count(start) == 0)
+        return false;
+    return std::any_of(context.foldedBrowserRoots.begin(), context.foldedBrowserRoots.end(),
+                       [&](const wildcard::FoldedPath& root) {
+                           return ReachesInto(folder, root, rule);
+                       });
+}
+
 std::vector<wildcard::FoldedPath> FoldedPaths(const std::vector<std::wstring>& paths) {
     return std::vector<wildcard::FoldedPath>(paths.begin(), paths.end());
 }
@@ -66,22 +90,28 @@ std::wstring ProtectedReason(const ProtectedReach& reach) {
 // when it reaches into a browser profile.
 // A rule refused for what it is counts for nothing else: only a rule that
 // would run makes its entry one that Quenby's own traces cover.
-std::wstring RuleRefusal(const FileRule& rule, const DefinitionContext& context, bool& covered) {
-    std::vector<wildcard::FoldedPath> folders(rule.folders.begin(), rule.folders.end());
+// `scratch` is the caller's, kept from one rule to the next with the room
+// its texts took: thousands of rules are checked.
+std::wstring RuleRefusal(const FileRule& rule, const DefinitionContext& context,
+                         std::vector<wildcard::FoldedPath>& scratch, bool& covered) {
+    if (scratch.size() < rule.folders.size())
+        scratch.resize(rule.folders.size());
+    for (size_t i = 0; i < rule.folders.size(); ++i)
+        scratch[i].Assign(rule.folders[i]);
+    const wildcard::FoldedPath* const first = scratch.data();
+    const wildcard::FoldedPath* const last = first + rule.folders.size();
     const bool broad = Broad(rule);
-    for (const wildcard::FoldedPath& folder : folders) {
+    for (const wildcard::FoldedPath* folder = first; folder != last; ++folder) {
         if (broad) {
-            const ProtectedReach reach = context.protectedFolders.MayReach(folder);
+            const ProtectedReach reach = context.protectedFolders.MayReach(*folder);
             if (reach.Any())
                 return ProtectedReason(reach);
         }
-        if (!context.trusted && !InUserFolders(folder, context.foldedUserFolders))
+        if (!context.trusted && !InUserFolders(*folder, context.foldedUserFolders))
             return OutsideProfile;
     }
-    for (const wildcard::FoldedPath& folder : folders) {
-        for (const wildcard::FoldedPath& root : context.foldedBrowserRoots)
-            covered = covered || ReachesInto(folder, root, rule);
-    }
+    for (const wildcard::FoldedPath* folder = first; folder != last; ++folder)
+        covered = covered || ReachesABrowser(*folder, rule, context);
     return std::wstring();
 }
 
@@ -100,26 +130,41 @@ std::vector<std::wstring> Resolved(const std::vector<std::wstring>& folders) {
 void DefinitionContext::Prepare() {
     foldedUserFolders = FoldedPaths(paths.UserFolders());
     foldedBrowserRoots = FoldedPaths(browserRoots);
+    browserRootParts = size_t(-1);
+    for (const wildcard::FoldedPath& root : foldedBrowserRoots)
+        browserRootParts = std::min(browserRootParts, root.parts.size());
+    browserRootStarts.clear();
+    for (const wildcard::FoldedPath& root : foldedBrowserRoots) {
+        const std::wstring_view start = PlainStart(root, browserRootParts);
+        // A root with a wildcard is set against every folder.
+        if (start.empty())
+            browserRootParts = 0;
+        browserRootStarts.insert(start);
+    }
 }
 
 void CheckSafety(Definition& entry, const DefinitionContext& context) {
-    std::vector<FileRule> files;
-    for (FileRule& rule : entry.files) {
-        const std::wstring why = RuleRefusal(rule, context, entry.covered);
-        if (why.empty())
-            files.push_back(std::move(rule));
-        else
-            entry.refusedRules.push_back({rule.line, why});
-    }
-    entry.files.swap(files);
-    std::vector<RegistryRule> keys;
-    for (RegistryRule& rule : entry.keys) {
-        if (context.trusted || rule.path.hive == HKEY_CURRENT_USER)
-            keys.push_back(std::move(rule));
-        else
-            entry.refusedRules.push_back({rule.line, OutsideCurrentUser});
-    }
-    entry.keys.swap(keys);
+    // The rules that stay keep their places.
+    std::vector<wildcard::FoldedPath> scratch;
+    entry.files.erase(std::remove_if(entry.files.begin(), entry.files.end(),
+                                     [&](const FileRule& rule) {
+                                         std::wstring why =
+                                             RuleRefusal(rule, context, scratch, entry.covered);
+                                         if (why.empty())
+                                             return false;
+                                         entry.refusedRules.push_back({rule.line, std::move(why)});
+                                         return true;
+                                     }),
+                      entry.files.end());
+    entry.keys.erase(std::remove_if(entry.keys.begin(), entry.keys.end(),
+                                    [&](const RegistryRule& rule) {
+                                        if (context.trusted || rule.path.hive == HKEY_CURRENT_USER)
+                                            return false;
+                                        entry.refusedRules.push_back(
+                                            {rule.line, OutsideCurrentUser});
+                                        return true;
+                                    }),
+                     entry.keys.end());
     if (entry.refused.reason.empty() && entry.files.empty() && entry.keys.empty())
         entry.refused = {entry.line, EveryRuleRefused};
     std::sort(entry.refusedRules.begin(), entry.refusedRules.end(),

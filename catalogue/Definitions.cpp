@@ -4,6 +4,7 @@
 #include "clean/WidePath.h"
 #include "moretraces/BrowserProfiles.h"
 #include "platform/KnownFolder.h"
+#include "platform/Concurrent.h"
 #include "platform/WriteAccess.h"
 #include "res/resource.h"
 #include "platform/TextConversion.h"
@@ -12,6 +13,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <unordered_map>
 
@@ -31,6 +33,20 @@ const wchar_t LineWord[] = L"line ";
 const wchar_t LineEnd[] = L"\n";
 const wchar_t ReasonSeparator[] = L": ";
 const wchar_t WarningSeparator[] = L" ";
+
+// The start-up worker that is to stop, when Quenby closes while it still
+// reads the file: nobody needs what it reads any more, so it stops at the
+// next of a few points instead of holding up the exit. Any other thread that
+// reads the file reads it whole.
+std::atomic<DWORD> g_stopping{0};
+// How many entries are made or checked between two looks at g_stopping.
+const size_t EntriesBetweenLooks = 256;
+struct ReadStopped {};
+
+void StopWhenClosing() {
+    if (g_stopping.load(std::memory_order_relaxed) == GetCurrentThreadId())
+        throw ReadStopped();
+}
 
 std::wstring ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
@@ -150,33 +166,52 @@ std::wstring FindDefinitionFile(bool& trusted) {
     return !roaming.empty() && WidePath::IsFile(own) ? own : std::wstring();
 }
 
+// This PC's folders and the browsers' profiles are looked up on a second
+// thread while the file is read. (The entries are made and checked on one
+// thread: made on two, they took longer, each thread waiting for the other's
+// memory allocations.)
 std::shared_ptr<const LoadedDefinitions> LoadDefinitions(const std::wstring& path, bool trusted,
                                                          DWORD& error) {
+    std::shared_ptr<LoadedDefinitions> loaded;
+    platform::Concurrent context([&] {
+        loaded = std::make_shared<LoadedDefinitions>();
+        loaded->context.trusted = trusted;
+        loaded->context.browserRoots = BrowserRoots();
+        loaded->context.Prepare();
+    });
     RawDefinitions raw;
-    if (!ReadDefinitions(path, raw, error))
+    const bool read = ReadDefinitions(path, raw, error);
+    StopWhenClosing();
+    context.Wait();
+    if (!read)
         return nullptr;
-    auto loaded = std::make_shared<LoadedDefinitions>();
-    loaded->context.trusted = trusted;
-    loaded->context.browserRoots = BrowserRoots();
-    loaded->context.Prepare();
     DefinitionFile& file = loaded->file;
     file.path = path;
     file.trusted = trusted;
     file.version = raw.version;
     file.strayLines = raw.strayLines;
+    std::vector<Definition>& entries = file.entries;
+    entries.resize(raw.sections.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i % EntriesBetweenLooks == 0)
+            StopWhenClosing();
+        entries[i] = ParseDefinition(raw.sections[i], loaded->context);
+    }
     // Folded name -> the line of the first entry of that name.
     std::unordered_map<std::wstring, size_t> lines;
-    for (const RawSection& section : raw.sections) {
-        Definition entry = ParseDefinition(section, loaded->context);
+    for (Definition& entry : entries) {
         file.fileRules += entry.writtenFileRules;
         file.registryRules += entry.writtenRegistryRules;
         file.exclusions += entry.writtenExclusions;
         const auto first = lines.emplace(Folded(entry.name), entry.line);
         if (!first.second && entry.refused.reason.empty())
             entry.refused = {entry.line, DuplicateName + std::to_wstring(first.first->second)};
-        if (entry.refused.reason.empty())
-            CheckSafety(entry, loaded->context);
-        file.entries.push_back(std::move(entry));
+    }
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i % EntriesBetweenLooks == 0)
+            StopWhenClosing();
+        if (entries[i].refused.reason.empty())
+            CheckSafety(entries[i], loaded->context);
     }
     return loaded;
 }
@@ -246,12 +281,16 @@ CataloguePreload::CataloguePreload() {
 }
 
 CataloguePreload::~CataloguePreload() {
-    if (m_thread)
-        WaitForSingleObject(m_thread.get(), INFINITE);
+    if (!m_thread)
+        return;
+    g_stopping = GetThreadId(m_thread.get());
+    WaitForSingleObject(m_thread.get(), INFINITE);
+    g_stopping = 0;
 }
 
 DWORD WINAPI CataloguePreload::ThreadMain(void*) {
-    // A failed build leaves the catalogue unbuilt: its first user builds it.
+    // A failed or stopped build leaves the catalogue unbuilt: its first user
+    // builds it.
     try {
         Catalogue::BuiltIn();
     } catch (...) {

@@ -61,9 +61,10 @@ void RunDefinition(const Definition& entry, const DefinitionContext& context, Vi
 // file exists, so that the window's thread does not read the file when the
 // chooser first opens: whoever needs the catalogue meanwhile (the chooser,
 // a clean, the saved selection) waits for this read instead of starting its
-// own. The destructor waits for the worker, so nothing it uses is torn down
-// while it runs. Without a file, or when no thread can be made, the catalogue
-// is built where it is first needed, as before.
+// own. The destructor stops the worker at the next of a few points (a read
+// that nobody will use must not hold up the exit) and waits for it, so
+// nothing it uses is torn down while it runs. Without a file, or when no
+// thread can be made, the catalogue is built where it is first needed.
 class CataloguePreload {
 public:
     CataloguePreload();

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 
 namespace wildcard {
 
@@ -23,16 +24,21 @@ const wchar_t AsciiEnd = 0x80;
 
 // Plain ASCII, the most of what definitions hold, is folded here; any other
 // text by the platform.
-std::wstring Folded(const std::wstring& text) {
-    std::wstring folded = text;
-    for (wchar_t& c : folded) {
+void Fold(std::wstring& text, size_t from) {
+    for (size_t i = from; i < text.size(); ++i) {
+        wchar_t& c = text[i];
         if (c >= AsciiEnd) {
-            CharUpperBuffW(&folded[0], DWORD(folded.size()));
-            return folded;
+            CharUpperBuffW(&text[from], DWORD(text.size() - from));
+            return;
         }
         if (c >= L'a' && c <= L'z')
             c = wchar_t(c - L'a' + L'A');
     }
+}
+
+std::wstring Folded(const std::wstring& text) {
+    std::wstring folded = text;
+    Fold(folded);
     return folded;
 }
 
@@ -114,7 +120,10 @@ std::vector<std::wstring> Parts(const std::wstring& path) {
     return parts;
 }
 
-FoldedPath::FoldedPath(const std::wstring& path) : text(Folded(path)) {
+void FoldedPath::Assign(const std::wstring& path) {
+    text.assign(path);
+    Fold(text);
+    parts.clear();
     for (size_t start = 0; start < text.size();) {
         const size_t end = std::min(text.find(Separator, start), text.size());
         if (end > start)
@@ -126,13 +135,19 @@ FoldedPath::FoldedPath(const std::wstring& path) : text(Folded(path)) {
     }
 }
 
+// Thousands of rules are set against dozens of folders when definitions are
+// read: the plain parts are compared in place.
 Standing StandingOf(const FoldedPath& pattern, const FoldedPath& path) {
     const std::vector<FoldedPath::Part>& named = pattern.parts;
     const std::vector<FoldedPath::Part>& parts = path.parts;
     const size_t common = std::min(named.size(), parts.size());
     for (size_t i = 0; i < common; ++i) {
-        if (named[i].wild ? !FoldedMatches(path.PartAt(i), pattern.PartAt(i))
-                          : path.PartAt(i) != pattern.PartAt(i))
+        const FoldedPath::Part& mine = named[i];
+        const FoldedPath::Part& theirs = parts[i];
+        if (mine.wild ? !FoldedMatches(path.PartAt(i), pattern.PartAt(i))
+                      : mine.length != theirs.length ||
+                            wmemcmp(pattern.text.data() + mine.start,
+                                    path.text.data() + theirs.start, mine.length) != 0)
             return Standing::Apart;
     }
     if (named.size() == parts.size())

@@ -16,6 +16,8 @@ bool HasWildcard(const std::wstring& text);
 
 // `text` in upper case, as the file system compares names.
 std::wstring Folded(const std::wstring& text);
+// Folds `text` in place from `from` on, as Folded() does.
+void Fold(std::wstring& text, size_t from = 0);
 
 // Whether `name` matches `pattern`, both Folded already.
 bool FoldedMatches(std::wstring_view name, std::wstring_view pattern);
@@ -32,7 +34,11 @@ std::vector<std::wstring> Parts(const std::wstring& path);
 
 // A path split into its parts, Folded, for comparing it many times.
 struct FoldedPath {
-    explicit FoldedPath(const std::wstring& path);
+    FoldedPath() = default;
+    explicit FoldedPath(const std::wstring& path) { Assign(path); }
+    // Made again from `path`, in the room it already has: thousands of
+    // paths are folded one after the other.
+    void Assign(const std::wstring& path);
 
     struct Part {
         size_t start;

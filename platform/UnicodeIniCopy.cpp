@@ -4,6 +4,7 @@
 #include "platform/WholeFile.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace platform {
 
@@ -34,10 +35,11 @@ std::wstring Utf16Text(std::string bytes) {
     return text;
 }
 
-// Writes `text` (which starts with the byte-order mark) to a new temporary
-// file: its name in `path`, left there even when the writing failed, so that
-// it is deleted; the platform's error, 0 when all was written.
-DWORD WriteTemporary(const std::wstring& text, std::wstring& path) {
+// Writes `text`, after the byte-order mark unless it holds it already
+// (`marked`), to a new temporary file: its name in `path`, left there even
+// when the writing failed, so that it is deleted; the platform's error, 0
+// when all was written.
+DWORD WriteTemporary(const std::wstring& text, bool marked, std::wstring& path) {
     wchar_t folder[MAX_PATH + 1];
     wchar_t name[MAX_PATH];
     if (!GetTempPathW(MAX_PATH + 1, folder) || !GetTempFileNameW(folder, CopyPrefix, 0, name))
@@ -45,18 +47,25 @@ DWORD WriteTemporary(const std::wstring& text, std::wstring& path) {
     path = name;
     UniqueFile file(CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                 FILE_ATTRIBUTE_TEMPORARY, nullptr));
-    const DWORD bytes = DWORD(text.size() * sizeof(wchar_t));
-    DWORD written = 0;
-    if (!file || !WriteFile(file.get(), text.data(), bytes, &written, nullptr))
+    if (!file)
         return GetLastError();
-    return written == bytes ? ERROR_SUCCESS : ERROR_HANDLE_DISK_FULL;
+    for (const std::wstring_view part :
+         {std::wstring_view(&Utf16Mark, marked ? 0 : 1), std::wstring_view(text)}) {
+        const DWORD bytes = DWORD(part.size() * sizeof(wchar_t));
+        DWORD written = 0;
+        if (!WriteFile(file.get(), part.data(), bytes, &written, nullptr))
+            return GetLastError();
+        if (written != bytes)
+            return ERROR_HANDLE_DISK_FULL;
+    }
+    return ERROR_SUCCESS;
 }
 
 } // namespace
 
 UnicodeIniCopy::UnicodeIniCopy(const std::wstring& ini) : m_path(ini) {
     const std::wstring text = Utf16Text(ReadWholeFile(ini, LargestIni));
-    if (!text.empty() && WriteTemporary(text, m_copy) == ERROR_SUCCESS)
+    if (!text.empty() && WriteTemporary(text, true, m_copy) == ERROR_SUCCESS)
         m_path = m_copy;
 }
 
@@ -67,7 +76,7 @@ UnicodeIniCopy::~UnicodeIniCopy() {
 
 UnicodeIniText::UnicodeIniText(const std::wstring& text) {
     std::wstring path;
-    m_error = WriteTemporary(std::wstring(1, Utf16Mark) + text, path);
+    m_error = WriteTemporary(text, false, path);
     if (m_error == ERROR_SUCCESS)
         m_path = path;
     else if (!path.empty())

@@ -148,11 +148,13 @@ TEST(DefinitionsTest, TheFixtureReadsEveryConstructAndRefusesWithLineNumbers) {
     EXPECT_EQ(views, trustedZip.files[0].folders.size()) << "one view on 32-bit Windows";
     EXPECT_EQ(2u, trustedZip.keys.size());
 
-    // Larger than a megabyte and than a piece the platform reads at a time:
-    // UTF-8 still read as such, and a name far below is still a second one.
+    // Larger than a megabyte and than the piece the platform is given at a
+    // time (four million characters): UTF-8 still read as such, and a name
+    // in the second piece is still a second one.
     std::string large = ReadBytes(FixtureCopy());
     large += large.back() == '\n' ? "" : "\r\n";
-    large += std::string(1 << 20, ';') + "\r\n[Caf\xc3\xa9 Notes *]\r\nFileKey1=%AppData%|*.x\r\n";
+    large += std::string((1 << 22) + 1, ';') +
+             "\r\n[Caf\xc3\xa9 Notes *]\r\nFileKey1=%AppData%|*.x\r\n";
     const std::wstring largePath = Roaming() + L"\\Quenby\\large.ini";
     WriteBytes(largePath, large);
     const auto read = Load(false, largePath);
@@ -183,6 +185,13 @@ TEST(DefinitionsTest, EntriesAreFoundByKeysFilesWildcardsAndWindowsVersionsAndJo
     const auto after = Load(false, fixture);
     EXPECT_TRUE(DefinitionFound(Entry(*after, 5), after->context)) << "Note* matches";
     EXPECT_TRUE(DefinitionFound(Entry(*after, 20), after->context));
+    // A folder's first entries are looked up one by one, the later ones in
+    // its listing: the answers are the same.
+    DetectionCache detection;
+    for (int ask = 0; ask < 4; ++ask) {
+        EXPECT_TRUE(detection.PathExists(folder + L"\\NOTEPAD++")) << ask;
+        EXPECT_FALSE(detection.PathExists(folder + L"\\Notepad")) << ask;
+    }
 
     Catalogue catalogue = Catalogue::BuiltInTraces();
     AddDefinitions(catalogue, after);
@@ -199,7 +208,8 @@ TEST(DefinitionsTest, EntriesAreFoundByKeysFilesWildcardsAndWindowsVersionsAndJo
     EXPECT_TRUE(Says(catalogue.Traces()[keeper].warning, L"passwords"));
     EXPECT_TRUE(Says(catalogue.Traces()[careless].stays, L"line 36: "))
         << Narrow(catalogue.Traces()[careless].stays);
-    // The program's own catalogue, read on the start-up worker and joined at its end.
+    // The program's own catalogue: a start-up read that the program's end
+    // stops at once leaves nothing half read behind; its first user reads it.
     { const CataloguePreload preload; }
     EXPECT_NE(Catalogue::npos, Catalogue::BuiltIn().IndexOf(L"winapp2:notepad++"));
     RemoveTree(folder);
