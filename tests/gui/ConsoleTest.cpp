@@ -57,8 +57,7 @@ ConsoleRun RunCommandLine(std::string commandLine, const std::string& input = ""
     startup.hStdOutput = outWrite.get();
     startup.hStdError = errWrite.get();
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &info)) {
+    if (!StartProcess(nullptr, &commandLine[0], TRUE, CREATE_NO_WINDOW, nullptr, startup, info)) {
         ADD_FAILURE() << "cannot start " << commandLine << " (error " << GetLastError() << ")";
         return run;
     }

@@ -13,7 +13,25 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+constexpr int StartAttempts = 3;
+constexpr DWORD StartRetryPauseMs = 250;
+
 } // namespace
+
+BOOL StartProcess(const char* application, char* commandLine, BOOL inherit, DWORD flags,
+                  const char* folder, STARTUPINFOA& startup, PROCESS_INFORMATION& info) {
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessA(application, commandLine, nullptr, nullptr, inherit, flags, nullptr,
+                           folder, &startup, &info))
+            return TRUE;
+        const DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == StartAttempts) {
+            SetLastError(error);
+            return FALSE;
+        }
+        Sleep(StartRetryPauseMs);
+    }
+}
 
 QuenbyProcess::QuenbyProcess(const std::string& exePath, const std::string& arguments) {
     std::string commandLine = exePath.empty() ? arguments : "\"" + exePath + "\"";
@@ -23,9 +41,8 @@ QuenbyProcess::QuenbyProcess(const std::string& exePath, const std::string& argu
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exePath.empty() ? nullptr : exePath.c_str(), &commandLine[0], nullptr,
-                        nullptr, FALSE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
-                        &startup, &info)) {
+    if (!StartProcess(exePath.empty() ? nullptr : exePath.c_str(), &commandLine[0], FALSE, 0,
+                      folder.empty() ? nullptr : folder.c_str(), startup, info)) {
         m_startError = GetLastError();
         return;
     }
