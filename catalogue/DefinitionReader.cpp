@@ -1,6 +1,7 @@
 #include "catalogue/DefinitionReader.h"
 
 #include "clean/WidePath.h"
+#include "clean/Wildcard.h"
 #include "platform/Handles.h"
 #include "platform/TextConversion.h"
 #include "platform/UnicodeIniCopy.h"
@@ -57,12 +58,6 @@ bool HasControlCharacter(std::wstring_view text) {
             return true;
     }
     return false;
-}
-
-std::wstring Folded(std::wstring text) {
-    if (!text.empty())
-        CharUpperBuffW(&text[0], DWORD(text.size()));
-    return text;
 }
 
 // A list of strings each ended by a null, the list by a second one, as the
@@ -243,7 +238,7 @@ void PieceReader::Start(size_t header) {
     section.line = line;
     section.keys.reserve(EndOf(header) - line - 1);
     m_cursor = line;
-    const auto seen = m_first.emplace(Folded(std::wstring(Trimmed(section.name))), line);
+    const auto seen = m_first.emplace(wildcard::Folded(std::wstring(Trimmed(section.name))), line);
     if (!seen.second)
         Damage(section, line, DuplicateName + std::to_wstring(seen.first->second));
     if (HasControlCharacter(section.name))

@@ -2,6 +2,7 @@
 
 #include "catalogue/BrowserTable.h"
 #include "clean/WidePath.h"
+#include "clean/Wildcard.h"
 #include "moretraces/BrowserProfiles.h"
 #include "platform/KnownFolder.h"
 #include "platform/Concurrent.h"
@@ -60,13 +61,6 @@ std::wstring ProgramFolder() {
         }
         path.resize(path.size() * 2);
     }
-}
-
-std::wstring Folded(const std::wstring& text) {
-    std::wstring folded = text;
-    if (!folded.empty())
-        CharUpperBuffW(&folded[0], DWORD(folded.size()));
-    return folded;
 }
 
 std::wstring Lines(const std::vector<std::wstring>& lines) {
@@ -203,7 +197,7 @@ std::shared_ptr<const LoadedDefinitions> LoadDefinitions(const std::wstring& pat
         file.fileRules += entry.writtenFileRules;
         file.registryRules += entry.writtenRegistryRules;
         file.exclusions += entry.writtenExclusions;
-        const auto first = lines.emplace(Folded(entry.name), entry.line);
+        const auto first = lines.emplace(wildcard::Folded(entry.name), entry.line);
         if (!first.second && entry.refused.reason.empty())
             entry.refused = {entry.line, DuplicateName + std::to_wstring(first.first->second)};
     }
@@ -243,7 +237,7 @@ void AddDefinitions(Catalogue& catalogue, const std::shared_ptr<const LoadedDefi
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!entries[i].Runs())
             continue;
-        auto& category = categories[Folded(entries[i].category)];
+        auto& category = categories[wildcard::Folded(entries[i].category)];
         if (category.first.empty())
             category.first = entries[i].category;
         category.second.push_back(i);
